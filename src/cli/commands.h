@@ -1,0 +1,15 @@
+// The subcommands of kelvo-cli. Each returns the process exit status.
+#pragma once
+
+#include "scan_options.h"
+
+namespace kelvo::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitPartial = 1;  // done, but something could not be read or deleted
+inline constexpr int kExitUsage = 2;
+
+int RunScanCommand(const ScanOptions& options);
+int RunDrivesCommand();
+
+}  // namespace kelvo::cli

@@ -1,0 +1,36 @@
+// kelvo-cli: the junk-file scan of Kelvo on the command line.
+//   scan     walk folders and print every junk hit as a row
+//   drives   print the local fixed disks that a scan covers by default
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  using namespace kelvo::cli;
+  CLI::App app{"Kelvo junk-file scanner (command line)", "kelvo-cli"};
+  app.require_subcommand(1);
+
+  ScanOptions scanOptions;
+  CLI::App* scan = app.add_subcommand(
+      "scan", "Scan folders for junk files and print one row per hit, in the order found");
+  AddScanOptions(*scan, scanOptions);
+
+  CLI::App* drives = app.add_subcommand("drives", "List the local fixed disks (key and text)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitUsage;
+  }
+
+  if (scan->parsed()) return RunScanCommand(scanOptions);
+  if (drives->parsed()) return RunDrivesCommand();
+  return kExitUsage;
+}

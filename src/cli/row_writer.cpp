@@ -1,0 +1,303 @@
+#include "row_writer.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cinttypes>
+
+namespace kelvo::cli {
+
+void OutputBuffer::Flush() {
+  if (data_.empty()) return;
+  if (std::fwrite(data_.data(), 1, data_.size(), out_) != data_.size()) failed_ = true;
+  if (std::fflush(out_) != 0) failed_ = true;
+  data_.clear();
+}
+
+std::string EscapeTsvField(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string QuoteCsvField(std::string_view bytes) {
+  if (bytes.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(bytes);
+  std::string out = "\"";
+  for (char c : bytes) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = b(i);
+  if (c < 0x80) return 1;
+  std::size_t len;
+  unsigned lo = 0x80, hi = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    len = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    len = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;  // no surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    len = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  if (b(i + 1) < lo || b(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < len; ++k)
+    if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
+  return len;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    std::size_t n = Utf8SequenceLength(bytes, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::string ToLossyUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    std::size_t n = Utf8SequenceLength(bytes, i);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(bytes.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
+constexpr std::string_view kBase64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64Encode(std::string_view bytes) {
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    std::uint32_t v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                      (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                      static_cast<unsigned char>(bytes[i + 2]);
+    for (int shift : {18, 12, 6, 0}) out.push_back(kBase64Alphabet[(v >> shift) & 63]);
+  }
+  if (i < bytes.size()) {
+    std::uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    out.push_back(kBase64Alphabet[(v >> 18) & 63]);
+    out.push_back(kBase64Alphabet[(v >> 12) & 63]);
+    out.push_back(i + 1 < bytes.size() ? kBase64Alphabet[(v >> 6) & 63] : '=');
+    out.push_back('=');
+  }
+  return out;
+}
+
+std::string Base64Decode(std::string_view text, bool& ok) {
+  ok = false;
+  if (text.size() % 4 != 0) return {};
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    std::uint32_t v = 0;
+    int pad = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      char c = text[i + k];
+      if (c == '=' && i + 4 == text.size() && k >= 2) {
+        ++pad;
+        v <<= 6;
+        continue;
+      }
+      if (pad) return {};
+      auto pos = kBase64Alphabet.find(c);
+      if (pos == std::string_view::npos) return {};
+      v = (v << 6) | static_cast<std::uint32_t>(pos);
+    }
+    out.push_back(static_cast<char>((v >> 16) & 0xFF));
+    if (pad < 2) out.push_back(static_cast<char>((v >> 8) & 0xFF));
+    if (pad < 1) out.push_back(static_cast<char>(v & 0xFF));
+  }
+  ok = true;
+  return out;
+}
+
+std::string_view EntryKindName(const scan::JunkItem& item) {
+  if (!item.identity) return "unknown";
+  switch (item.identity->type) {
+    case platform::EntryType::kFile:
+      return "file";
+    case platform::EntryType::kDirectory:
+      return "dir";
+    case platform::EntryType::kSymlink:
+      return "symlink";
+    case platform::EntryType::kOther:
+      return "other";
+    default:
+      return "unknown";
+  }
+}
+
+namespace {
+
+std::string SizeText(const scan::JunkItem& item) {
+  return item.size ? std::to_string(*item.size) : std::string();
+}
+
+class TsvWriter final : public RowWriter {
+ public:
+  explicit TsvWriter(OutputBuffer& out) : out_(out) {}
+  void Write(const scan::JunkItem& item) override {
+    out_.Append(EscapeTsvField(NativeToUtf8(item.fileName)));
+    out_.Append('\t');
+    out_.Append(EscapeTsvField(NativeToUtf8(item.fullPath)));
+    out_.Append('\t');
+    out_.Append(EscapeTsvField(NativeToUtf8(item.typeLabel)));
+    out_.Append('\t');
+    out_.Append(SizeText(item));
+    out_.Append("\n");
+  }
+
+ private:
+  OutputBuffer& out_;
+};
+
+class CsvWriter final : public RowWriter {
+ public:
+  explicit CsvWriter(OutputBuffer& out) : out_(out) { out_.Append("name,path,type,size\r\n"); }
+  void Write(const scan::JunkItem& item) override {
+    out_.Append(QuoteCsvField(NativeToUtf8(item.fileName)));
+    out_.Append(',');
+    out_.Append(QuoteCsvField(NativeToUtf8(item.fullPath)));
+    out_.Append(',');
+    out_.Append(QuoteCsvField(NativeToUtf8(item.typeLabel)));
+    out_.Append(',');
+    out_.Append(SizeText(item));
+    out_.Append("\r\n");
+  }
+
+ private:
+  OutputBuffer& out_;
+};
+
+// One object per line. A text that is not valid UTF-8 is given lossily under its own key and exactly,
+// as base64 of its bytes, under the key with "_base64" appended.
+class JsonWriter final : public RowWriter {
+ public:
+  explicit JsonWriter(OutputBuffer& out) : out_(out) {}
+  void Write(const scan::JunkItem& item) override {
+    nlohmann::ordered_json row;
+    PutText(row, "name", NativeToUtf8(item.fileName));
+    PutText(row, "path", NativeToUtf8(item.fullPath));
+    PutText(row, "type", NativeToUtf8(item.typeLabel));
+    row["size"] = item.size ? nlohmann::ordered_json(*item.size) : nlohmann::ordered_json(nullptr);
+    row["rule"] = item.rule;
+    if (item.rule == scan::kAuditRule) row["audit"] = true;
+    row["kind"] = EntryKindName(item);
+    if (item.emptyFolder) row["empty_folder"] = true;
+    if (!item.root.empty()) PutText(row, "root", NativeToUtf8(item.root));
+    if (item.identity) {
+      row["dev"] = item.identity->device;
+      row["ino"] = item.identity->inode;
+    }
+    out_.Append(row.dump());
+    out_.Append('\n');
+  }
+
+ private:
+  static void PutText(nlohmann::ordered_json& row, const std::string& key,
+                      const std::string& bytes) {
+    if (IsValidUtf8(bytes)) {
+      row[key] = bytes;
+    } else {
+      row[key] = ToLossyUtf8(bytes);
+      row[key + "_base64"] = Base64Encode(bytes);
+    }
+  }
+  OutputBuffer& out_;
+};
+
+// Terminal display width of UTF-8 text: East Asian wide characters take two cells.
+std::size_t DisplayWidth(std::string_view s) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if ((c & 0xC0) == 0x80) continue;
+    width += (c >= 0xE1 && c <= 0xEF) ? 2 : 1;  // three-byte sequences from U+1000 on
+  }
+  return width;
+}
+
+class TextWriter final : public RowWriter {
+ public:
+  explicit TextWriter(OutputBuffer& out) : out_(out) {}
+  void Write(const scan::JunkItem& item) override {
+    std::string size = SizeText(item);
+    if (size.empty()) size = "-";
+    if (size.size() < 14) out_.Append(std::string(14 - size.size(), ' '));
+    out_.Append(size);
+    out_.Append("  ");
+    std::string type = EscapeTsvField(NativeToUtf8(item.typeLabel));
+    out_.Append(type);
+    std::size_t width = DisplayWidth(type);
+    out_.Append(std::string(width < 16 ? 16 - width : 0, ' '));
+    out_.Append("  ");
+    out_.Append(EscapeTsvField(NativeToUtf8(item.fullPath)));
+    out_.Append('\n');
+  }
+
+ private:
+  OutputBuffer& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out) {
+  switch (format) {
+    case OutputFormat::kTsv:
+      return std::make_unique<TsvWriter>(out);
+    case OutputFormat::kCsv:
+      return std::make_unique<CsvWriter>(out);
+    case OutputFormat::kJson:
+      return std::make_unique<JsonWriter>(out);
+    case OutputFormat::kText:
+    default:
+      return std::make_unique<TextWriter>(out);
+  }
+}
+
+}  // namespace kelvo::cli

@@ -1,0 +1,56 @@
+// Writing result rows to a stream in one of the output formats, buffered.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "scan/junk_item.h"
+
+namespace kelvo::cli {
+
+enum class OutputFormat { kText, kTsv, kCsv, kJson };
+
+// Collects output and writes it in large blocks.
+class OutputBuffer {
+ public:
+  explicit OutputBuffer(std::FILE* out) : out_(out) { data_.reserve(kFlushAt + 4096); }
+  ~OutputBuffer() { Flush(); }
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+  void Append(std::string_view s) {
+    data_.append(s);
+    if (data_.size() >= kFlushAt) Flush();
+  }
+  void Append(char c) { data_.push_back(c); }
+  void Flush();
+  bool failed() const { return failed_; }
+
+ private:
+  static constexpr std::size_t kFlushAt = 256 * 1024;
+  std::FILE* out_;
+  std::string data_;
+  bool failed_ = false;
+};
+
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual void Write(const scan::JunkItem& item) = 0;
+  virtual void Finish() {}
+};
+
+std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out);
+
+// Field encodings, exposed for the tests and for the list reader of other commands.
+std::string EscapeTsvField(std::string_view bytes);
+std::string QuoteCsvField(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+std::string ToLossyUtf8(std::string_view bytes);  // invalid sequences become U+FFFD
+std::string Base64Encode(std::string_view bytes);
+std::string Base64Decode(std::string_view text, bool& ok);
+std::string_view EntryKindName(const scan::JunkItem& item);
+
+}  // namespace kelvo::cli

@@ -1,0 +1,42 @@
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "cli_scan_controls.h"
+#include "commands.h"
+#include "platform/file_system.h"
+#include "scan/driver.h"
+
+namespace kelvo::cli {
+
+int RunScanCommand(const ScanOptions& options) {
+  ResolvedScanOptions resolved;
+  if (auto error = ResolveScanOptions(options, resolved)) {
+    std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
+    return kExitUsage;
+  }
+  OutputBuffer out(stdout);
+  auto writer = MakeRowWriter(resolved.format, out);
+  CliScanControls controls(
+      resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
+      ::isatty(STDERR_FILENO) == 1);
+
+  scan::ScanState state;
+  scan::RunScan(state, controls, platform::NativeFileSystem());
+  writer->Finish();
+  out.Flush();
+  controls.FinishProgress();
+
+  const ScanTotals& t = controls.totals();
+  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders\n",
+               static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
+               static_cast<unsigned long long>(t.folders),
+               static_cast<unsigned long long>(t.unreadableFolders));
+  if (out.failed()) {
+    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
+    return kExitPartial;
+  }
+  return t.unreadableFolders ? kExitPartial : kExitOk;
+}
+
+}  // namespace kelvo::cli

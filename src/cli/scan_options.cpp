@@ -1,0 +1,134 @@
+#include "scan_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <sstream>
+
+#include "platform/drives.h"
+
+namespace kelvo::cli {
+namespace {
+
+std::vector<std::string> SplitComma(const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  std::string part;
+  while (std::getline(in, part, ',')) parts.push_back(part);
+  return parts;
+}
+
+}  // namespace
+
+void AddScanOptions(CLI::App& command, ScanOptions& options) {
+  command.add_option("--patterns", options.patterns,
+                     "Name patterns to look for: indices 0-17 of the pattern list, comma-separated,\n"
+                     "or 'recommended' (default), 'all', 'none'");
+  command.add_flag("--temp,!--no-temp", options.temp,
+                   "Report everything inside folders named temp (default on)");
+  command.add_flag("--zero,!--no-zero", options.zero,
+                   "Report zero-byte files and empty folders (default off)");
+  command.add_option("--special", options.special,
+                     "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
+                     "'none' (default)");
+  command
+      .add_option("--format", options.format,
+                  "Output format: text (default), tsv, csv, json.\n"
+                  "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
+                  "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
+                  "csv: RFC 4180 with a header line.\n"
+                  "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
+                  "  ino). A text that is not valid UTF-8 is given with U+FFFD in place of the\n"
+                  "  bad bytes, and exactly as base64 of its bytes under the same key with\n"
+                  "  \"_base64\" appended (e.g. path_base64).")
+      ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+  command.add_option("--threads", options.threads,
+                     "Threads reading folders ahead (default: the machine's cores)");
+  command.add_option("ROOT", options.roots,
+                     "Folders to scan (default: every local fixed disk, see 'drives')");
+}
+
+std::optional<std::string> ParsePatternList(const std::string& text,
+                                            std::array<bool, scan::kPatternCount>& ticks) {
+  ticks.fill(false);
+  if (text == "none") return std::nullopt;
+  if (text == "all") {
+    ticks.fill(true);
+    return std::nullopt;
+  }
+  if (text == "recommended") {
+    for (int k = 0; k < scan::kPatternCount; ++k)
+      ticks[static_cast<std::size_t>(k)] =
+          scan::kRecommendedPatterns[static_cast<std::size_t>(k)] == scan::Recommended::kTick;
+    return std::nullopt;
+  }
+  for (const std::string& part : SplitComma(text)) {
+    int index = -1;
+    try {
+      std::size_t used = 0;
+      index = std::stoi(part, &used);
+      if (used != part.size()) index = -1;
+    } catch (...) {
+    }
+    if (index < 0 || index >= scan::kPatternCount)
+      return "--patterns: '" + part + "' is not a pattern index 0-17";
+    ticks[static_cast<std::size_t>(index)] = true;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ParseSpecialList(const std::string& text, std::array<bool, 4>& ticks) {
+  ticks.fill(false);
+  if (text == "none") return std::nullopt;
+  if (text == "all") {
+    ticks.fill(true);
+    return std::nullopt;
+  }
+  static const std::array<std::string, 4> names = {"recent", "history", "cookies", "ie-cache"};
+  for (const std::string& part : SplitComma(text)) {
+    bool known = false;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (part == names[i]) ticks[i] = known = true;
+    if (!known) return "--special: '" + part + "' is not one of recent,history,cookies,ie-cache";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
+                                              ResolvedScanOptions& out) {
+  std::array<bool, scan::kPatternCount> patterns{};
+  if (auto error = ParsePatternList(options.patterns, patterns)) return error;
+  std::array<bool, 4> special{};
+  if (auto error = ParseSpecialList(options.special, special)) return error;
+  out.rules.reset();
+  for (int k = 0; k < scan::kPatternCount; ++k)
+    out.rules[static_cast<std::size_t>(k + 1)] = patterns[static_cast<std::size_t>(k)];
+  out.rules[scan::kTempFolderRule] = options.temp;
+  out.rules[scan::kZeroByteRule] = options.zero;
+  for (int i = 0; i < 4; ++i)
+    out.rules[static_cast<std::size_t>(scan::kRecentRule + i)] = special[static_cast<std::size_t>(i)];
+
+  if (options.format == "tsv")
+    out.format = OutputFormat::kTsv;
+  else if (options.format == "csv")
+    out.format = OutputFormat::kCsv;
+  else if (options.format == "json")
+    out.format = OutputFormat::kJson;
+  else
+    out.format = OutputFormat::kText;
+
+  out.roots.clear();
+  if (options.roots.empty()) {
+    for (const platform::Drive& d : platform::ListFixedDrives())
+      out.roots.push_back(d.key);
+  } else {
+    for (const std::string& text : options.roots) {
+      if (text.empty()) return "an empty ROOT is not a folder";
+      NativeString root = Utf8ToNative(text);
+      if (root.back() != platform::kSeparator) root.push_back(platform::kSeparator);
+      out.roots.push_back(std::move(root));
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace kelvo::cli

@@ -1,0 +1,46 @@
+// The scan options of the command line and their parsing.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/native_string.h"
+#include "row_writer.h"
+#include "scan/junk_rules.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kelvo::cli {
+
+struct ScanOptions {
+  std::string patterns = "recommended";
+  bool temp = true;
+  bool zero = false;
+  std::string special = "none";
+  std::string format = "text";
+  unsigned threads = 0;  // 0: the machine's cores
+  std::vector<std::string> roots;
+};
+
+struct ResolvedScanOptions {
+  scan::RuleSwitches rules;  // the switches the scan reads for every entry
+  OutputFormat format = OutputFormat::kText;
+  std::vector<NativeString> roots;  // each ends with the separator
+};
+
+// Adds the scan options to a command (scan, clean).
+void AddScanOptions(CLI::App& command, ScanOptions& options);
+
+// Turns the option texts into switches; returns an error message when one is not understood.
+std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
+                                              ResolvedScanOptions& out);
+
+std::optional<std::string> ParsePatternList(const std::string& text,
+                                            std::array<bool, scan::kPatternCount>& ticks);
+std::optional<std::string> ParseSpecialList(const std::string& text, std::array<bool, 4>& ticks);
+
+}  // namespace kelvo::cli

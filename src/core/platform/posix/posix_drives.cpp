@@ -1,0 +1,79 @@
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/drives.h"
+#include "platform/posix/mount_table.h"
+
+namespace kelvo::platform {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string SysBlockPath(unsigned major, unsigned minor) {
+  return "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
+}
+
+bool IsRemovable(unsigned major, unsigned minor) {
+  // A partition has no "removable" file of its own; its disk is the parent folder.
+  std::string base = SysBlockPath(major, minor);
+  for (const char* rel : {"/removable", "/../removable"}) {
+    std::string value = ReadFile(base + rel);
+    if (!value.empty()) return value[0] == '1';
+  }
+  return false;
+}
+
+// udev writes unsafe bytes of a label as \xNN in the link names of /dev/disk/by-label.
+std::string UnescapeUdev(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
+      try {
+        out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
+        i += 3;
+        continue;
+      } catch (...) {
+      }
+    }
+    out.push_back(s[i]);
+  }
+  return out;
+}
+
+std::string LabelOf(unsigned major, unsigned minor) {
+  std::error_code ec;
+  for (const auto& link : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
+    struct stat st;
+    if (::stat(link.path().c_str(), &st) == 0 && S_ISBLK(st.st_mode) &&
+        ::major(st.st_rdev) == major && ::minor(st.st_rdev) == minor)
+      return UnescapeUdev(link.path().filename().string());
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<Drive> ListFixedDrives() {
+  BlockDeviceQuery query;
+  query.isBlockDevice = [](unsigned major, unsigned minor) {
+    std::error_code ec;
+    return std::filesystem::exists(SysBlockPath(major, minor), ec);
+  };
+  query.isRemovable = IsRemovable;
+  query.label = LabelOf;
+  std::vector<Drive> drives;
+  for (FixedDisk& d : SelectFixedDisks(ParseMountInfo(ReadFile("/proc/self/mountinfo")), query))
+    drives.push_back({std::move(d.key), std::move(d.text)});
+  return drives;
+}
+
+}  // namespace kelvo::platform

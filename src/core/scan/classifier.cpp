@@ -1,0 +1,96 @@
+#include "scan/classifier.h"
+
+#include "scan/path_functions.h"
+
+namespace kelvo::scan {
+
+using platform::EntryType;
+
+Classifier::Classifier(ScanControls& controls)
+    : controls_(controls),
+      nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
+      emptyFolderLabel_(Utf8ToNative(kEmptyFolderLabel)) {
+  for (int rule = kTempFolderRule; rule <= kInternetCacheRule; ++rule)
+    fixedLabels_[static_cast<std::size_t>(rule)] = Utf8ToNative(FixedLabel(rule));
+}
+
+void Classifier::ClassifyFolder(const FolderToClassify& folder) {
+  const platform::Listing& listing = *folder.listing;
+  if (listing.empty() && !folder.isRoot && controls_.ZeroByteRuleTicked()) {
+    // Without its trailing separator the folder's path names the folder itself.
+    NativeStringView path = folder.path.substr(0, folder.path.size() - 1);
+    JunkItem item;
+    item.fileName = GetFileName(path);
+    item.fullPath = NativeString(path);
+    item.typeLabel = emptyFolderLabel_;
+    item.rule = kZeroByteRule;
+    item.identity = folder.identity;
+    item.emptyFolder = true;
+    item.root = NativeString(folder.root);
+    controls_.AddJunkItem(std::move(item));
+    controls_.SetJunkCount(controls_.RowCount());
+  }
+  const auto& entries = listing.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    ClassifyEntry(folder, listing.Name(entries[i]), listing.CName(entries[i]),
+                  (*folder.facts)[i]);
+}
+
+void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView name,
+                               const NativeChar* cname, EntryFacts& facts) {
+  controls_.Pump();
+  controls_.SetJunkCount(controls_.RowCount());
+  // A folder that carries no attribute besides the folder bit is not examined.
+  if ((facts.attributes & ~platform::attr::kDirectory) == 0) return;
+
+  const RuleSwitches on = controls_.EnabledRules();
+  for (int rule = 1; rule <= kPatternCount; ++rule) {
+    if (!on[static_cast<std::size_t>(rule)] || !NameRuleMatches<NativeChar>(rule, name)) continue;
+    NativeString fullPath(folder.path);
+    fullPath += name;
+    AddRow(folder, name, cname, facts, rule, GetExtension(fullPath) + nameRuleSuffix_);
+  }
+
+  const MarkerCounts& markers = *folder.markers;
+  auto markerRows = [&](int markerIndex) {
+    const int rule = kMarkerRules[static_cast<std::size_t>(markerIndex)];
+    if (!on[static_cast<std::size_t>(rule)]) return;
+    for (std::uint32_t n = 0; n < markers[static_cast<std::size_t>(markerIndex)]; ++n)
+      AddRow(folder, name, cname, facts, rule, fixedLabels_[static_cast<std::size_t>(rule)]);
+  };
+  markerRows(0);  // temp
+
+  if (on[kZeroByteRule] && (facts.type == EntryType::kFile || facts.type == EntryType::kUnknown) &&
+      EnsureStat(folder, cname, facts) && facts.stat.type == EntryType::kFile &&
+      facts.stat.size == 0)
+    AddRow(folder, name, cname, facts, kZeroByteRule, fixedLabels_[kZeroByteRule]);
+
+  for (int m = 1; m < kMarkerCount; ++m) markerRows(m);
+}
+
+bool Classifier::EnsureStat(const FolderToClassify& folder, const NativeChar* cname,
+                            EntryFacts& facts) {
+  if (facts.statKnown) return true;
+  if (folder.directory->Stat(cname, facts.stat)) return false;
+  facts.statKnown = true;
+  return true;
+}
+
+void Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
+                        const NativeChar* cname, EntryFacts& facts, int rule,
+                        const NativeString& label) {
+  JunkItem item;
+  item.fileName = NativeString(name);
+  item.fullPath = NativeString(folder.path);
+  item.fullPath += name;
+  item.typeLabel = label;
+  item.rule = rule;
+  item.root = NativeString(folder.root);
+  if (EnsureStat(folder, cname, facts)) {
+    item.identity = EntryIdentity{facts.stat.device, facts.stat.inode, facts.stat.type};
+    if (facts.stat.type != EntryType::kDirectory) item.size = facts.stat.size;
+  }
+  controls_.AddJunkItem(std::move(item));
+}
+
+}  // namespace kelvo::scan

@@ -1,0 +1,52 @@
+// Deciding which entries of one listed folder are junk, rule by rule in table order.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "scan/folder_markers.h"
+#include "scan/scan_controls.h"
+
+namespace kelvo::scan {
+
+// What the walker already knows of an entry when it hands the folder over.
+struct EntryFacts {
+  platform::EntryType type = platform::EntryType::kUnknown;
+  std::uint32_t attributes = 0;
+  bool statKnown = false;
+  platform::EntryStat stat;
+};
+
+struct FolderToClassify {
+  NativeStringView path;  // ends with the separator
+  NativeStringView root;
+  bool isRoot = false;
+  EntryIdentity identity;  // of the folder itself
+  const MarkerCounts* markers = nullptr;
+  platform::Directory* directory = nullptr;
+  const platform::Listing* listing = nullptr;
+  std::vector<EntryFacts>* facts = nullptr;  // one per listing entry; filled further on demand
+};
+
+class Classifier {
+ public:
+  explicit Classifier(ScanControls& controls);
+
+  // Examines every entry of the folder, in listing order; adds one row per matching rule.
+  void ClassifyFolder(const FolderToClassify& folder);
+
+ private:
+  void ClassifyEntry(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
+                     EntryFacts& facts);
+  void AddRow(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
+              EntryFacts& facts, int rule, const NativeString& label);
+  bool EnsureStat(const FolderToClassify& folder, const NativeChar* cname, EntryFacts& facts);
+
+  ScanControls& controls_;
+  NativeString nameRuleSuffix_;
+  NativeString emptyFolderLabel_;
+  std::array<NativeString, kRuleCount + 1> fixedLabels_;
+};
+
+}  // namespace kelvo::scan

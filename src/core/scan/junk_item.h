@@ -1,0 +1,32 @@
+// One row of the results: what was found, why, and what the scan saw of it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/file_system.h"
+#include "platform/native_string.h"
+
+namespace kelvo::scan {
+
+// What the scan saw of an entry, so that a later deletion can tell whether it is still the same.
+struct EntryIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  platform::EntryType type = platform::EntryType::kUnknown;
+};
+
+inline constexpr int kAuditRule = 0;  // rows of the shared-DLL audit
+
+struct JunkItem {
+  NativeString fileName;
+  NativeString fullPath;
+  NativeString typeLabel;
+  std::optional<std::uint64_t> size;  // empty when the length could not be read, or for folders
+  int rule = 0;                       // 1 to 24, or kAuditRule
+  std::optional<EntryIdentity> identity;
+  bool emptyFolder = false;  // the row stands for a folder found empty
+  NativeString root;         // the scan root the entry was reached from (empty for audit rows)
+};
+
+}  // namespace kelvo::scan

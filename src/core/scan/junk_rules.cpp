@@ -1,0 +1,86 @@
+#include "scan/junk_rules.h"
+
+#include <string>
+
+namespace kelvo::scan {
+
+const std::array<std::string_view, kPatternCount> kPatternTexts = {
+    "*.tmp(临时文件)",        "*.old(旧备份文件)",        "*.gid(帮助临时文件)",
+    "*.bak(临时备份文件)",    "*.chk(丢失的簇恢复文件)",  "*.ftg(帮助的临时文件)",
+    "*.fts(帮助的临时文件)",  "*._mp(临时文件)",          "*.syd(临时文件)",
+    "*.wbk(Word的备份文件)",  "*.xlk(Excel的备份文件)",   "*.$$$(异常的临时文件)",
+    "*.@@@(异常的临时文件)",  "*.---(临时文件)",          "*.??$(临时文件)",
+    "*.??~(临时文件)",        "*.dir(安装临时文件)",      "~*.*(临时文件)",
+};
+
+const std::array<Recommended, kPatternCount> kRecommendedPatterns = {
+    Recommended::kTick,  Recommended::kTick,  Recommended::kTick,  Recommended::kTick,
+    Recommended::kTick,  Recommended::kClear, Recommended::kClear, Recommended::kClear,
+    Recommended::kClear, Recommended::kClear, Recommended::kClear, Recommended::kTick,
+    Recommended::kTick,  Recommended::kKeep,  Recommended::kTick,  Recommended::kTick,
+    Recommended::kTick,  Recommended::kClear,
+};
+
+const std::array<std::string_view, kMarkerCount> kMarkerNames = {
+    "temp", "Recent", "History", "Cookies", "Temporary Internet Files"};
+const std::array<int, kMarkerCount> kMarkerRules = {kTempFolderRule, kRecentRule, kHistoryRule,
+                                                    kCookiesRule, kInternetCacheRule};
+
+std::string_view FixedLabel(int rule) {
+  switch (rule) {
+    case kTempFolderRule:
+      return "Temp临时文件";
+    case kZeroByteRule:
+      return "零字节文件";
+    case kRecentRule:
+      return "最近的文档";
+    case kHistoryRule:
+      return "历史文档文件";
+    case kCookiesRule:
+      return "IE Cookies文件";
+    case kInternetCacheRule:
+      return "IE临时缓存文件";
+    default:
+      return {};
+  }
+}
+
+namespace {
+
+// Suffixes of the four-character rules, indexed by rule number; empty for the other rules.
+constexpr std::array<std::string_view, kPatternCount + 1> kSuffixes = {
+    "",     ".tmp", ".old", ".gid", ".bak", ".chk", ".ftg", ".fts", "._mp", ".syd",
+    ".wbk", ".xlk", ".$$$", ".@@@", ".---", "",     "",     ".dir", ""};
+
+template <class CharT>
+CharT AsciiUpper(CharT c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<CharT>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+template <class CharT>
+bool NameRuleMatches(int rule, std::basic_string_view<CharT> name) {
+  if (rule < 1 || rule > kPatternCount || name.empty()) return false;
+  switch (rule) {
+    case 15:
+      return name.back() == static_cast<CharT>('$');
+    case 16:
+      return name.back() == static_cast<CharT>('~');
+    case 18:
+      return name.front() == static_cast<CharT>('~');
+    default:
+      break;
+  }
+  std::string_view suffix = kSuffixes[static_cast<std::size_t>(rule)];
+  if (name.size() < suffix.size()) return false;
+  auto tail = name.substr(name.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i)
+    if (AsciiUpper(tail[i]) != AsciiUpper(static_cast<CharT>(suffix[i]))) return false;
+  return true;
+}
+
+template bool NameRuleMatches<char>(int, std::basic_string_view<char>);
+template bool NameRuleMatches<wchar_t>(int, std::basic_string_view<wchar_t>);
+
+}  // namespace kelvo::scan

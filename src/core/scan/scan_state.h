@@ -1,0 +1,34 @@
+// The scan-wide record shared by the start/stop path, the driver and the walker.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/native_string.h"
+
+namespace kelvo::scan {
+
+// Flags keep the 16-bit -1/0 convention of the scan's controls.
+inline constexpr std::int16_t kFlagTrue = -1;
+inline constexpr std::int16_t kFlagFalse = 0;
+
+struct ScanState {
+  // Written only by the driver (both -1 at a start) and the stop path (both 0). The stop path may
+  // run on another thread than the walk, hence atomics.
+  std::atomic<std::int16_t> running{kFlagFalse};      // a folder is listed only while == -1
+  std::atomic<std::int16_t> classifying{kFlagFalse};  // a folder is classified only while != 0
+
+  NativeString rootPath;  // top-level folder of the current walk, ends with the separator
+  NativeString pattern;   // search pattern of the listing, "*.*"
+  int nodeIndex = 0;      // the driver's position among the tree's nodes
+
+  bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
+  bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }
+
+  void SetFlags(std::int16_t value) {
+    running.store(value, std::memory_order_release);
+    classifying.store(value, std::memory_order_release);
+  }
+};
+
+}  // namespace kelvo::scan
