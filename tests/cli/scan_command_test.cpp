@@ -1,0 +1,91 @@
+// kelvo-cli scan, run as a program on trees made by the test; outputs compared whole.
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/run_process.h"
+#include "support/temp_tree.h"
+
+namespace kelvo::cli {
+namespace {
+
+using testing::RunProcess;
+using testing::TempTree;
+
+TEST(ScanCommand, TsvRowsInDiscoveryOrder) {
+  TempTree tree;
+  tree.Dir("a");
+  tree.File("a/x.TMP", "12");
+  tree.File("a/Temp/in\tside.dat", "");
+  tree.File("a/Temp/back\\slash", "123");
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", "--zero", tree.root() + "a"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::string a = tree.root() + "a/";
+  // Listing order within a folder is the file system's; sort the lines of one folder.
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < r.out.size()) {
+    auto end = r.out.find('\n', start);
+    lines.push_back(r.out.substr(start, end - start));
+    start = end + 1;
+  }
+  ASSERT_EQ(lines.size(), 4u) << r.out;
+  EXPECT_EQ(lines[0], "x.TMP\t" + a + "x.TMP\tTMP临时文件\t2");
+  std::vector<std::string> temp(lines.begin() + 1, lines.end());
+  std::sort(temp.begin(), temp.end());
+  EXPECT_THAT(temp, ::testing::ElementsAre(
+                        "back\\\\slash\t" + a + "Temp/back\\\\slash\tTemp临时文件\t3",
+                        "in\\tside.dat\t" + a + "Temp/in\\tside.dat\tTemp临时文件\t0",
+                        "in\\tside.dat\t" + a + "Temp/in\\tside.dat\t零字节文件\t0"));
+  EXPECT_THAT(r.err, ::testing::HasSubstr("4 rows, 5 bytes, 2 folders, 0 unreadable folders"));
+}
+
+TEST(ScanCommand, OptionsSelectTheRules) {
+  TempTree tree;
+  tree.File("a.ftg");
+  tree.File("b.tmp");
+  tree.File("u/History/h.dat");
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", "--patterns=5", "--no-temp",
+                                       "--special=history", tree.root()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, ::testing::HasSubstr(tree.root() + "a.ftg\tftg临时文件"));
+  EXPECT_THAT(r.out, ::testing::Not(::testing::HasSubstr("b.tmp")));
+  EXPECT_THAT(r.out, ::testing::HasSubstr("历史文档文件"));
+}
+
+TEST(ScanCommand, BadUsageExitsWithTwo) {
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"scan", "--patterns=18", "/tmp"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"scan", "--format=xml", "/tmp"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"scan", "--special=desktop", "/tmp"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"frobnicate"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"--help"}).exitStatus, 0);
+}
+
+TEST(ScanCommand, UnreadableFolderGivesExitOneAndAMessage) {
+  TempTree tree;
+  tree.File("ok.tmp");
+  auto missing = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.root() + "nothing"});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_THAT(missing.err, ::testing::HasSubstr("cannot read " + tree.root() + "nothing/"));
+  if (::geteuid() == 0) return;  // root can read everything
+  tree.File("locked/x.tmp");
+  tree.Chmod("locked", 0);
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.root()});
+  tree.Chmod("locked", 0755);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.out, ::testing::HasSubstr("ok.tmp"));
+}
+
+TEST(ScanCommand, JsonRowsCarryRootAndIdentity) {
+  TempTree tree;
+  tree.File("a.tmp", "xyz");
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", tree.root()});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_THAT(r.out, ::testing::HasSubstr("\"root\":\"" + tree.root() + "\""));
+  EXPECT_THAT(r.out, ::testing::HasSubstr("\"kind\":\"file\""));
+  EXPECT_THAT(r.out, ::testing::HasSubstr("\"ino\":"));
+}
+
+}  // namespace
+}  // namespace kelvo::cli

@@ -1,0 +1,188 @@
+// The order of the walk, its stop points and its failures, on an in-memory tree.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "scan/driver.h"
+#include "scan/walker.h"
+#include "support/memory_file_system.h"
+#include "support/recording_controls.h"
+
+namespace kelvo::scan {
+namespace {
+
+using testing::MemoryFileSystem;
+using testing::MemoryNode;
+using testing::RecordingControls;
+using ::testing::ElementsAre;
+
+class WalkerTest : public ::testing::Test {
+ protected:
+  WalkerTest() : c(fs.AddRoot("/C/")) {
+    controls.driveKeys = {"/C/"};
+    controls.patterns[0] = true;
+  }
+
+  void Stop() { state.SetFlags(kFlagFalse); }
+
+  MemoryFileSystem fs;
+  MemoryNode& c;
+  RecordingControls controls;
+  ScanState state;
+};
+
+TEST_F(WalkerTest, PreOrderWithEachFolderClassifiedBeforeTheNextIsShown) {
+  auto& a = c.AddFolder("A");
+  a.AddFolder("A1").AddFile("z.tmp");
+  a.AddFile("y.tmp");
+  c.AddFolder("B").AddFile("w.tmp");
+  c.AddFile("x.tmp");
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.events,
+              ElementsAre("show /C/", "row 1 /C/x.tmp", "show /C/A/", "row 1 /C/A/y.tmp",
+                          "show /C/A/A1/", "row 1 /C/A/A1/z.tmp", "show /C/B/", "row 1 /C/B/w.tmp",
+                          "idle"));
+  EXPECT_EQ(controls.scannedCount, 4u);
+}
+
+TEST_F(WalkerTest, SiblingsAreEnteredInListingOrderBeyondTen) {
+  for (int i = 15; i >= 0; --i) c.AddFolder("d" + std::to_string(i));
+  RunScan(state, controls, fs);
+  ASSERT_EQ(controls.scannedFolders.size(), 17u);
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(controls.scannedFolders[static_cast<std::size_t>(i + 1)],
+              "/C/d" + std::to_string(15 - i) + "/");
+}
+
+TEST_F(WalkerTest, DotFoldersAreNeitherEnteredNorShownButHiddenFoldersAre) {
+  c.AddFolder(".git").AddFile("in.tmp");
+  c.AddFolder("hid", platform::attr::kHidden | platform::attr::kSystem).AddFile("h.tmp");
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.scannedFolders, ElementsAre("/C/", "/C/hid/"));
+  EXPECT_THAT(controls.RowTexts(), ElementsAre("1|h.tmp|/C/hid/h.tmp|tmp临时文件|1"));
+}
+
+TEST_F(WalkerTest, StopDuringClassificationFinishesTheFolderAndOnlyShowsTheRest) {
+  auto& a = c.AddFolder("A");
+  a.AddFile("1.tmp");
+  a.AddFile("2.tmp");
+  a.AddFolder("A1").AddFile("3.tmp");
+  c.AddFolder("B").AddFile("4.tmp");
+  // Pump 1 and 2 are the root's entries A and B; pump 3 is the first entry of /C/A/.
+  controls.onPump = [&](int pump) {
+    if (pump == 3) Stop();
+  };
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.events,
+              ElementsAre("show /C/", "show /C/A/", "row 1 /C/A/1.tmp", "row 1 /C/A/2.tmp",
+                          "show /C/A/A1/", "show /C/B/", "idle"));
+  EXPECT_EQ(fs.listCalls, 2);
+  EXPECT_EQ(state.running.load(), 0);
+}
+
+TEST_F(WalkerTest, StopInTheFirstDriveStillShowsTheSecondDriveOnce) {
+  fs.AddRoot("/D/").AddFile("d.tmp");
+  controls.driveKeys = {"/C/", "/D/"};
+  c.AddFile("c.tmp");
+  controls.onPump = [&](int) { Stop(); };
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.events, ElementsAre("show /C/", "row 1 /C/c.tmp", "show /D/", "idle"));
+}
+
+TEST_F(WalkerTest, FlagsStayTrueAfterAScanThatRanToItsEnd) {
+  RunScan(state, controls, fs);
+  EXPECT_EQ(state.running.load(), -1);
+  EXPECT_EQ(state.classifying.load(), -1);
+}
+
+TEST_F(WalkerTest, ClassifyingClearedAloneStillWalksButAddsNoRows) {
+  c.AddFolder("A").AddFile("a.tmp");
+  state.SetFlags(kFlagTrue);
+  state.classifying = kFlagFalse;
+  Walker(state, controls, fs).Walk(NativeString("/C/"));
+  EXPECT_THAT(controls.scannedFolders, ElementsAre("/C/", "/C/A/"));
+  EXPECT_TRUE(controls.rows.empty());
+}
+
+TEST_F(WalkerTest, UnreadableFoldersAreShownCountedAndSkipped) {
+  auto& locked = c.AddFolder("locked");
+  locked.failList = true;
+  locked.AddFile("never.tmp");
+  auto& closed = c.AddFolder("closed");
+  closed.failOpen = true;
+  c.AddFolder("fine").AddFile("ok.tmp");
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.events,
+              ElementsAre("show /C/", "show /C/locked/", "unreadable /C/locked/",
+                          "show /C/closed/", "unreadable /C/closed/", "show /C/fine/",
+                          "row 1 /C/fine/ok.tmp", "idle"));
+  EXPECT_EQ(controls.scannedCount, 4u);
+}
+
+TEST_F(WalkerTest, UnreadableRootIsShownOnceAndTheNextRootIsWalked) {
+  c.failOpen = true;
+  fs.AddRoot("/D/").AddFile("d.tmp");
+  controls.driveKeys = {"/C/", "/D/"};
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.events, ElementsAre("show /C/", "unreadable /C/", "show /D/",
+                                           "row 1 /D/d.tmp", "idle"));
+  EXPECT_EQ(state.running.load(), -1);
+}
+
+TEST_F(WalkerTest, OtherFileSystemsAreNotEntered) {
+  auto& mount = c.AddFolder("mnt");
+  mount.device = 2;
+  mount.AddFile("far.tmp");
+  RunScan(state, controls, fs);
+  EXPECT_THAT(controls.scannedFolders, ElementsAre("/C/"));
+}
+
+TEST_F(WalkerTest, UntickedDrivesAreSkippedAndNoDrivesStillRestoresAndAudits) {
+  fs.AddRoot("/D/").AddFile("d.tmp");
+  controls.driveKeys = {"/C/", "/D/"};
+  controls.driveTicks = {false, true};
+  controls.check4 = true;
+  int audits = 0;
+  RunScan(state, controls, fs, [&](ScanControls&) { ++audits; });
+  EXPECT_THAT(controls.scannedFolders, ElementsAre("/D/"));
+  EXPECT_EQ(audits, 1);
+
+  RecordingControls none;
+  none.check4 = true;
+  RunScan(state, none, fs, [&](ScanControls&) { ++audits; });
+  EXPECT_THAT(none.events, ElementsAre("idle"));
+  EXPECT_EQ(audits, 2);
+}
+
+TEST_F(WalkerTest, AuditRunsAfterAStoppedScan) {
+  c.AddFile("a.tmp");
+  controls.check4 = true;
+  controls.onPump = [&](int) { Stop(); };
+  bool audited = false;
+  RunScan(state, controls, fs, [&](ScanControls&) { audited = true; });
+  EXPECT_TRUE(audited);
+}
+
+TEST_F(WalkerTest, DeepTreesNeedNoRecursionAndReopenClosedAncestors) {
+  // Deeper than the window of open descriptors, with a sibling at every level to come back to.
+  MemoryNode* node = &c;
+  for (int depth = 0; depth < 300; ++depth) {
+    node->AddFolder("s").AddFile("s.tmp");
+    node = &node->AddFolder("d");
+  }
+  node->AddFile("bottom.tmp");
+  // Put the siblings after the chain so they are visited on the way back.
+  std::function<void(MemoryNode&)> reorder = [&](MemoryNode& n) {
+    if (n.children.size() == 2) {
+      std::swap(n.children[0], n.children[1]);
+      reorder(*n.children[0]);
+    }
+  };
+  reorder(c);
+  RunScan(state, controls, fs);
+  EXPECT_EQ(controls.rows.size(), 301u);
+  EXPECT_EQ(controls.scannedFolders.size(), 601u);
+  EXPECT_EQ(NativeToUtf8(controls.rows.back().fileName), "s.tmp");
+}
+
+}  // namespace
+}  // namespace kelvo::scan

@@ -1,0 +1,56 @@
+// An in-memory file system behind the platform interface: trees with exact attributes, listing
+// order, devices and injected failures, for testing the walk without touching a disk.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace kelvo::testing {
+
+class MemoryNode {
+ public:
+  MemoryNode(std::string name, platform::EntryType type, std::uint32_t attributes,
+             std::uint64_t size, std::uint64_t device, std::uint64_t inode);
+
+  // Children keep the order in which they are added: that is the listing order.
+  MemoryNode& AddFolder(const std::string& name, std::uint32_t extraAttributes = 0);
+  MemoryNode& AddFile(const std::string& name, std::uint64_t size = 1,
+                      std::uint32_t extraAttributes = 0);
+  MemoryNode& AddSymlink(const std::string& name);
+  MemoryNode* Find(const std::string& name);
+
+  std::string name;
+  platform::EntryType type;
+  std::uint32_t attributes;
+  std::uint64_t size;
+  std::uint64_t device;
+  std::uint64_t inode;
+  bool failList = false;  // listing fails with EACCES
+  bool failOpen = false;  // opening fails with EACCES
+  bool failStat = false;  // examining the entry fails
+  std::vector<std::unique_ptr<MemoryNode>> children;
+
+ private:
+  MemoryNode& Add(std::unique_ptr<MemoryNode> node);
+};
+
+class MemoryFileSystem final : public platform::FileSystem {
+ public:
+  // A root reached by its exact path (ending with the separator).
+  MemoryNode& AddRoot(const std::string& path, std::uint64_t device = 1);
+
+  std::unique_ptr<platform::Directory> OpenDirectory(const NativeString& path,
+                                                     std::error_code& ec) override;
+
+  int listCalls = 0;  // how many folders were listed
+
+ private:
+  std::map<std::string, std::unique_ptr<MemoryNode>> roots_;
+};
+
+}  // namespace kelvo::testing
