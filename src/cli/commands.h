@@ -9,6 +9,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitPartial = 1;  // done, but something could not be read or deleted
 inline constexpr int kExitUsage = 2;
 
+// The whole command line, arguments in UTF-8 (on POSIX: as the system gave them).
+int RunCommandLine(int argc, char** argv);
+
 int RunScanCommand(const ScanOptions& options);
 int RunDrivesCommand();
 

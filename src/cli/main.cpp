@@ -1,4 +1,5 @@
-// kelvo-cli: the junk-file scan of Kelvo on the command line.
+// kelvo-cli: the junk-file scan of Kelvo on the command line. The process entry is in
+// entry_posix.cpp or entry_win32.cpp.
 //   scan     walk folders and print every junk hit as a row
 //   drives   print the local fixed disks that a scan covers by default
 #include <CLI/CLI.hpp>
@@ -7,8 +8,9 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv) {
-  using namespace kelvo::cli;
+namespace kelvo::cli {
+
+int RunCommandLine(int argc, char** argv) {
   CLI::App app{"Kelvo junk-file scanner (command line)", "kelvo-cli"};
   app.require_subcommand(1);
 
@@ -34,3 +36,5 @@ int main(int argc, char** argv) {
   if (drives->parsed()) return RunDrivesCommand();
   return kExitUsage;
 }
+
+}  // namespace kelvo::cli

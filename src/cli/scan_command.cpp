@@ -1,10 +1,9 @@
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "cli_scan_controls.h"
 #include "commands.h"
 #include "platform/file_system.h"
+#include "platform/terminal.h"
 #include "scan/driver.h"
 
 namespace kelvo::cli {
@@ -19,7 +18,7 @@ int RunScanCommand(const ScanOptions& options) {
   auto writer = MakeRowWriter(resolved.format, out);
   CliScanControls controls(
       resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
-      ::isatty(STDERR_FILENO) == 1);
+      platform::ErrorStreamIsTerminal());
 
   scan::ScanState state;
   scan::RunScan(state, controls, platform::NativeFileSystem());

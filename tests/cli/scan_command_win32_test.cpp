@@ -1,0 +1,66 @@
+// kelvo-cli.exe as a Windows program: UTF-16 arguments, UTF-8 rows without carriage returns,
+// drives.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "row_writer.h"
+#include "support/run_process.h"
+#include "support/win32/win_temp_tree.h"
+
+namespace kelvo::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::RunProcess;
+using testing::WinTempTree;
+
+TEST(ScanCommandWin32, ChineseRootArgumentAndRowsPassUnchanged) {
+  WinTempTree tree;
+  tree.File("根目录/报告.tmp", "abc");
+  tree.File("根目录/b.bak", "");
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("根目录")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("报告.tmp\t" + EscapeTsvField(tree.PathUtf8("根目录/报告.tmp")) +
+                               "\ttmp临时文件\t3\n"));
+  EXPECT_THAT(r.out, HasSubstr("b.bak\t" + EscapeTsvField(tree.PathUtf8("根目录/b.bak")) +
+                               "\tbak临时文件\t0\n"));
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);  // no text-mode line ends
+  EXPECT_THAT(r.err, HasSubstr("2 rows, 3 bytes, 1 folders, 0 unreadable folders"));
+}
+
+TEST(ScanCommandWin32, JsonRowsCarryWindowsPaths) {
+  WinTempTree tree;
+  tree.File("x.tmp", "12");
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", tree.RootUtf8()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("\"path\":\"" + EscapeTsvField(tree.PathUtf8("x.tmp")) + "\""));
+  EXPECT_THAT(r.out, HasSubstr("\"kind\":\"file\""));
+  EXPECT_THAT(r.out, HasSubstr("\"size\":2"));
+}
+
+TEST(ScanCommandWin32, MissingRootGivesExitOneAndAMessage) {
+  WinTempTree tree;
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("nothing")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.err, HasSubstr("cannot read " + tree.PathUtf8("nothing\\")));
+}
+
+TEST(ScanCommandWin32, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"scan", "--patterns=18", "C:\\"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"frobnicate"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"--help"}).exitStatus, 0);
+}
+
+TEST(ScanCommandWin32, DrivesListsRootKeysAndTexts) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"drives"});
+  EXPECT_EQ(r.exitStatus, 0);
+  // One line per drive: key, tab, text ("C:\" or "C:\(LABEL)").
+  const auto at = r.out.find("C:\\\tC:\\");
+  ASSERT_NE(at, std::string::npos) << r.out;
+  EXPECT_TRUE(at == 0 || r.out[at - 1] == '\n');
+  const char next = r.out[at + 7];
+  EXPECT_TRUE(next == '\n' || next == '(') << r.out;
+}
+
+}  // namespace
+}  // namespace kelvo::cli

@@ -1,0 +1,22 @@
+# Tests of the Windows build (run under Wine when cross-built). The in-memory and POSIX tree tests
+# use POSIX paths and stay in the native build; these cover the Win32 back end and the engine on
+# real Windows trees.
+add_library(kelvo_test_support STATIC
+  ../support/recording_controls.cpp
+  ../support/win32/run_process.cpp
+  ../support/win32/win_temp_tree.cpp
+)
+target_include_directories(kelvo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+target_link_libraries(kelvo_test_support PUBLIC kelvo_core GTest::gtest GTest::gmock
+                      PRIVATE kelvo_warnings)
+
+add_executable(kelvo_core_tests
+  platform/win32/drives_test.cpp
+  platform/win32/long_path_test.cpp
+  platform/win32/native_text_test.cpp
+  platform/win32/win32_file_system_test.cpp
+  scan/walker_win32_tree_test.cpp
+)
+target_link_libraries(kelvo_core_tests PRIVATE kelvo_test_support GTest::gmock GTest::gtest_main
+                      kelvo_warnings)
+gtest_discover_tests(kelvo_core_tests DISCOVERY_TIMEOUT 60)
