@@ -13,14 +13,14 @@ namespace kelvo::platform {
 
 // The value of key in section of the file at path, at most 253 bytes of it, or defaultValue (cut
 // the same way) when the file, the section or the key is missing or the file cannot be read.
-std::string GetProfileString(const NativeString& path, std::string_view section,
+std::string ReadProfileValue(const NativeString& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue);
 
 // Sets key in section to value, creating the file and the section when missing and leaving every
 // other line as it was. The folder must exist. A value that would break the file's structure (a
 // line break, for one) is refused with std::errc::invalid_argument; other failures give their
 // reason, and the file then keeps its previous content.
-std::error_code WriteProfileString(const NativeString& path, std::string_view section,
-                                   std::string_view key, std::string_view value);
+std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
+                                  std::string_view key, std::string_view value);
 
 }  // namespace kelvo::platform

@@ -28,7 +28,7 @@ NativeString SettingsFilePath() {
 
 std::string ReadIniValue(const NativeString& path, std::string_view section, std::string_view key,
                          std::string_view defaultValue) {
-  return platform::GetProfileString(path, section, key, defaultValue);
+  return platform::ReadProfileValue(path, section, key, defaultValue);
 }
 
 std::int16_t ParseTipsSwitch(std::string_view value) {
@@ -86,7 +86,7 @@ std::error_code WriteIniValue(const NativeString& path, std::string_view section
   if (!folder.empty()) {
     if (auto ec = platform::MakeFolders(folder)) return ec;
   }
-  return platform::WriteProfileString(path, section, key, value);
+  return platform::WriteProfileValue(path, section, key, value);
 }
 
 }  // namespace kelvo::settings

@@ -5,7 +5,7 @@
 
 namespace kelvo::platform {
 
-std::string GetProfileString(const NativeString& path, std::string_view section,
+std::string ReadProfileValue(const NativeString& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue) {
   std::string text;
   if (ReadWholeFile(path, text)) return ini::LimitValue(defaultValue);
@@ -13,8 +13,8 @@ std::string GetProfileString(const NativeString& path, std::string_view section,
   return ini::LimitValue(value ? *value : defaultValue);
 }
 
-std::error_code WriteProfileString(const NativeString& path, std::string_view section,
-                                   std::string_view key, std::string_view value) {
+std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
+                                  std::string_view key, std::string_view value) {
   if (!ini::IsWritable(section, key, value)) {
     return std::make_error_code(std::errc::invalid_argument);
   }
