@@ -88,6 +88,7 @@ std::string DescribeFailure(const DeletionResult& result) {
     case DeletionFailure::kOther:
       break;
   }
+  if (result.error == std::errc::invalid_argument) return "not a plain path below its scan root";
   return result.error ? result.error.message() : std::string("failed");
 }
 

@@ -39,7 +39,7 @@ enum class RemovalStatus : std::uint8_t {
   kInUse,
   kNotEmpty,
   kIsDirectory,  // a folder where no folder may be removed
-  kFailed,
+  kFailed,       // with std::errc::invalid_argument: the path is not a plain path below its root
 };
 
 struct RemovalReport {

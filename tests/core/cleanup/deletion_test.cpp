@@ -296,8 +296,10 @@ TEST_F(DeletionTest, PathsThatLeaveTheirRootAreRefused) {
   DeletionRequest relative = rows[0];
   relative.path = "x.tmp";
   relative.root.clear();
-  for (const auto& r : DeleteItems({dotDot, elsewhere, relative}))
+  for (const auto& r : DeleteItems({dotDot, elsewhere, relative})) {
     EXPECT_EQ(r.failure, DeletionFailure::kOther);
+    EXPECT_EQ(DescribeFailure(r), "not a plain path below its scan root");
+  }
   EXPECT_TRUE(Exists(tree.Path("in/x.tmp")));
   EXPECT_TRUE(Exists(outside.Path("x.tmp")));
 }

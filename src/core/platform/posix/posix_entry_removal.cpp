@@ -79,6 +79,12 @@ RemovalReport ReportErrno(int e) {
   }
 }
 
+RemovalReport NotBelowRoot() {
+  RemovalReport r;
+  r.error = std::make_error_code(std::errc::invalid_argument);
+  return r;
+}
+
 bool IsSymlinkAt(int dirfd, const char* name) {
   struct stat st;
   return ::fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
@@ -106,10 +112,10 @@ class PosixEntryRemover final : public EntryRemover {
   RemovalReport Remove(const RemovalTarget& target) override {
     const bool rootKnown = !target.root.empty();
     std::string root = rootKnown ? std::string(target.root) : std::string("/");
-    if (root.front() != '/') return Report(RemovalStatus::kFailed, EINVAL);
+    if (root.front() != '/') return NotBelowRoot();
     if (root.back() != '/') root.push_back('/');
     std::vector<std::string> parts;
-    if (!SplitBelowRoot(target.path, root, parts)) return Report(RemovalStatus::kFailed, EINVAL);
+    if (!SplitBelowRoot(target.path, root, parts)) return NotBelowRoot();
     const std::string name = std::move(parts.back());
     parts.pop_back();
 

@@ -78,6 +78,12 @@ RemovalReport ReportError(DWORD e) {
   }
 }
 
+RemovalReport NotBelowRoot() {
+  RemovalReport r;
+  r.error = std::make_error_code(std::errc::invalid_argument);
+  return r;
+}
+
 // "\\?\" form of a full path: no MAX_PATH limit, no reinterpretation of the name.
 std::wstring LongPath(const std::wstring& path) {
   if (path.rfind(L"\\\\?\\", 0) == 0) return path;
@@ -156,11 +162,10 @@ class Win32EntryRemover final : public EntryRemover {
     std::wstring root = rootKnown ? std::wstring(target.root) : VolumeTop(path);
     for (wchar_t& c : root)
       if (c == L'/') c = L'\\';
-    if (root.empty()) return Report(RemovalStatus::kFailed, ERROR_INVALID_NAME);
+    if (root.empty()) return NotBelowRoot();
     if (root.back() != L'\\') root.push_back(L'\\');
     std::vector<std::wstring> parts;
-    if (!SplitBelowRoot(path, root, parts))
-      return Report(RemovalStatus::kFailed, ERROR_INVALID_NAME);
+    if (!SplitBelowRoot(path, root, parts)) return NotBelowRoot();
     const std::wstring name = std::move(parts.back());
     parts.pop_back();
 
