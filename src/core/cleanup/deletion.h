@@ -56,8 +56,8 @@ std::string DescribeFailure(const DeletionResult& result);
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Deletes the rows in the order given (callers pass the bottom of their list first) and returns
-// one result per row, in the same order. Progress is reported after every row. Blocking; may run
-// on any thread.
+// one result per row, in the same order. Progress is reported after every row, on the calling
+// thread. Blocking; may run on any thread, each call with its own open folders.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         const DeletionProgress& progress = {});
 
