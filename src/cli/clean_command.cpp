@@ -1,7 +1,5 @@
 #include "clean_command.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include <chrono>
@@ -15,6 +13,7 @@
 #include "confirmation.h"
 #include "list_reader.h"
 #include "platform/file_system.h"
+#include "platform/terminal.h"
 #include "scan/driver.h"
 
 namespace kelvo::cli {
@@ -42,7 +41,7 @@ void ScanForRows(const ResolvedScanOptions& resolved, Collected& out) {
   CliScanControls controls(
       resolved.rules, resolved.roots,
       [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
-      ::isatty(STDERR_FILENO) == 1);
+      platform::ErrorStreamIsTerminal());
   scan::ScanState state;
   scan::RunScan(state, controls, platform::NativeFileSystem());
   controls.FinishProgress();
@@ -146,7 +145,7 @@ int RunCleanCommand(const CleanOptions& options) {
     }
   }
 
-  ProgressLine progress(::isatty(STDERR_FILENO) == 1);
+  ProgressLine progress(platform::ErrorStreamIsTerminal());
   const auto results = cleanup::DeleteItems(
       rows, [&](std::size_t done, std::size_t all) { progress.Update(done, all); });
   progress.Clear();

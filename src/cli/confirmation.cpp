@@ -1,9 +1,9 @@
 #include "confirmation.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
+
+#include "platform/terminal.h"
 
 namespace kelvo::cli {
 namespace {
@@ -26,10 +26,10 @@ std::string ReadLine(std::FILE* in) {
 Answer AskOnTerminal(const std::string& question, bool stdinCarriesData) {
   std::FILE* in = nullptr;
   bool own = false;
-  if (!stdinCarriesData && ::isatty(STDIN_FILENO) == 1) {
+  if (!stdinCarriesData && platform::InputStreamIsTerminal()) {
     in = stdin;
   } else if (stdinCarriesData) {
-    in = std::fopen("/dev/tty", "r");
+    in = platform::OpenTerminalForReading();
     own = in != nullptr;
   }
   if (!in) return Answer::kNoTerminal;

@@ -8,4 +8,12 @@ bool ErrorStreamIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool InputStreamIsTerminal() {
+  return ::isatty(STDIN_FILENO) == 1;
+}
+
+std::FILE* OpenTerminalForReading() {
+  return std::fopen("/dev/tty", "r");
+}
+
 }  // namespace kelvo::platform

@@ -1,7 +1,5 @@
 // Components as DLLs: LoadLibraryW/GetProcAddress, and the entry run on a thread of CreateThread
 // waited for with WaitForSingleObject.
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <algorithm>

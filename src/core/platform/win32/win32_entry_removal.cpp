@@ -8,18 +8,14 @@
 //
 // The identity compared is the one the scan records on Windows: device = volume serial number,
 // inode = the 64-bit file index, type kSymlink for any reparse point.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/entry_removal.h"
+#include "platform/win32/reparse_check.h"
+#include "platform/win32/win32_error.h"
 
 namespace kelvo::platform {
 namespace {
@@ -55,7 +51,7 @@ class UniqueHandle {
 RemovalReport Report(RemovalStatus status, DWORD e = 0) {
   RemovalReport r;
   r.status = status;
-  if (e != 0) r.error = std::error_code(static_cast<int>(e), std::system_category());
+  if (e != 0) r.error = Win32Error(e);
   return r;
 }
 
@@ -227,7 +223,8 @@ class Win32EntryRemover final : public EntryRemover {
         failure = ReportError(::GetLastError());
         return false;
       }
-      if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+          PathShowsReparsePoint(LongPath(path))) {
         failure = Report(RemovalStatus::kLinkInPath);
         return false;
       }
@@ -254,6 +251,12 @@ class Win32EntryRemover final : public EntryRemover {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(entry.get(), &info)) return ReportError(::GetLastError());
     const EntryType type = TypeOf(info.dwFileAttributes);
+    if (type != EntryType::kSymlink && PathShowsReparsePoint(LongPath(path))) {
+      // The handle reached the link's target: deleting through it would leave the tree.
+      RemovalReport r;
+      r.error = std::make_error_code(std::errc::operation_not_supported);
+      return r;
+    }
     if (const auto& want = target.expected) {
       if (info.dwVolumeSerialNumber != want->device || FileIndex(info) != want->inode ||
           (want->type != EntryType::kUnknown && want->type != type))

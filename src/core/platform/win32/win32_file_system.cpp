@@ -5,23 +5,18 @@
 
 #include "platform/file_system.h"
 #include "platform/win32/long_path.h"
+#include "platform/win32/reparse_check.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_handle.h"
 
 namespace kelvo::platform {
 namespace {
 
-bool IsLinkTag(DWORD tag) {
-  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
-}
-
-// A folder carrying a reparse point is never entered, whatever its tag. A file is a link only for
-// the link tags; other tags (deduplicated or cloud files) mark ordinary files.
-EntryType TypeFromAttributes(DWORD attributes, DWORD reparseTag) {
-  const bool reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-    return reparse ? EntryType::kSymlink : EntryType::kDirectory;
-  if (reparse && IsLinkTag(reparseTag)) return EntryType::kSymlink;
+// Any entry carrying a reparse point (symbolic link, junction, mount point, but also cloud and
+// deduplicated files) counts as a link: never entered, never taken for a plain file or folder.
+EntryType TypeFromAttributes(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryType::kSymlink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryType::kOther;
   return EntryType::kFile;
 }
@@ -49,14 +44,7 @@ UniqueHandle OpenEntry(const NativeString& path, bool follow) {
 std::error_code StatHandle(HANDLE handle, EntryStat& out) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!::GetFileInformationByHandle(handle, &info)) return LastWin32Error();
-  DWORD tag = 0;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    FILE_ATTRIBUTE_TAG_INFO tagInfo;
-    tag = ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tagInfo, sizeof tagInfo)
-              ? tagInfo.ReparseTag
-              : IO_REPARSE_TAG_SYMLINK;  // unknown tag: treated as a link, the safe side
-  }
-  out.type = TypeFromAttributes(info.dwFileAttributes, tag);
+  out.type = TypeFromAttributes(info.dwFileAttributes);
   out.attributes = AttributeWord(info.dwFileAttributes);
   out.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   out.device = info.dwVolumeSerialNumber;
@@ -64,17 +52,13 @@ std::error_code StatHandle(HANDLE handle, EntryStat& out) {
   return {};
 }
 
-// StatHandle for a handle opened without following, on the entry at path. Some file systems open
-// the target of a link even when asked not to (Wine's host links); the attributes by path still
-// show the reparse point, and a folder that carries one must never count as a folder.
+// StatHandle for a handle opened without following, on the entry at path: a link must never count
+// as a folder (see reparse_check.h).
 std::error_code StatLinkAware(HANDLE handle, const NativeString& path, EntryStat& out) {
   if (std::error_code ec = StatHandle(handle, out)) return ec;
-  if (out.type != EntryType::kDirectory) return {};
-  const DWORD byPath = ::GetFileAttributesW(path.c_str());
-  if (byPath != INVALID_FILE_ATTRIBUTES && (byPath & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    out.type = EntryType::kSymlink;
-    out.attributes = AttributeWord(byPath);
-  }
+  if (out.type != EntryType::kDirectory || !PathShowsReparsePoint(path)) return {};
+  out.type = EntryType::kSymlink;
+  out.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   return {};
 }
 
@@ -97,9 +81,7 @@ class Win32Directory final : public Directory {
     }
     do {
       if (IsDotOrDotDot(data.cFileName)) continue;
-      const DWORD tag =
-          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
-      out.Add(NativeStringView(data.cFileName), TypeFromAttributes(data.dwFileAttributes, tag),
+      out.Add(NativeStringView(data.cFileName), TypeFromAttributes(data.dwFileAttributes),
               AttributeWord(data.dwFileAttributes));
     } while (::FindNextFileW(find.get(), &data));
     const DWORD error = ::GetLastError();
@@ -116,9 +98,7 @@ class Win32Directory final : public Directory {
     // without sharing); the directory still tells their attributes and size.
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return openError;
-    out.type = TypeFromAttributes(
-        data.dwFileAttributes,
-        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? IO_REPARSE_TAG_SYMLINK : 0);
+    out.type = TypeFromAttributes(data.dwFileAttributes);
     out.attributes = AttributeWord(data.dwFileAttributes);
     out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     out.device = device_;

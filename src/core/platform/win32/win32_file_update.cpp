@@ -1,8 +1,6 @@
 // Atomic replacement on Windows: the new content is written to a temporary file beside the target
 // and flushed, then ReplaceFileW swaps it in (keeping the old file's attributes and security) or,
 // for a new file, MoveFileExW renames it into place.
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <atomic>
@@ -10,6 +8,7 @@
 #include <mutex>
 
 #include "platform/file_update.h"
+#include "platform/win32/win32_error.h"
 
 namespace kelvo::platform {
 namespace {
@@ -20,7 +19,7 @@ std::atomic<CommitHook> g_commitHook{nullptr};
 std::mutex g_updateMutex;  // serialises this process's updates
 
 std::error_code LastError() {
-  return {static_cast<int>(::GetLastError()), std::system_category()};
+  return LastWin32Error();
 }
 
 class Handle {
@@ -52,7 +51,7 @@ std::error_code ReadOpen(const NativeString& path, std::string& out, bool& exist
   if (!file.valid()) {
     DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return {};
-    return {static_cast<int>(error), std::system_category()};
+    return Win32Error(error);
   }
   existed = true;
   LARGE_INTEGER size;

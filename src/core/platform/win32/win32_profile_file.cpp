@@ -1,11 +1,10 @@
 // The profile functions of Windows itself. The buffer of 254 characters gives at most 253 of a
 // value, as the settings file has always been read.
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include "platform/ini_text.h"
 #include "platform/profile_file.h"
+#include "platform/win32/win32_error.h"
 
 namespace kelvo::platform {
 
@@ -25,7 +24,7 @@ std::error_code WriteProfileValue(const NativeString& path, std::string_view sec
   }
   if (!::WritePrivateProfileStringW(Utf8ToNative(section).c_str(), Utf8ToNative(key).c_str(),
                                     Utf8ToNative(value).c_str(), path.c_str())) {
-    return {static_cast<int>(::GetLastError()), std::system_category()};
+    return LastWin32Error();
   }
   return {};
 }

@@ -1,0 +1,121 @@
+// The settings file through the Windows profile functions, the Windows directory, and the boot-file
+// line written into a file of the test.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/file_update.h"
+#include "platform/known_folders.h"
+#include "settings/boot_cleanup.h"
+#include "settings/settings_file.h"
+#include "support/win32/win_temp_tree.h"
+
+namespace kelvo::settings {
+namespace {
+
+using kelvo::testing::WinTempTree;
+
+std::string Contents(const NativeString& path) {
+  std::string out;
+  EXPECT_FALSE(platform::ReadWholeFile(path, out)) << NativeToUtf8(path);
+  return out;
+}
+
+NativeString WindowsDirectory() {
+  wchar_t buffer[MAX_PATH];
+  const UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+  return NativeString(buffer, n);
+}
+
+TEST(SettingsFileWin32, MissingFileSectionOrKeyGivesTheDefault) {
+  WinTempTree tree;
+  const NativeString ini = tree.Path("setting.ini");
+  EXPECT_EQ(ReadIniValue(ini, "show", "ts", ""), "");
+  EXPECT_EQ(ReadIniValue(ini, "show", "ts", "dflt"), "dflt");
+  EXPECT_EQ(ReadTipsSwitch(ini), 0);
+  tree.File("setting.ini", "[other]\r\nts=1\r\n");
+  EXPECT_EQ(ReadIniValue(ini, "show", "ts", "d"), "d");
+  EXPECT_EQ(ReadIniValue(ini, "other", "missing", "d"), "d");
+}
+
+TEST(SettingsFileWin32, WritesCreateFolderFileAndSectionsAndKeepTheRest) {
+  WinTempTree tree;
+  const NativeString ini = tree.Path("new folder/setting.ini");
+  ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "1"));
+  EXPECT_EQ(ReadTipsSwitch(ini), 1);
+  ASSERT_FALSE(WriteIniValue(ini, kCheckSection, kBootCleanupKey, "0"));
+  ASSERT_FALSE(WriteIniValue(ini, kPatternListSection, PatternListKey(1), "1"));
+  ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "0"));
+  EXPECT_EQ(ReadIniValue(ini, "SHOW", "TS", ""), "0");  // sections and keys ignore case
+  EXPECT_EQ(ReadIniValue(ini, "check", "check1", ""), "0");
+  EXPECT_EQ(ReadIniValue(ini, "list1", "list1", ""), "1");
+  EXPECT_EQ(Contents(ini), "[show]\r\nts=0\r\n[check]\r\ncheck1=0\r\n[list1]\r\nlist1=1\r\n");
+}
+
+TEST(SettingsFileWin32, AValueIsReadUpTo253Bytes) {
+  WinTempTree tree;
+  const NativeString ini = tree.Path("setting.ini");
+  tree.File("setting.ini", "[show]\r\nts=" + std::string(300, '7') + "\r\n");
+  EXPECT_EQ(ReadIniValue(ini, "show", "ts", ""), std::string(253, '7'));
+}
+
+TEST(SettingsFileWin32, ValuesThatWouldBreakTheFileAreRefused) {
+  WinTempTree tree;
+  const NativeString ini = tree.Path("setting.ini");
+  EXPECT_EQ(WriteIniValue(ini, "show", "ts", "1\r\n[evil]"), std::errc::invalid_argument);
+  EXPECT_EQ(ReadIniValue(ini, "evil", "ts", "none"), "none");
+}
+
+TEST(SettingsFileWin32, TheFileLivesBesideTheProgram) {
+  EXPECT_EQ(SettingsFilePath(), platform::ProgramFolder() + L"\\setting.ini");
+}
+
+TEST(WindowsFolders, GetWinDirEndsInExactlyOneBackslash) {
+  const NativeString windows = WindowsDirectory();
+  ASSERT_FALSE(windows.empty());
+  EXPECT_EQ(GetWinDir(), windows.back() == L'\\' ? windows : windows + L"\\");
+  EXPECT_NE(GetWinDir().substr(GetWinDir().size() - 2), L"\\\\");
+}
+
+TEST(BootCleanupWin32, TheLineEmptiesTheTempFolderOfTheWindowsDirectory) {
+  const BootCleanupTarget target = DefaultBootCleanupTarget();
+  EXPECT_EQ(target.file, L"c:\\Autoexec.bat");
+  // The Windows directory in the ANSI code page; it is plain ASCII on the test machines.
+  EXPECT_EQ(target.line, "Deltree /y " + NativeToUtf8(GetWinDir()) + "temp\\*.*");
+  EXPECT_EQ(target.ending, "\r\n");
+}
+
+TEST(BootCleanupWin32, TheBootFileIsCreatedOnceAndKeepsEarlierLines) {
+  WinTempTree tree;
+  BootCleanupTarget target = DefaultBootCleanupTarget();
+  target.file = tree.Path("Autoexec.bat");
+  const std::string line = target.line + "\r\n";
+  ASSERT_FALSE(WriteBootCleanup(target));
+  EXPECT_EQ(Contents(target.file), line);
+  ASSERT_FALSE(WriteBootCleanup(target));  // ticking again does not add a second line
+  EXPECT_EQ(Contents(target.file), line);
+
+  target.file = tree.Path("other.bat");
+  tree.File("other.bat", "@echo off\r\nPATH C:\\DOS");
+  ASSERT_FALSE(WriteBootCleanup(target));
+  EXPECT_EQ(Contents(target.file), "@echo off\r\nPATH C:\\DOS\r\n" + line);
+}
+
+TEST(BootCleanupWin32, AFileThatCannotBeWrittenGivesTheReasonAndStaysAsItWas) {
+  WinTempTree tree;
+  BootCleanupTarget target = DefaultBootCleanupTarget();
+  target.file = tree.Path("missing folder/Autoexec.bat");
+  EXPECT_TRUE(WriteBootCleanup(target));
+  target.file = tree.Path("locked.bat");
+  tree.File("locked.bat", "REM keep\r\n");
+  HANDLE h =
+      ::CreateFileW(target.file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(WriteBootCleanup(target));
+  ::CloseHandle(h);
+  EXPECT_EQ(Contents(target.file), "REM keep\r\n");
+}
+
+}  // namespace
+}  // namespace kelvo::settings
