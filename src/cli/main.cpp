@@ -1,10 +1,12 @@
 // kelvo-cli: the junk-file scan of Kelvo on the command line.
 //   scan     walk folders and print every junk hit as a row
 //   drives   print the local fixed disks that a scan covers by default
+//   audit-dlls  list the files of the shared-DLL table whose count has dropped to 0
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
+#include "audit_command.h"
 #include "commands.h"
 
 int main(int argc, char** argv) {
@@ -16,8 +18,16 @@ int main(int argc, char** argv) {
   CLI::App* scan = app.add_subcommand(
       "scan", "Scan folders for junk files and print one row per hit, in the order found");
   AddScanOptions(*scan, scanOptions);
+  scan->add_flag("--dll-audit", scanOptions.dllAudit,
+                 "After the walk, also list the files of the shared-DLL table whose count is 0\n"
+                 "(the Wine prefix's registry on Linux; deleting them is dangerous)");
 
   CLI::App* drives = app.add_subcommand("drives", "List the local fixed disks (key and text)");
+
+  AuditOptions auditOptions;
+  CLI::App* auditDlls = app.add_subcommand(
+      "audit-dlls", "List the files of the shared-DLL table whose count has dropped to 0");
+  AddAuditOptions(*auditDlls, auditOptions);
 
   try {
     app.parse(argc, argv);
@@ -32,5 +42,6 @@ int main(int argc, char** argv) {
 
   if (scan->parsed()) return RunScanCommand(scanOptions);
   if (drives->parsed()) return RunDrivesCommand();
+  if (auditDlls->parsed()) return RunAuditCommand(auditOptions);
   return kExitUsage;
 }

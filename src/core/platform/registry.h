@@ -100,6 +100,9 @@ using FileSizeLookup = std::function<std::optional<std::uint64_t>(NativeStringVi
 // The registry of this system, and the lengths of the files its paths name.
 Registry& NativeRegistry();
 std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath);
+// Where NativeRegistry() reads, for messages: "the Wine prefix /home/u/.wine", "the Windows
+// registry".
+std::string NativeRegistryDescription();
 
 // Another Windows system whose registry can be read: on POSIX the Wine prefix in a folder. Nothing,
 // with the reason in why, where the platform cannot read one at that place.

@@ -14,6 +14,10 @@ std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath)
   return WineFileSize(DefaultWinePrefix(), windowsPath);
 }
 
+std::string NativeRegistryDescription() {
+  return "the Wine prefix " + DefaultWinePrefix();
+}
+
 std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& folder, std::string& why) {
   struct stat st;
   if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

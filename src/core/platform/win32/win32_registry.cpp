@@ -107,6 +107,10 @@ std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath)
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::string NativeRegistryDescription() {
+  return "the Windows registry";
+}
+
 std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& /*folder*/, std::string& why) {
   why = "a Wine prefix can only be read on Linux; on Windows the system's own registry is read";
   return std::nullopt;
