@@ -8,6 +8,8 @@ namespace {
 
 // A changing value may grow between the size query and the data query: a few tries.
 constexpr int kDataTries = 4;
+// No count needs more; a larger value is not read at all.
+constexpr std::uint32_t kLargestValue = 64u << 20;
 
 std::u16string TextFromData(const std::vector<std::uint8_t>& data, std::size_t size) {
   std::u16string text;
@@ -46,6 +48,7 @@ platform::RegStatus ReadRegValue(platform::Registry& registry, platform::RegRoot
 
   std::vector<std::uint8_t> data;
   for (int attempt = 0; attempt < kDataTries; ++attempt) {
+    if (size > kLargestValue) return platform::kRegMoreData;
     data.assign(std::max<std::uint32_t>(size, 1), 0);
     std::uint32_t got = static_cast<std::uint32_t>(data.size());
     status = registry.QueryValue(key, name, type, data, got);

@@ -10,6 +10,8 @@
 #include "components/shared_dll_audit.h"
 #include "components/wine_registry_file.h"
 #include "platform/posix/wine_prefix.h"
+#include "scan/driver.h"
+#include "support/memory_file_system.h"
 #include "support/recording_controls.h"
 
 namespace kelvo::components {
@@ -81,7 +83,9 @@ class FaultyRegistry final : public platform::Registry {
     auto it = failQuery.find(NativeToUtf8(name));
     if (it != failQuery.end() && it->second == (buffer.empty() ? 1 : 2))
       return platform::kRegAccessDenied;
-    return inner_.QueryValue(key, name, type, buffer, size);
+    RegStatus status = inner_.QueryValue(key, name, type, buffer, size);
+    if (it != failQuery.end() && it->second == 3) size = 100u << 20;  // claims to be huge
+    return status;
   }
   RegStatus CloseKey(RegKey key) override {
     RegStatus status = inner_.CloseKey(key);
@@ -94,7 +98,8 @@ class FaultyRegistry final : public platform::Registry {
   bool failReadOpens = false;
   std::optional<std::uint32_t> alwaysMoreDataAt;
   std::optional<std::uint32_t> failEnumAt;
-  std::map<std::string, int> failQuery;  // value name -> 1: its size query fails, 2: its data query
+  // value name -> 1: its size query fails, 2: its data query fails, 3: it claims 100 MiB
+  std::map<std::string, int> failQuery;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> capacities;
 
  private:
@@ -261,18 +266,50 @@ TEST(SharedDllAudit, AnUnreadableEntryIsNotJudgedByThePreviousOne) {
       "\"C:\\\\sizefails.dll\"=dword:00000001\n"
       "\"C:\\\\datafails.dll\"=dword:00000001\n"
       "\"C:\\\\one.dll\"=dword:00000001\n"
-      "\"C:\\\\afterone.dll\"=\"x\"\n";
+      "\"C:\\\\afterone.dll\"=\"x\"\n"
+      "\"C:\\\\huge.dll\"=dword:00000000\n";
   AuditRun run = Audit(lines, [](FaultyRegistry& r) {
-    r.failQuery = {{"C:\\first.dll", 1}, {"C:\\sizefails.dll", 1}, {"C:\\datafails.dll", 2}};
+    r.failQuery = {{"C:\\first.dll", 1},
+                   {"C:\\sizefails.dll", 1},
+                   {"C:\\datafails.dll", 2},
+                   {"C:\\huge.dll", 3}};
   });
   EXPECT_THAT(Paths(run.controls), ElementsAre("C:\\zero.dll"));
-  EXPECT_EQ(run.summary.unreadable, 4u);
+  EXPECT_EQ(run.summary.unreadable, 5u);
   EXPECT_EQ(run.openAfter, 0);  // also the keys of the failed queries
 
   AuditRun denied = Audit(lines, [](FaultyRegistry& r) { r.failReadOpens = true; });
   EXPECT_THAT(denied.controls.rows, IsEmpty());
-  EXPECT_EQ(denied.summary.unreadable, 6u);
+  EXPECT_EQ(denied.summary.unreadable, 7u);
   EXPECT_EQ(denied.openAfter, 0);
+}
+
+TEST(SharedDllAudit, RunsAtTheEndOfAStoppedScanAndAddsItsRowsAfterTheScanRows) {
+  testing::MemoryFileSystem fs;
+  testing::MemoryNode& root = fs.AddRoot("/d/");
+  root.AddFile("a.tmp");
+  root.AddFile("b.tmp");
+  auto registry = RegistryOf(SharedDllsFile("\"C:\\\\x.dll\"=dword:00000000\n"));
+  CountingControls controls;
+  controls.TickAllPatterns(true);
+  controls.driveKeys = {"/d/"};
+  controls.check4 = true;
+  scan::ScanState state;
+  controls.onPump = [&](int) { state.SetFlags(scan::kFlagFalse); };  // stop at the first entry
+  scan::RunScan(state, controls, fs,
+                [&](scan::ScanControls& c) { AuditSharedDlls(c, *registry, {}); });
+  ASSERT_FALSE(controls.rows.empty());
+  EXPECT_EQ(controls.rows.back().rule, scan::kAuditRule);
+  EXPECT_EQ(NativeToUtf8(controls.rows.back().fullPath), "C:\\x.dll");
+  EXPECT_EQ(controls.junkCount, controls.rows.size());
+  EXPECT_EQ(controls.events.back(), "row 0 C:\\x.dll");
+
+  controls.check4 = false;  // not ticked: no audit
+  controls.rows.clear();
+  controls.onPump = {};
+  scan::RunScan(state, controls, fs,
+                [&](scan::ScanControls& c) { AuditSharedDlls(c, *registry, {}); });
+  for (const auto& row : controls.rows) EXPECT_NE(row.rule, scan::kAuditRule);
 }
 
 TEST(SharedDllAudit, ListsTheZeroEntriesOfTheRealWineFile) {

@@ -175,6 +175,12 @@ TEST(WineRegistryPrefix, AMissingPrefixOrFileOrKeyCannotBeOpened) {
   EXPECT_EQ(controls.junkCount, 0u);
 }
 
+TEST(WineRegistryPrefix, NoPrefixFolderMeansNoRegistry) {
+  WineRegistry registry([] { return std::string(); });  // neither $WINEPREFIX nor a home folder
+  RegKey key;
+  EXPECT_EQ(registry.OpenKey(RegRoot::kLocalMachine, "", kKeyRead, key), kRegFileNotFound);
+}
+
 TEST(WineRegistryPrefix, AnotherPrefixOpensByFolder) {
   TempTree tree;
   MakePrefix(tree, "other");

@@ -58,8 +58,12 @@ std::unique_ptr<WineRegistry> WineRegistry::WithLoader(Loader load) {
 
 std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix(
     const std::function<std::string()>& prefix, RegRoot root, RegStatus& status) {
-  const std::string path =
-      prefix() + (root == RegRoot::kLocalMachine ? "/system.reg" : "/user.reg");
+  const std::string folder = prefix();
+  if (folder.empty()) {  // no $WINEPREFIX and no home folder: there is no prefix
+    status = kRegFileNotFound;
+    return nullptr;
+  }
+  const std::string path = folder + (root == RegRoot::kLocalMachine ? "/system.reg" : "/user.reg");
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (!fd || ::fstat(fd.get(), &st) != 0) {
