@@ -100,6 +100,14 @@ using FileSizeLookup = std::function<std::optional<std::uint64_t>(NativeStringVi
 // The registry of this system, and the lengths of the files its paths name.
 Registry& NativeRegistry();
 std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath);
+// Where the file that a Windows path of the registry names can be deleted from: the folder of its
+// drive, to be walked down from without following links, and the file's path below it. Nothing when
+// the path cannot be mapped onto this system.
+struct LocatedWindowsFile {
+  NativeString root;  // ends with the separator
+  NativeString path;
+};
+std::optional<LocatedWindowsFile> LocateWindowsFile(NativeStringView windowsPath);
 // Where NativeRegistry() reads, for messages: "the Wine prefix /home/u/.wine", "the Windows
 // registry".
 std::string NativeRegistryDescription();

@@ -14,6 +14,18 @@ std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath)
   return WineFileSize(DefaultWinePrefix(), windowsPath);
 }
 
+std::optional<LocatedWindowsFile> LocateWindowsFile(NativeStringView windowsPath) {
+  const std::string prefix = DefaultWinePrefix();
+  auto mapped = MapWindowsPath(prefix, windowsPath);
+  if (!mapped) return std::nullopt;
+  // The mapped path is <prefix>/dosdevices/<x>:/...; its drive folder is the root.
+  const std::string devices = prefix + "/dosdevices/";
+  auto slash = mapped->find('/', devices.size());
+  if (mapped->compare(0, devices.size(), devices) != 0 || slash == std::string::npos)
+    return std::nullopt;
+  return LocatedWindowsFile{mapped->substr(0, slash + 1), *mapped};
+}
+
 std::string NativeRegistryDescription() {
   return "the Wine prefix " + DefaultWinePrefix();
 }

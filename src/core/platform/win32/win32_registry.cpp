@@ -92,6 +92,12 @@ Registry& NativeRegistry() {
   return registry;
 }
 
+std::optional<LocatedWindowsFile> LocateWindowsFile(NativeStringView windowsPath) {
+  std::wstring path(windowsPath);
+  if (!IsDrivePath(path) || path.size() < 4 || path[2] != L'\\') return std::nullopt;
+  return LocatedWindowsFile{path.substr(0, 3), path};
+}
+
 std::optional<std::uint64_t> NativeWindowsFileSize(NativeStringView windowsPath) {
   std::wstring path(windowsPath);
   if (path.empty() || path.find(L'\0') != std::wstring::npos) return std::nullopt;
