@@ -436,7 +436,7 @@ void MainWindow::UpdateStatus() {
     text += QStringLiteral("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
   } else if (session_->Busy()) {
     text += QStringLiteral("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
-  } else if (session_->LastElapsedMs() > 0) {
+  } else if (session_->HasRun()) {
     text +=
         QStringLiteral("  上次扫描用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }

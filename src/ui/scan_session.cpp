@@ -71,6 +71,7 @@ void ScanSession::OnRestore() {
 void ScanSession::OnWorkerDone() {
   Join();
   lastElapsedMs_ = clock_.elapsed();
+  hasRun_ = true;
   timer_.stop();
   Refresh();
   emit finished();

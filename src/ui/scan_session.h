@@ -42,6 +42,7 @@ class ScanSession : public QObject {
   WindowScanControls& controls() { return controls_; }
   const FolderList& ScannedFolders() { return controls_.folders(); }
   qint64 LastElapsedMs() const { return lastElapsedMs_; }
+  bool HasRun() const { return hasRun_; }
   qint64 ElapsedMs() const { return Busy() ? clock_.elapsed() : lastElapsedMs_; }
   // Moves what the worker produced into the list and reports what changed.
   void Refresh();
@@ -71,6 +72,7 @@ class ScanSession : public QObject {
   QTimer timer_;
   QElapsedTimer clock_;
   qint64 lastElapsedMs_ = 0;
+  bool hasRun_ = false;
 };
 
 }  // namespace kelvo::ui
