@@ -1,0 +1,38 @@
+// Small whole-file updates that never leave a torn file: the new content goes to a temporary file
+// beside the target, is flushed to disk and then renamed over the target in one step.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/native_string.h"
+
+namespace kelvo::platform {
+
+// Reads a whole file as bytes. A missing file gives std::errc::no_such_file_or_directory.
+std::error_code ReadWholeFile(const NativeString& path, std::string& out);
+
+// Computes the next content from the current one; `existed` tells whether the file was there.
+// Returns nothing when the file is to stay exactly as it is.
+using FileEdit = std::function<std::optional<std::string>(std::string_view current, bool existed)>;
+
+// Reads the file (empty when missing), applies edit and, when it returns content, replaces the
+// file atomically, keeping the old file's permissions. A symbolic link is followed, so the file it
+// points to is replaced and the link stays. Concurrent updates through this function are serialised
+// (an advisory lock on the folder on POSIX). The folder must exist. On any failure the old file is
+// left as it was and the reason is returned.
+std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& edit);
+
+// Creates folder and its missing parents (private to the user on POSIX, mode 0700).
+std::error_code MakeFolders(const NativeString& folder);
+
+// Test seam for the final rename. When set, the hook runs after the temporary file is complete and
+// flushed and before the rename; an error from it aborts the update as a failed rename would.
+using CommitHook = std::error_code (*)(const NativeString& temporary, const NativeString& target);
+// Sets the hook (nullptr removes it) and returns the previous one.
+CommitHook SetCommitHookForTesting(CommitHook hook);
+
+}  // namespace kelvo::platform

@@ -1,0 +1,37 @@
+// Windows-style initialization files as text: "[section]" lines open sections, "key=value" lines
+// hold values. Sections and keys are matched ignoring ASCII case and surrounding blanks; the first
+// matching section and key count. Edits touch only the one line they concern, so comments, unknown
+// sections, other values and line endings stay byte for byte as they were.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvo::platform::ini {
+
+// The most bytes of a value that a read returns.
+inline constexpr std::size_t kValueLimit = 253;
+
+// The value of key in section, with surrounding blanks and one pair of enclosing quotes removed,
+// or nothing when the section or the key is missing.
+std::optional<std::string> FindValue(std::string_view text, std::string_view section,
+                                     std::string_view key);
+
+// At most kValueLimit bytes of value, without splitting a UTF-8 character at the cut.
+std::string LimitValue(std::string_view value);
+
+// Whether section, key and value can be written without changing the file's structure: no line
+// breaks or NULs anywhere, no "]" in the section, no "=" in the key, neither empty nor padded with
+// blanks, and a key that cannot be taken for a section line.
+bool IsWritable(std::string_view section, std::string_view key, std::string_view value);
+
+// The text with key set to value in section: the key's line is replaced (keeping the key's
+// spelling in the file), or a line is added after
+// the section's last non-blank line, or the section is appended at the end. New lines end the way
+// the text's first line ends ("\n" for a text without line ends).
+std::string AssignValue(std::string_view text, std::string_view section, std::string_view key,
+                        std::string_view value);
+
+}  // namespace kelvo::platform::ini

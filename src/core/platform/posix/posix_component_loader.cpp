@@ -1,0 +1,101 @@
+// Components as shared objects: dlopen/dlsym, and the entry run on a std::thread whose end is
+// signalled through state shared with the waiter, so a thread that outlives the wait is harmless.
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "platform/component_loader.h"
+#include "platform/file_update.h"
+
+namespace kelvo::platform {
+namespace {
+
+using Entry = std::int32_t (*)();
+
+struct RunState {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+};
+
+NativeString FolderOf(const NativeString& path) {
+  auto slash = path.rfind('/');
+  if (slash == NativeString::npos) return {};
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+class PosixComponentLoader final : public ComponentLoader {
+ public:
+  bool Copy(const NativeString& from, const NativeString& to) override {
+    std::string bytes;
+    if (ReadWholeFile(from, bytes)) return false;
+    // The system folder is ours on POSIX, so it is made on the first copy. Writing a new file and
+    // renaming it keeps a library that some process has mapped intact.
+    NativeString folder = FolderOf(to);
+    if (!folder.empty() && MakeFolders(folder)) return false;
+    return !UpdateFileAtomically(
+        to, [&](std::string_view current, bool existed) -> std::optional<std::string> {
+          if (existed && current == bytes) return std::nullopt;
+          return bytes;
+        });
+  }
+
+  bool IsPresent(const NativeString& path) override {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  LibraryHandle Load(const NativeString& path) override {
+    // A name without a slash would be searched for in the library path instead.
+    NativeString exact = path.find('/') == NativeString::npos ? "./" + path : path;
+    return ::dlopen(exact.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+
+  EntryAddress FindEntry(LibraryHandle library, const char* name) override {
+    return ::dlsym(library, name);
+  }
+
+  void Unload(LibraryHandle library) override { ::dlclose(library); }
+
+  EntryRun RunEntry(EntryAddress entry, std::chrono::milliseconds limit) override {
+    auto state = std::make_shared<RunState>();
+    auto function = reinterpret_cast<Entry>(entry);
+    std::thread worker;
+    try {
+      worker = std::thread([state, function] {
+        function();
+        std::lock_guard lock(state->mutex);
+        state->done = true;
+        state->ended.notify_all();
+      });
+    } catch (const std::system_error&) {
+      return EntryRun::kNotStarted;
+    }
+    bool done;
+    {
+      std::unique_lock lock(state->mutex);
+      done = state->ended.wait_for(lock, limit, [&] { return state->done; });
+    }
+    if (done) {
+      worker.join();
+      return EntryRun::kEnded;
+    }
+    worker.detach();
+    return EntryRun::kStillRunning;
+  }
+};
+
+}  // namespace
+
+ComponentLoader& NativeComponentLoader() {
+  static PosixComponentLoader loader;
+  return loader;
+}
+
+}  // namespace kelvo::platform

@@ -1,0 +1,26 @@
+// The platform's initialization-file ("profile") functions: one read or one write of one value, the
+// file opened, read or rewritten and closed by each call. Sections and keys are matched ignoring
+// case. Texts are UTF-8 here; the file itself keeps whatever bytes it holds.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/native_string.h"
+
+namespace kelvo::platform {
+
+// The value of key in section of the file at path, at most 253 bytes of it, or defaultValue (cut
+// the same way) when the file, the section or the key is missing or the file cannot be read.
+std::string ReadProfileValue(const NativeString& path, std::string_view section,
+                             std::string_view key, std::string_view defaultValue);
+
+// Sets key in section to value, creating the file and the section when missing and leaving every
+// other line as it was. The folder must exist. A value that would break the file's structure (a
+// line break, for one) is refused with std::errc::invalid_argument; other failures give their
+// reason, and the file then keeps its previous content.
+std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
+                                  std::string_view key, std::string_view value);
+
+}  // namespace kelvo::platform

@@ -1,0 +1,70 @@
+#include "setup/component_setup.h"
+
+#include "platform/known_folders.h"
+#include "scan/path_functions.h"
+
+namespace kelvo::setup {
+
+SetupPaths DefaultSetupPaths() {
+  return {platform::ProgramFolder(), GetSysDir()};
+}
+
+void InstallComponents() {
+  InstallComponents(DefaultSetupPaths());
+}
+
+void InstallComponents(const SetupPaths& paths) {
+  InstallComponents(paths, platform::NativeComponentLoader(), kEntryTimeLimit);
+}
+
+void InstallComponents(const SetupPaths& paths, platform::ComponentLoader& loader,
+                       std::chrono::milliseconds limit) {
+  for (std::string_view name : kComponentCopyOrder) {
+    NativeString file = AsciiToNative(name);
+    loader.Copy(paths.programFolder + platform::kSeparator + file, paths.systemFolder + file);
+  }
+  for (std::string_view name : kComponentRegistrationOrder) {
+    RunServerEntry(paths.systemFolder + AsciiToNative(name), false, loader, limit);
+  }
+}
+
+bool RegisterComponent(const NativeString& path) {
+  return RunServerEntry(path, false);
+}
+
+bool RunServerEntry(const NativeString& path, bool unregister) {
+  return RunServerEntry(path, unregister, platform::NativeComponentLoader(), kEntryTimeLimit);
+}
+
+bool RunServerEntry(const NativeString& path, bool unregister, platform::ComponentLoader& loader,
+                    std::chrono::milliseconds limit) {
+  const char* entryName = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  if (!loader.IsPresent(path)) return false;
+  platform::LibraryHandle library = loader.Load(path);
+  if (!library) return false;
+  platform::EntryAddress entry = loader.FindEntry(library, entryName);
+  if (!entry) {
+    loader.Unload(library);
+    return false;
+  }
+  switch (loader.RunEntry(entry, limit)) {
+    case platform::EntryRun::kEnded:
+      loader.Unload(library);
+      return true;
+    case platform::EntryRun::kNotStarted:
+      loader.Unload(library);
+      return false;
+    case platform::EntryRun::kStillRunning:
+      // Its code may still run: unloading it would pull the code away from under the thread.
+      return false;
+  }
+  return false;
+}
+
+NativeString GetSysDir() {
+  NativeString folder = scan::CutAtNul(platform::ComponentSystemFolder());
+  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  return folder;
+}
+
+}  // namespace kelvo::setup
