@@ -1,40 +1,37 @@
 #include "service_seams.h"
 
-#include <QCoreApplication>
-
+#include "settings/boot_cleanup.h"
+#include "settings/settings_file.h"
+#include "setup/component_setup.h"
 #include "ui_text.h"
 
-// Services that the core library does not offer yet answer "not supported"; each is one call away
-// from the real one.
+// One call each into the core library. The audit and the deletion are not there yet: the audit adds
+// nothing and the deletion deletes nothing, reporting every row as failed.
 namespace kelvo::ui::seams {
 
-namespace {
-std::error_code NotAvailable() {
-  return std::make_error_code(std::errc::function_not_supported);
+void InstallComponents() {
+  setup::InstallComponents();
 }
-}  // namespace
-
-void InstallComponents() {}
 
 NativeString SettingsFilePath() {
-  return ToNative(QCoreApplication::applicationDirPath() + QStringLiteral("/setting.ini"));
+  return settings::SettingsFilePath();
 }
 
-std::int16_t ReadTipsSwitch(const NativeString&) {
-  return 0;
+std::int16_t ReadTipsSwitch(const NativeString& path) {
+  return settings::ReadTipsSwitch(path);
 }
 
-std::error_code WriteIniValue(const NativeString&, std::string_view, std::string_view,
-                              std::string_view) {
-  return NotAvailable();
+std::error_code WriteIniValue(const NativeString& path, std::string_view section,
+                              std::string_view key, std::string_view value) {
+  return settings::WriteIniValue(path, section, key, value);
 }
 
 std::error_code WriteBootCleanup() {
-  return NotAvailable();
+  return settings::WriteBootCleanup(settings::DefaultBootCleanupTarget());
 }
 
 QString BootFileName() {
-  return QString();
+  return ToQString(settings::DefaultBootCleanupTarget().file);
 }
 
 void AuditSharedDlls(scan::ScanControls&) {}

@@ -9,10 +9,10 @@ namespace kelvo::ui {
 Services DefaultServices() {
   Services s;
   s.installComponents = seams::InstallComponents;
-  s.settingsPath = [] {
-    if (const char* env = std::getenv("KELVO_SETTINGS_FILE"); env && *env) return Utf8ToNative(env);
-    return seams::SettingsFilePath();
-  };
+  if (const char* env = std::getenv("KELVO_SETTINGS_FILE"); env && *env)
+    s.settingsPath = [path = Utf8ToNative(env)] { return path; };
+  else
+    s.settingsPath = seams::SettingsFilePath;
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
   s.writeBootCleanup = seams::WriteBootCleanup;

@@ -3,8 +3,14 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <fstream>
+#include <sstream>
+
 #include "fake_services.h"
+#include "settings/boot_cleanup.h"
+#include "settings/settings_file.h"
 #include "settings_dialog.h"
+#include "support/temp_tree.h"
 #include "tips_dialog.h"
 
 using namespace kelvo;
@@ -187,6 +193,40 @@ class DialogsTest : public QObject {
     d->OkButton()->click();
     QTRY_VERIFY(d.isNull());  // closed and discarded
     QCOMPARE(log->calls.size(), 2);
+  }
+
+  void theRealSettingsFileGetsEveryValue() {
+    testing::TempTree dir;
+    const NativeString ini = Utf8ToNative(dir.Path("setting.ini"));
+    qputenv("KELVO_SETTINGS_FILE", QByteArray::fromStdString(dir.Path("setting.ini")));
+    ui::Services services = ui::DefaultServices();
+    qunsetenv("KELVO_SETTINGS_FILE");
+    QCOMPARE(services.settingsPath(), ini);
+    const settings::BootCleanupTarget boot{Utf8ToNative(dir.Path("boot.conf")), "cleanup line"};
+    services.writeBootCleanup = [boot] { return settings::WriteBootCleanup(boot); };
+
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Button(13)->click();
+    d.Check(1)->click();
+    d.Check(1)->click();
+    d.Check(2)->click();
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list0", "?"), std::string("1"));
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list5", "?"), std::string("0"));
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list17", "?"), std::string("0"));
+    QCOMPARE(settings::ReadIniValue(ini, "check", "check1", "?"), std::string("1"));
+    QCOMPARE(settings::ReadIniValue(ini, "check", "check2", "?"), std::string("0"));
+    std::ifstream in(dir.Path("boot.conf"));
+    std::stringstream content;
+    content << in.rdbuf();
+    QCOMPARE(content.str(), std::string("cleanup line\n"));
+
+    ui::TipsDialog t(services);
+    t.setAttribute(Qt::WA_DeleteOnClose, false);
+    t.Check1()->click();
+    QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(0));
+    t.Check1()->click();
+    QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(1));
   }
 
   void tipsOkWithoutTouchingWritesNothing() {

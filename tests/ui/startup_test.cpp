@@ -5,6 +5,8 @@
 
 #include "fake_services.h"
 #include "main_window.h"
+#include "settings/settings_file.h"
+#include "support/temp_tree.h"
 
 using namespace kelvo;
 using kelvo::testing::FakeSetup;
@@ -129,6 +131,19 @@ class StartupTest : public QObject {
       QVERIFY(w->tipsDialog()->windowFlags() & Qt::WindowStaysOnTopHint);
       QVERIFY(w->tipsDialog()->Check1()->isChecked());
     }
+  }
+
+  void tipsSwitchIsReadFromTheSettingsFile() {
+    testing::TempTree dir;
+    const NativeString ini = Utf8ToNative(dir.Path("setting.ini"));
+    QVERIFY(!settings::WriteIniValue(ini, "show", "ts", "1"));
+    ui::Services services = testing::MakeFakeServices(std::make_shared<ServiceLog>(), {});
+    services.settingsPath = [ini] { return ini; };
+    services.readTipsSwitch = ui::DefaultServices().readTipsSwitch;
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    QCOMPARE(w.TipsSwitch(), std::int16_t(1));
+    QVERIFY(w.tipsDialog() && w.tipsDialog()->isVisible());
   }
 
   void exitClosesEverything() {
