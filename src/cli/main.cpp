@@ -1,10 +1,12 @@
 // kelvo-cli: the junk-file scan of Kelvo on the command line.
 //   scan     walk folders and print every junk hit as a row
+//   clean    delete what a scan finds, or the rows of a list that scan printed
 //   drives   print the local fixed disks that a scan covers by default
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
+#include "clean_command.h"
 #include "commands.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +18,11 @@ int main(int argc, char** argv) {
   CLI::App* scan = app.add_subcommand(
       "scan", "Scan folders for junk files and print one row per hit, in the order found");
   AddScanOptions(*scan, scanOptions);
+
+  CleanOptions cleanOptions;
+  CLI::App* clean = app.add_subcommand(
+      "clean", "Delete the junk a scan finds, or exactly the rows of a list that 'scan' printed");
+  AddCleanOptions(*clean, cleanOptions);
 
   CLI::App* drives = app.add_subcommand("drives", "List the local fixed disks (key and text)");
 
@@ -31,6 +38,7 @@ int main(int argc, char** argv) {
   }
 
   if (scan->parsed()) return RunScanCommand(scanOptions);
+  if (clean->parsed()) return RunCleanCommand(cleanOptions);
   if (drives->parsed()) return RunDrivesCommand();
   return kExitUsage;
 }

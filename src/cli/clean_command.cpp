@@ -1,0 +1,193 @@
+#include "clean_command.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "cleanup/deletion.h"
+#include "cli_scan_controls.h"
+#include "commands.h"
+#include "confirmation.h"
+#include "list_reader.h"
+#include "platform/file_system.h"
+#include "scan/driver.h"
+
+namespace kelvo::cli {
+namespace {
+
+struct Collected {
+  std::vector<cleanup::DeletionRequest> rows;
+  bool scanIncomplete = false;
+};
+
+std::string Printable(const NativeString& path) {
+  return EscapeTsvField(NativeToUtf8(path));
+}
+
+// One row per file, the first one listed, however many rules reported it.
+std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionRequest> rows) {
+  std::set<NativeString> seen;
+  std::vector<cleanup::DeletionRequest> once;
+  for (auto& row : rows)
+    if (seen.insert(row.path).second) once.push_back(std::move(row));
+  return once;
+}
+
+void ScanForRows(const ResolvedScanOptions& resolved, Collected& out) {
+  CliScanControls controls(
+      resolved.rules, resolved.roots,
+      [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
+      ::isatty(STDERR_FILENO) == 1);
+  scan::ScanState state;
+  scan::RunScan(state, controls, platform::NativeFileSystem());
+  controls.FinishProgress();
+  out.scanIncomplete = controls.totals().unreadableFolders > 0;
+}
+
+std::uint64_t KnownBytes(const std::vector<cleanup::DeletionRequest>& rows) {
+  std::uint64_t bytes = 0;
+  for (const auto& r : rows) bytes += r.size.value_or(0);
+  return bytes;
+}
+
+std::string FilesAndBytes(std::size_t files, std::uint64_t bytes) {
+  return std::to_string(files) + (files == 1 ? " file" : " files") + " (" + std::to_string(bytes) +
+         " bytes)";
+}
+
+class ProgressLine {
+ public:
+  explicit ProgressLine(bool shown) : shown_(shown) {}
+  void Update(std::size_t done, std::size_t total) {
+    if (!shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (done != total && now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    std::fprintf(stderr, "\r\033[Kdeleting %zu/%zu", done, total);
+    visible_ = true;
+  }
+  void Clear() {
+    if (visible_) std::fputs("\r\033[K", stderr);
+    visible_ = false;
+  }
+
+ private:
+  bool shown_;
+  bool visible_ = false;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+}  // namespace
+
+void AddCleanOptions(CLI::App& command, CleanOptions& options) {
+  AddScanOptions(command, options.scan);
+  command.add_option("--from", options.from,
+                     "Delete exactly the rows of a list printed by 'scan' (tsv or json), '-' for\n"
+                     "standard input, instead of scanning");
+  command.add_flag("-y,--yes", options.yes,
+                   "Delete without asking (needed when standard input is not a terminal)");
+  command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
+}
+
+int RunCleanCommand(const CleanOptions& options) {
+  Collected collected;
+  if (!options.from.empty()) {
+    if (!options.scan.roots.empty()) {
+      std::fprintf(stderr, "kelvo-cli: give either --from or folders to scan, not both\n");
+      return kExitUsage;
+    }
+    std::string text;
+    if (auto error = ReadListText(options.from, text)) {
+      std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
+      return kExitUsage;
+    }
+    if (auto error = ParseDeletionList(text, collected.rows)) {
+      std::fprintf(stderr, "kelvo-cli: %s: %s\n", options.from.c_str(), error->c_str());
+      return kExitUsage;
+    }
+  } else {
+    ResolvedScanOptions resolved;
+    if (auto error = ResolveScanOptions(options.scan, resolved)) {
+      std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
+      return kExitUsage;
+    }
+    ScanForRows(resolved, collected);
+  }
+  const std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
+  const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
+  const std::string total = FilesAndBytes(rows.size(), KnownBytes(rows));
+
+  if (options.dryRun) {
+    for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
+    std::printf("Would delete %s.\n", total.c_str());
+    return scanStatus;
+  }
+  if (rows.empty()) {
+    std::printf("Nothing to delete.\n");
+    return scanStatus;
+  }
+  if (!options.yes) {
+    switch (AskOnTerminal("Delete " + total + "? [y/N] ", options.from == "-")) {
+      case Answer::kYes:
+        break;
+      case Answer::kNo:
+        std::printf("Nothing deleted.\n");
+        return scanStatus;
+      case Answer::kNoTerminal:
+        std::fprintf(stderr,
+                     "kelvo-cli: no terminal to ask on; add --yes to delete %s without asking\n",
+                     total.c_str());
+        return kExitUsage;
+    }
+  }
+
+  ProgressLine progress(::isatty(STDERR_FILENO) == 1);
+  const auto results = cleanup::DeleteItems(
+      rows, [&](std::size_t done, std::size_t all) { progress.Update(done, all); });
+  progress.Clear();
+
+  std::size_t deleted = 0, gone = 0, failed = 0;
+  std::uint64_t bytes = 0;
+  std::map<std::string, std::size_t> reasons;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const auto& r = results[i];
+    switch (r.outcome) {
+      case cleanup::DeletionOutcome::kDeleted:
+        ++deleted;
+        bytes += r.bytes;
+        break;
+      case cleanup::DeletionOutcome::kAlreadyGone:
+        ++gone;
+        break;
+      case cleanup::DeletionOutcome::kFailed: {
+        ++failed;
+        const std::string reason = cleanup::DescribeFailure(r);
+        ++reasons[reason];
+        std::fprintf(stderr, "kelvo-cli: not deleted: %s: %s\n", Printable(rows[i].path).c_str(),
+                     reason.c_str());
+        break;
+      }
+    }
+  }
+  std::string summary = "Deleted " + FilesAndBytes(deleted, bytes) + ", " + std::to_string(gone) +
+                        " already gone, " + std::to_string(failed) + " failed";
+  if (failed) {
+    summary += " (";
+    bool first = true;
+    for (const auto& [reason, count] : reasons) {
+      if (!first) summary += ", ";
+      summary += std::to_string(count) + " " + reason;
+      first = false;
+    }
+    summary += ")";
+  }
+  std::printf("%s.\n", summary.c_str());
+  return failed ? kExitPartial : scanStatus;
+}
+
+}  // namespace kelvo::cli

@@ -1,0 +1,199 @@
+#include "list_reader.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "row_writer.h"
+#include "scan/junk_rules.h"
+
+namespace kelvo::cli {
+namespace {
+
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // edited with CRLF endings
+    lines.push_back(line);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return lines;
+}
+
+std::string LineError(std::size_t number, const std::string& what) {
+  return "line " + std::to_string(number) + ": " + what;
+}
+
+bool ParseSize(std::string_view text, std::optional<std::uint64_t>& size) {
+  size.reset();
+  if (text.empty()) return true;
+  std::uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || v > (UINT64_MAX - 9) / 10) return false;
+    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  size = v;
+  return true;
+}
+
+std::optional<std::string> ParseTsvLine(std::string_view line, cleanup::DeletionRequest& row) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  if (fields.size() != 4) return "expected 4 tab-separated fields (name, path, type, size)";
+  std::string path, type;
+  if (!UnescapeTsvField(fields[1], path) || !UnescapeTsvField(fields[2], type))
+    return "a backslash that is not one of \\\\ \\t \\n \\r";
+  if (path.empty()) return "the path is empty";
+  if (!ParseSize(fields[3], row.size)) return "the size is not a number";
+  row.path = Utf8ToNative(path);
+  row.emptyFolder = type == scan::kEmptyFolderLabel;
+  return std::nullopt;
+}
+
+// A text of a json row: its exact bytes when the writer gave them in base64, else the text itself.
+std::optional<std::string> JsonText(const nlohmann::json& row, const std::string& key,
+                                    std::string& out) {
+  const auto exact = row.find(key + "_base64");
+  if (exact != row.end()) {
+    if (!exact->is_string()) return key + "_base64 is not a string";
+    bool ok = false;
+    out = Base64Decode(exact->get<std::string>(), ok);
+    if (!ok) return key + "_base64 is not base64";
+    return std::nullopt;
+  }
+  const auto text = row.find(key);
+  if (text == row.end()) {
+    out.clear();
+    return std::nullopt;
+  }
+  if (!text->is_string()) return key + " is not a string";
+  out = text->get<std::string>();
+  return std::nullopt;
+}
+
+std::optional<platform::EntryType> KindFromName(const std::string& kind) {
+  using platform::EntryType;
+  if (kind == "file") return EntryType::kFile;
+  if (kind == "dir") return EntryType::kDirectory;
+  if (kind == "symlink") return EntryType::kSymlink;
+  if (kind == "other") return EntryType::kOther;
+  if (kind == "unknown") return EntryType::kUnknown;
+  return std::nullopt;
+}
+
+std::optional<std::string> ParseJsonLine(std::string_view line, cleanup::DeletionRequest& row) {
+  const nlohmann::json value = nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false);
+  if (!value.is_object()) return "not a json object";
+  std::string path, root;
+  if (auto error = JsonText(value, "path", path)) return error;
+  if (path.empty()) return "no path";
+  if (auto error = JsonText(value, "root", root)) return error;
+  row.path = Utf8ToNative(path);
+  row.root = Utf8ToNative(root);
+
+  const auto dev = value.find("dev");
+  const auto ino = value.find("ino");
+  if ((dev == value.end()) != (ino == value.end())) return "dev and ino go together";
+  if (dev != value.end()) {
+    if (!dev->is_number_unsigned() || !ino->is_number_unsigned())
+      return "dev and ino must be whole numbers";
+    scan::EntryIdentity identity;
+    identity.device = dev->get<std::uint64_t>();
+    identity.inode = ino->get<std::uint64_t>();
+    const auto kind = value.find("kind");
+    if (kind != value.end()) {
+      const auto type = kind->is_string() ? KindFromName(kind->get<std::string>()) : std::nullopt;
+      if (!type) return "kind is not one of file, dir, symlink, other, unknown";
+      identity.type = *type;
+    }
+    row.identity = identity;
+  }
+  const auto emptyFolder = value.find("empty_folder");
+  if (emptyFolder != value.end()) {
+    if (!emptyFolder->is_boolean()) return "empty_folder is not true or false";
+    row.emptyFolder = emptyFolder->get<bool>();
+  }
+  const auto size = value.find("size");
+  if (size != value.end() && !size->is_null()) {
+    if (!size->is_number_unsigned()) return "size is not a whole number";
+    row.size = size->get<std::uint64_t>();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool UnescapeTsvField(std::string_view field, std::string& out) {
+  out.clear();
+  out.reserve(field.size());
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\') {
+      out.push_back(field[i]);
+      continue;
+    }
+    if (++i == field.size()) return false;
+    switch (field[i]) {
+      case '\\':
+        out.push_back('\\');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> ParseDeletionList(std::string_view text,
+                                             std::vector<cleanup::DeletionRequest>& rows) {
+  rows.clear();
+  const std::vector<std::string_view> lines = Lines(text);
+  std::optional<bool> json;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    if (line.empty()) continue;
+    if (!json) {
+      if (line == "name,path,type,size")
+        return "this is a csv list; give a list printed with --format=tsv or --format=json";
+      // A tsv name may start with "{" too; only a line that parses is json.
+      json = line.front() == '{' && nlohmann::json::accept(line);
+    }
+    cleanup::DeletionRequest row;
+    auto error = *json ? ParseJsonLine(line, row) : ParseTsvLine(line, row);
+    if (error) return LineError(i + 1, *error);
+    rows.push_back(std::move(row));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadListText(const std::string& source, std::string& text) {
+  text.clear();
+  std::FILE* in = source == "-" ? stdin : std::fopen(source.c_str(), "rb");
+  if (!in) return "cannot read " + source + ": " + std::strerror(errno);
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(in) != 0;
+  if (in != stdin) std::fclose(in);
+  if (failed) return "cannot read " + source;
+  return std::nullopt;
+}
+
+}  // namespace kelvo::cli

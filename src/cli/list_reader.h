@@ -1,0 +1,27 @@
+// Reading back a list of rows that `kelvo-cli scan` printed (tsv or json), perhaps edited by the
+// user, as rows to delete.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleanup/deletion.h"
+
+namespace kelvo::cli {
+
+// Parses the whole text of a list. tsv lines give the path only (fields unescaped, no root, no
+// identity); json lines give the path, the scan root, the identity and the exact bytes of texts
+// that are not UTF-8. Empty lines are skipped. Returns a message naming the line when the text is
+// not such a list.
+std::optional<std::string> ParseDeletionList(std::string_view text,
+                                             std::vector<cleanup::DeletionRequest>& rows);
+
+// Reads a file, or standard input for "-", whole.
+std::optional<std::string> ReadListText(const std::string& source, std::string& text);
+
+// Undoes the tsv escapes \\ \t \n \r; false on any other backslash sequence.
+bool UnescapeTsvField(std::string_view field, std::string& out);
+
+}  // namespace kelvo::cli

@@ -1,0 +1,120 @@
+#include "cleanup/deletion.h"
+
+#include "platform/entry_removal.h"
+
+namespace kelvo::cleanup {
+namespace {
+
+using platform::RemovalStatus;
+
+DeletionResult FromReport(const platform::RemovalReport& report) {
+  DeletionResult r;
+  r.error = report.error;
+  r.failure = DeletionFailure::kNone;
+  switch (report.status) {
+    case RemovalStatus::kRemoved:
+      r.outcome = DeletionOutcome::kDeleted;
+      r.bytes = report.bytes;
+      return r;
+    case RemovalStatus::kGone:
+      r.outcome = DeletionOutcome::kAlreadyGone;
+      return r;
+    case RemovalStatus::kChanged:
+      r.failure = DeletionFailure::kChangedSinceScan;
+      break;
+    case RemovalStatus::kLinkInPath:
+      r.failure = DeletionFailure::kLinkInPath;
+      break;
+    case RemovalStatus::kOtherFileSystem:
+      r.failure = DeletionFailure::kOtherFileSystem;
+      break;
+    case RemovalStatus::kPermissionDenied:
+      r.failure = DeletionFailure::kPermissionDenied;
+      break;
+    case RemovalStatus::kInUse:
+      r.failure = DeletionFailure::kInUse;
+      break;
+    case RemovalStatus::kNotEmpty:
+      r.failure = DeletionFailure::kNotEmpty;
+      break;
+    case RemovalStatus::kIsDirectory:
+      r.failure = DeletionFailure::kIsDirectory;
+      break;
+    case RemovalStatus::kFailed:
+      r.failure = DeletionFailure::kOther;
+      break;
+  }
+  r.outcome = DeletionOutcome::kFailed;
+  return r;
+}
+
+}  // namespace
+
+DeletionRequest RequestFor(const scan::JunkItem& item) {
+  DeletionRequest r;
+  r.path = item.fullPath;
+  r.root = item.root;
+  r.identity = item.identity;
+  r.emptyFolder = item.emptyFolder;
+  r.size = item.size;
+  return r;
+}
+
+std::string DescribeFailure(const DeletionResult& result) {
+  switch (result.outcome) {
+    case DeletionOutcome::kDeleted:
+      return "deleted";
+    case DeletionOutcome::kAlreadyGone:
+      return "already gone";
+    case DeletionOutcome::kFailed:
+      break;
+  }
+  switch (result.failure) {
+    case DeletionFailure::kChangedSinceScan:
+      return "changed since the scan";
+    case DeletionFailure::kLinkInPath:
+      return "a folder in its path is a symbolic link";
+    case DeletionFailure::kOtherFileSystem:
+      return "its path leads to another file system";
+    case DeletionFailure::kPermissionDenied:
+      return "permission denied";
+    case DeletionFailure::kInUse:
+      return "in use";
+    case DeletionFailure::kNotEmpty:
+      return "the folder is not empty";
+    case DeletionFailure::kIsDirectory:
+      return "it is a folder";
+    case DeletionFailure::kNone:
+    case DeletionFailure::kOther:
+      break;
+  }
+  if (result.error == std::errc::invalid_argument) return "not a plain path below its scan root";
+  return result.error ? result.error.message() : std::string("failed");
+}
+
+std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
+                                        platform::EntryRemover& remover,
+                                        const DeletionProgress& progress) {
+  std::vector<DeletionResult> results;
+  results.reserve(rows.size());
+  for (const DeletionRequest& row : rows) {
+    platform::RemovalTarget target;
+    target.path = row.path;
+    target.root = row.root;
+    if (row.identity)
+      target.expected =
+          platform::ExpectedEntry{row.identity->device, row.identity->inode, row.identity->type};
+    target.emptyFolder = row.emptyFolder;
+    results.push_back(FromReport(remover.Remove(target)));
+    if (progress) progress(results.size(), rows.size());
+  }
+  return results;
+}
+
+std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
+                                        const DeletionProgress& progress) {
+  auto remover = platform::MakeNativeEntryRemover();
+  return DeleteItems(rows, *remover, progress);
+}
+
+}  // namespace kelvo::cleanup

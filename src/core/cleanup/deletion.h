@@ -1,0 +1,69 @@
+// Deleting the rows a user chose: each entry is reached safely from its scan root, checked against
+// what the scan saw, and deleted alone; never recursively, never through a symbolic link.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/native_string.h"
+#include "scan/junk_item.h"
+
+namespace kelvo::platform {
+class EntryRemover;
+}
+
+namespace kelvo::cleanup {
+
+struct DeletionRequest {
+  NativeString path;
+  NativeString root;  // empty: walk from the top of the file system (lists without a root)
+  std::optional<scan::EntryIdentity> identity;  // checked when present
+  bool emptyFolder = false;                     // the only kind of row that may remove a folder
+  std::optional<std::uint64_t> size;            // as the scan saw it, for confirmations
+};
+
+DeletionRequest RequestFor(const scan::JunkItem& item);
+
+enum class DeletionOutcome { kDeleted, kAlreadyGone, kFailed };
+
+enum class DeletionFailure {
+  kNone,
+  kChangedSinceScan,
+  kLinkInPath,
+  kOtherFileSystem,
+  kPermissionDenied,
+  kInUse,
+  kNotEmpty,
+  kIsDirectory,
+  kOther,
+};
+
+struct DeletionResult {
+  DeletionOutcome outcome = DeletionOutcome::kFailed;
+  DeletionFailure failure = DeletionFailure::kOther;
+  std::error_code error;    // the system's error behind a failure, when there is one
+  std::uint64_t bytes = 0;  // bytes of a deleted file
+};
+
+// A short English description of a result ("deleted", "changed since the scan", ...).
+std::string DescribeFailure(const DeletionResult& result);
+
+using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Deletes the rows in the order given (callers pass the bottom of their list first) and returns
+// one result per row, in the same order. Progress is reported after every row, on the calling
+// thread. Blocking; may run on any thread, each call with its own open folders.
+std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
+                                        const DeletionProgress& progress = {});
+
+// The same with a given remover.
+std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
+                                        platform::EntryRemover& remover,
+                                        const DeletionProgress& progress);
+
+}  // namespace kelvo::cleanup

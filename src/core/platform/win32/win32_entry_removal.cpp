@@ -1,0 +1,301 @@
+// Removal on Windows. Every folder from the root down to the entry's parent is opened in turn with
+// FILE_FLAG_OPEN_REPARSE_POINT, refused when it is a reparse point (junction, symbolic link, mount
+// point) or on another volume, and kept open without FILE_SHARE_DELETE, so that nobody can rename
+// or replace it until the entry is gone. The entry is then opened itself (never following a reparse
+// point), compared with what the scan saw, freed of its read-only attribute and deleted through
+// that very handle, so the check and the delete concern the same file; when the delete fails the
+// attributes are put back. Paths go through the "\\?\" form, so they may be longer than MAX_PATH.
+//
+// The identity compared is the one the scan records on Windows: device = volume serial number,
+// inode = the 64-bit file index, type kSymlink for any reparse point.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/entry_removal.h"
+
+namespace kelvo::platform {
+namespace {
+
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE h) : h_(h) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      h_ = other.h_;
+      other.h_ = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  void Reset() {
+    if (valid()) ::CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+RemovalReport Report(RemovalStatus status, DWORD e = 0) {
+  RemovalReport r;
+  r.status = status;
+  if (e != 0) r.error = std::error_code(static_cast<int>(e), std::system_category());
+  return r;
+}
+
+RemovalReport ReportError(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return Report(RemovalStatus::kGone);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return Report(RemovalStatus::kPermissionDenied, e);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return Report(RemovalStatus::kInUse, e);
+    case ERROR_DIR_NOT_EMPTY:
+      return Report(RemovalStatus::kNotEmpty, e);
+    default:
+      return Report(RemovalStatus::kFailed, e);
+  }
+}
+
+RemovalReport NotBelowRoot() {
+  RemovalReport r;
+  r.error = std::make_error_code(std::errc::invalid_argument);
+  return r;
+}
+
+// "\\?\" form of a full path: no MAX_PATH limit, no reinterpretation of the name.
+std::wstring LongPath(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+// The top of the volume a path lies on: "C:\" or "\\server\share\"; empty when there is none.
+std::wstring VolumeTop(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return path.substr(0, 3);
+  if (path.rfind(L"\\\\", 0) == 0 && path.rfind(L"\\\\?\\", 0) != 0) {
+    const std::size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos) return {};
+    const std::size_t share = path.find(L'\\', server + 1);
+    if (share == std::wstring::npos || share == server + 1) return {};
+    return path.substr(0, share + 1);
+  }
+  return {};
+}
+
+// The components of path below root; false when path is not under root or holds an empty, "." or
+// ".." component, which the "\\?\" form would not resolve but could still lead astray.
+bool SplitBelowRoot(const std::wstring& path, const std::wstring& root,
+                    std::vector<std::wstring>& out) {
+  if (path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return false;
+  std::wstring rest = path.substr(root.size());
+  while (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+  out.clear();
+  std::size_t start = 0;
+  while (start <= rest.size() && !rest.empty()) {
+    const std::size_t sep = rest.find(L'\\', start);
+    std::wstring part =
+        rest.substr(start, sep == std::wstring::npos ? std::wstring::npos : sep - start);
+    if (part.empty() || part == L"." || part == L"..") return false;
+    out.push_back(std::move(part));
+    if (sep == std::wstring::npos) break;
+    start = sep + 1;
+  }
+  return !out.empty();
+}
+
+std::uint64_t FileIndex(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+EntryType TypeOf(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryType::kSymlink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
+  return EntryType::kFile;
+}
+
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Sets the attribute word of an open entry, leaving its times alone (0 means "unchanged").
+bool SetAttributes(HANDLE h, DWORD attributes) {
+  FILE_BASIC_INFO basic{};
+  attributes &= kSettableAttributes;
+  basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+  return ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// Listing access makes the share mode count: a handle with attribute access alone takes part in no
+// sharing check and would not keep the folder from being renamed.
+constexpr DWORD kPinAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+class Win32EntryRemover final : public EntryRemover {
+ public:
+  RemovalReport Remove(const RemovalTarget& target) override {
+    std::wstring path(target.path);
+    for (wchar_t& c : path)
+      if (c == L'/') c = L'\\';
+    const bool rootKnown = !target.root.empty();
+    std::wstring root = rootKnown ? std::wstring(target.root) : VolumeTop(path);
+    for (wchar_t& c : root)
+      if (c == L'/') c = L'\\';
+    if (root.empty()) return NotBelowRoot();
+    if (root.back() != L'\\') root.push_back(L'\\');
+    std::vector<std::wstring> parts;
+    if (!SplitBelowRoot(path, root, parts)) return NotBelowRoot();
+    const std::wstring name = std::move(parts.back());
+    parts.pop_back();
+
+    std::wstring parentPath = root;
+    for (const std::wstring& p : parts) (parentPath += p) += L'\\';
+    // An empty folder may itself be held open as the parent of an earlier row.
+    if (target.emptyFolder) ReleaseChain();
+    if (chain_.empty() || cachedParent_ != parentPath || cachedRoot_ != root ||
+        cachedRootKnown_ != rootKnown) {
+      ReleaseChain();
+      RemovalReport failure;
+      if (!PinChain(root, rootKnown, parts, failure)) {
+        ReleaseChain();
+        return failure;
+      }
+      cachedParent_ = parentPath;
+      cachedRoot_ = root;
+      cachedRootKnown_ = rootKnown;
+    }
+    return RemoveEntry(parentPath + name, target, rootKnown);
+  }
+
+ private:
+  void ReleaseChain() {
+    chain_.clear();
+    cachedParent_.clear();
+  }
+
+  // Opens and holds the root and every folder below it down to the parent.
+  bool PinChain(const std::wstring& root, bool rootKnown, const std::vector<std::wstring>& parts,
+                RemovalReport& failure) {
+    // The root is opened as the scan opened it: the user named it, reparse points included.
+    UniqueHandle top(::CreateFileW(LongPath(root).c_str(), kPinAccess,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!top.valid()) {
+      failure = ReportError(::GetLastError());
+      return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(top.get(), &info)) {
+      failure = ReportError(::GetLastError());
+      return false;
+    }
+    rootVolume_ = info.dwVolumeSerialNumber;
+    chain_.push_back(std::move(top));
+
+    std::wstring path = root;
+    for (const std::wstring& part : parts) {
+      path += part;
+      UniqueHandle dir(::CreateFileW(
+          LongPath(path).c_str(), kPinAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!dir.valid()) {
+        failure = ReportError(::GetLastError());
+        return false;
+      }
+      if (!::GetFileInformationByHandle(dir.get(), &info)) {
+        failure = ReportError(::GetLastError());
+        return false;
+      }
+      if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        failure = Report(RemovalStatus::kLinkInPath);
+        return false;
+      }
+      if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        failure = Report(RemovalStatus::kGone);  // a file where the folder was
+        return false;
+      }
+      if (rootKnown && info.dwVolumeSerialNumber != rootVolume_) {
+        failure = Report(RemovalStatus::kOtherFileSystem);
+        return false;
+      }
+      chain_.push_back(std::move(dir));
+      path += L'\\';
+    }
+    return true;
+  }
+
+  RemovalReport RemoveEntry(const std::wstring& path, const RemovalTarget& target, bool rootKnown) {
+    UniqueHandle entry(::CreateFileW(
+        LongPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!entry.valid()) return ReportError(::GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(entry.get(), &info)) return ReportError(::GetLastError());
+    const EntryType type = TypeOf(info.dwFileAttributes);
+    if (const auto& want = target.expected) {
+      if (info.dwVolumeSerialNumber != want->device || FileIndex(info) != want->inode ||
+          (want->type != EntryType::kUnknown && want->type != type))
+        return Report(RemovalStatus::kChanged);
+    }
+    if (type == EntryType::kDirectory && !target.emptyFolder)
+      return Report(RemovalStatus::kIsDirectory);
+    if (type != EntryType::kDirectory && target.emptyFolder) return Report(RemovalStatus::kChanged);
+    if (rootKnown && info.dwVolumeSerialNumber != rootVolume_)
+      return Report(RemovalStatus::kOtherFileSystem);
+
+    const DWORD attributes = info.dwFileAttributes;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !SetAttributes(entry.get(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
+      return ReportError(::GetLastError());
+    // What DeleteFileW and RemoveDirectoryW do, bound to the handle that was checked; a folder
+    // that is not empty is refused here.
+    FILE_DISPOSITION_INFO disposition{TRUE};  // its one member's name is shadowed by a macro
+    if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition)) {
+      const DWORD e = ::GetLastError();
+      if (readOnly) SetAttributes(entry.get(), attributes);
+      return ReportError(e);
+    }
+    entry.Reset();  // the entry goes when the last handle to it is closed
+    RemovalReport done = Report(RemovalStatus::kRemoved);
+    if (type != EntryType::kDirectory)
+      done.bytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return done;
+  }
+
+  std::vector<UniqueHandle> chain_;
+  std::wstring cachedParent_;
+  std::wstring cachedRoot_;
+  bool cachedRootKnown_ = false;
+  DWORD rootVolume_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<EntryRemover> MakeNativeEntryRemover() {
+  return std::make_unique<Win32EntryRemover>();
+}
+
+}  // namespace kelvo::platform

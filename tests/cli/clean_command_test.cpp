@@ -1,0 +1,206 @@
+// kelvo-cli clean, run as a program on real trees: lists printed by scan are read back, edited and
+// deleted; nothing is deleted without a yes.
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/run_process.h"
+#include "support/temp_tree.h"
+
+namespace kelvo::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::ProcessResult;
+using testing::RunProcess;
+using testing::TempTree;
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string KeepLines(const std::string& text, const std::string& without) {
+  std::istringstream in(text);
+  std::string line, kept;
+  while (std::getline(in, line))
+    if (line.find(without) == std::string::npos) kept += line + "\n";
+  return kept;
+}
+
+// Runs the program on a new terminal and types answer after the question.
+ProcessResult RunOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
+  int master = -1;
+  const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid < 0) return {};
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(KELVO_CLI_PATH)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KELVO_CLI_PATH, argv.data());
+    ::_exit(127);
+  }
+  ProcessResult result;
+  bool answered = false;
+  char buffer[4096];
+  for (;;) {
+    pollfd p{master, POLLIN, 0};
+    if (::poll(&p, 1, 60000) <= 0) break;  // a program waiting without a question never ends
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) break;
+    result.out.append(buffer, static_cast<std::size_t>(n));
+    if (!answered && result.out.find("[y/N] ") != std::string::npos) {
+      const std::string line = answer + "\n";
+      if (::write(master, line.data(), line.size()) < 0) break;
+      answered = true;
+    }
+  }
+  ::kill(pid, SIGKILL);  // no-op when it has ended
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(master);
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+class CleanCommandTest : public ::testing::Test {
+ protected:
+  CleanCommandTest() {
+    tree.File("junk/a.tmp", "abc");
+    tree.File("junk/Temp/b.tmp", "12345");  // two rules, one file
+    tree.File("junk/keep.txt", "keep");
+  }
+  std::string Junk(const std::string& rel = "") const { return tree.Path("junk/" + rel); }
+  std::string ListFile(const std::string& text) {
+    const std::string path = tree.Path("list");
+    WriteFile(path, text);
+    return path;
+  }
+  TempTree tree;
+};
+
+TEST_F(CleanCommandTest, ScanAndCleanDeletesEachFileOnce) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", Junk()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Deleted 2 files (8 bytes), 0 already gone, 0 failed."));
+  EXPECT_FALSE(Exists(Junk("a.tmp")));
+  EXPECT_FALSE(Exists(Junk("Temp/b.tmp")));
+  EXPECT_TRUE(Exists(Junk("Temp")));
+  EXPECT_TRUE(Exists(Junk("keep.txt")));
+}
+
+TEST_F(CleanCommandTest, DryRunChangesNothing) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", Junk()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr(Junk("a.tmp") + "\n"));
+  EXPECT_THAT(r.out, HasSubstr("Would delete 2 files (8 bytes)."));
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", Junk()});
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", "--from", "-"}, list.out);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Would delete 2 files (8 bytes)."));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+  EXPECT_TRUE(Exists(Junk("Temp/b.tmp")));
+}
+
+TEST_F(CleanCommandTest, WithoutATerminalNothingIsDeletedUnlessYes) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", Junk()});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_THAT(r.err, HasSubstr("--yes"));
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", Junk()});
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--from", ListFile(list.out)}, "y\n");
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+  EXPECT_TRUE(Exists(Junk("Temp/b.tmp")));
+}
+
+TEST_F(CleanCommandTest, OnATerminalTheAnswerDecides) {
+  auto no = RunOnTerminal({"clean", Junk()}, "n");
+  EXPECT_EQ(no.exitStatus, 0) << no.out;
+  EXPECT_THAT(no.out, HasSubstr("Delete 2 files (8 bytes)? [y/N]"));
+  EXPECT_THAT(no.out, HasSubstr("Nothing deleted."));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+
+  auto yes = RunOnTerminal({"clean", Junk()}, "y");
+  EXPECT_EQ(yes.exitStatus, 0) << yes.out;
+  EXPECT_THAT(yes.out, HasSubstr("Deleted 2 files (8 bytes)"));
+  EXPECT_FALSE(Exists(Junk("a.tmp")));
+}
+
+TEST_F(CleanCommandTest, AnEditedListDeletesOnlyTheRowsLeft) {
+  tree.File("junk/also.tmp");
+  for (const char* format : {"--format=tsv", "--format=json"}) {
+    tree.File("junk/a.tmp", "abc");
+    auto list = RunProcess(KELVO_CLI_PATH, {"scan", format, Junk()});
+    ASSERT_EQ(list.exitStatus, 0);
+    const std::string edited = KeepLines(list.out, "a.tmp");
+    ASSERT_NE(edited, list.out);
+    auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", ListFile(edited)});
+    EXPECT_EQ(r.exitStatus, 0) << format << r.err;
+    EXPECT_TRUE(Exists(Junk("a.tmp"))) << format;
+    EXPECT_FALSE(Exists(Junk("Temp/b.tmp"))) << format;
+    tree.File("junk/Temp/b.tmp", "12345");
+  }
+}
+
+// Names that need every escape and encoding of both list formats, deleted from the lists scan
+// printed for them.
+TEST_F(CleanCommandTest, ListsRoundTripOddNames) {
+  const std::vector<std::string> names = {"new\nline.tmp",   "tab\there.tmp",     "back\\slash.tmp",
+                                          "bad\xff\xfe.tmp", "中文目录/临时.tmp", "cr\r.tmp"};
+  for (const char* format : {"--format=tsv", "--format=json"}) {
+    for (const auto& n : names) tree.File("odd/" + n, "1");
+    auto list = RunProcess(KELVO_CLI_PATH, {"scan", format, tree.Path("odd")});
+    ASSERT_EQ(list.exitStatus, 0) << list.err;
+    auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out);
+    EXPECT_EQ(r.exitStatus, 0) << format << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Deleted 6 files (6 bytes), 0 already gone, 0 failed.")) << format;
+    for (const auto& n : names) EXPECT_FALSE(Exists(tree.Path("odd/" + n))) << format << n;
+  }
+}
+
+TEST_F(CleanCommandTest, JsonListsAreCheckedAgainstWhatTheScanSaw) {
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", Junk()});
+  // a.tmp is replaced by another file, b.tmp vanishes.
+  tree.File("junk/new", "other");
+  ASSERT_EQ(::rename(Junk("new").c_str(), Junk("a.tmp").c_str()), 0);
+  ASSERT_EQ(::unlink(Junk("Temp/b.tmp").c_str()), 0);
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", ListFile(list.out)});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.out, HasSubstr("Deleted 0 files (0 bytes), 1 already gone, 1 failed (1 changed "
+                               "since the scan)."));
+  EXPECT_THAT(r.err, HasSubstr("not deleted: " + Junk("a.tmp") + ": changed since the scan"));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+}
+
+TEST_F(CleanCommandTest, BadUsageAndBadListsExitWithTwo) {
+  const std::string tsv = ListFile("a\t" + Junk("a.tmp") + "\tt\t3\n");
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", tsv, Junk()}).exitStatus, 2);
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", tree.Path("none")}).exitStatus,
+            2);
+  auto bad = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, "not a list\n");
+  EXPECT_EQ(bad.exitStatus, 2);
+  EXPECT_THAT(bad.err, HasSubstr("line 1"));
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"clean", "--patterns=99", Junk()}).exitStatus, 2);
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+  auto empty = RunProcess(KELVO_CLI_PATH, {"clean", "--from", "-"}, "\n");
+  EXPECT_EQ(empty.exitStatus, 0);
+  EXPECT_THAT(empty.out, HasSubstr("Nothing to delete."));
+  EXPECT_THAT(empty.out, Not(HasSubstr("Deleted")));
+}
+
+}  // namespace
+}  // namespace kelvo::cli
