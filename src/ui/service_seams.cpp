@@ -1,12 +1,13 @@
 #include "service_seams.h"
 
+#include "cleanup/deletion.h"
+#include "deletion_words.h"
 #include "settings/boot_cleanup.h"
 #include "settings/settings_file.h"
 #include "setup/component_setup.h"
 #include "ui_text.h"
 
-// One call each into the core library. The audit and the deletion are not there yet: the audit adds
-// nothing and the deletion deletes nothing, reporting every row as failed.
+// One call each into the core library. The shared-DLL audit is not there yet and adds nothing.
 namespace kelvo::ui::seams {
 
 void InstallComponents() {
@@ -38,9 +39,29 @@ void AuditSharedDlls(scan::ScanControls&) {}
 
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
                                      const DeletionProgressFunction& progress) {
+  std::vector<cleanup::DeletionRequest> requests;
+  requests.reserve(items.size());
+  for (const auto& item : items) requests.push_back(cleanup::RequestFor(item));
+  const std::vector<cleanup::DeletionResult> results = cleanup::DeleteItems(requests, progress);
   std::vector<RowDeletion> out(items.size());
-  for (auto& r : out) r.reason = QStringLiteral("删除功能不可用");
-  if (progress) progress(items.size(), items.size());
+  for (std::size_t i = 0; i < out.size() && i < results.size(); ++i) {
+    switch (results[i].outcome) {
+      case cleanup::DeletionOutcome::kDeleted:
+        out[i].outcome = RowDeletion::Outcome::kDeleted;
+        break;
+      case cleanup::DeletionOutcome::kAlreadyGone:
+        out[i].outcome = RowDeletion::Outcome::kAlreadyGone;
+        break;
+      case cleanup::DeletionOutcome::kFailed:
+        out[i].outcome = RowDeletion::Outcome::kFailed;
+        out[i].reason = DeletionFailureWords(results[i]);
+        break;
+    }
+    out[i].bytes = results[i].bytes;
+  }
+  // A row without a result keeps its file's row in the list.
+  for (std::size_t i = results.size(); i < out.size(); ++i)
+    out[i].reason = QStringLiteral("删除中断");
   return out;
 }
 

@@ -29,6 +29,7 @@ void WindowScanControls::ShowFolder(NativeStringView path) {
 }
 
 std::size_t WindowScanControls::AddScannedFolder(NativeStringView path) {
+  std::lock_guard lock(foldersMutex_);
   return folders_.Add(path);
 }
 
@@ -39,8 +40,7 @@ void WindowScanControls::SetScannedFolderCount(std::size_t count) {
 
 void WindowScanControls::SetJunkCount(std::size_t count) {
   // Called for every entry; publish only a change.
-  if (count == lastJunkCount_) return;
-  lastJunkCount_ = count;
+  if (lastJunkCount_.exchange(count, std::memory_order_relaxed) == count) return;
   junkCount_.store(count, std::memory_order_relaxed);
   junkDirty_.store(true, std::memory_order_release);
 }
@@ -91,8 +91,9 @@ bool WindowScanControls::TakeJunkCount(std::size_t& count) {
 }
 
 void WindowScanControls::PrepareForScan() {
+  std::lock_guard lock(foldersMutex_);
   folders_.Clear();
-  lastJunkCount_ = SIZE_MAX;
+  lastJunkCount_.store(SIZE_MAX);
   unreadable_.store(0);
 }
 

@@ -82,11 +82,12 @@ class WindowScanControls final : public scan::ScanControls {
   std::mutex rowMutex_;
   RowBatch pending_;
 
-  // Worker side only.
-  TextNumbering labels_;
-  TextNumbering roots_;
+  // Scan side; guarded so that the scan may call from more than one thread.
+  TextNumbering labels_;  // under rowMutex_
+  TextNumbering roots_;   // under rowMutex_
+  std::mutex foldersMutex_;
   FolderList folders_;
-  std::size_t lastJunkCount_ = SIZE_MAX;
+  std::atomic<std::size_t> lastJunkCount_{SIZE_MAX};
 };
 
 }  // namespace kelvo::ui

@@ -4,8 +4,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unistd.h>
+
+#include <fstream>
+
 #include "fake_services.h"
 #include "main_window.h"
+#include "support/temp_tree.h"
 
 using namespace kelvo;
 using kelvo::testing::FakeSetup;
@@ -137,6 +142,47 @@ class DeletionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(Paths(w), QStringList({"/a"}));
     if (auto* box = w.findChild<QMessageBox*>("deletionReport")) box->close();
+  }
+
+  void realFilesOfAScan() {
+    kelvo::testing::TempTree tree;
+    tree.File("keep.tmp");
+    tree.File("gone.tmp");
+    tree.File("changed.tmp");
+    tree.File("sub/deep.bak");
+    ui::Services services = ui::DefaultServices();
+    services.listDrives = [&tree] {
+      return std::vector<platform::Drive>{{Utf8ToNative(tree.root()), Utf8ToNative(tree.root())}};
+    };
+    services.installComponents = [] {};
+    services.readTipsSwitch = [](const NativeString&) { return std::int16_t(0); };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    w.tv()->SetTicked(1, true);
+    QSignalSpy finished(&w.session(), &ui::ScanSession::finished);
+    w.asPopup(1)->click();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(w.model().rowCount(), 4);
+    ::unlink(tree.Path("gone.tmp").c_str());
+    ::unlink(tree.Path("changed.tmp").c_str());
+    tree.File("changed.tmp", "another file under the same name");
+    w.uc(0)->click();
+    for (int r = 0; r < w.model().rowCount(); ++r)
+      if (w.model().Text(r, 0) == "keep.tmp") w.model().SetChecked(r, false);
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QStringList left;
+    for (int r = 0; r < w.model().rowCount(); ++r) left << w.model().Text(r, 0);
+    left.sort();
+    QCOMPARE(left, QStringList({"changed.tmp", "keep.tmp"}));
+    QVERIFY(::access(tree.Path("sub/deep.bak").c_str(), F_OK) != 0);
+    QVERIFY(::access(tree.Path("changed.tmp").c_str(), F_OK) == 0);  // not the file the scan saw
+    QVERIFY(::access(tree.Path("keep.tmp").c_str(), F_OK) == 0);
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().contains(QStringLiteral("1 个文件未能删除")));
+    QVERIFY(box->text().contains(QStringLiteral("扫描之后已被改动")));
+    box->close();
   }
 
   void buttonsAreDisabledWhileDeleting() {
