@@ -240,7 +240,7 @@ scan::JunkItem ResultsModel::ItemAt(std::size_t position) const {
 }
 
 std::size_t ResultsModel::MemoryBytes() const {
-  return rows_.capacity() * sizeof(ResultRow) + order_.capacity() * sizeof(std::uint32_t);
+  return rows_.size() * sizeof(ResultRow) + order_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace kelvo::ui

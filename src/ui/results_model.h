@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -68,7 +69,7 @@ class ResultsModel : public QAbstractTableModel {
   void SortPositions(std::vector<std::uint32_t>& positions, int column, Qt::SortOrder order) const;
   void Compact(const std::vector<char>& remove);
 
-  std::vector<ResultRow> rows_;
+  std::deque<ResultRow> rows_;        // grows without moving what it holds
   std::vector<std::uint32_t> order_;  // display row -> position, only while sorted
   std::vector<NativeString> labels_;
   std::vector<NativeString> roots_;
