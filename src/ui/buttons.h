@@ -24,6 +24,10 @@ class FlatButton : public QToolButton {
  signals:
   void clickedIndex(int index);
 
+ protected:
+  // A thin outline while the button rests, so that it reads as a button on any backdrop.
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   int index_;
 };
