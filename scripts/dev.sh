@@ -2,6 +2,8 @@
 # Set-up, build and run for Kelvo on Debian 12.
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run the whole test suite
+#   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
+#                         new inputs are merged into the saved corpus, crashes saved beside it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +12,7 @@ PACKAGES=(
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth imagemagick
+  clang-14 libclang-rt-14-dev
 )
 
 install_missing() {
@@ -48,8 +51,27 @@ case "${1:-}" in
     build
     ctest --preset default -j "$(nproc)"
     ;;
+  fuzz)
+    install_missing "${PACKAGES[@]}"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
+    seeds=tests/fuzz/seeds/wine_registry
+    corpus=tests/fuzz/corpus/wine_registry
+    found=$(mktemp -d)
+    merged=$(mktemp -d)
+    trap 'rm -rf "$found" "$merged"' EXIT
+    # A crash is saved in the corpus as crash-*, so that the regular test suite replays it.
+    build-fuzz/bin/wine_registry_fuzzer -max_total_time="${2:-300}" -max_len=4096 \
+      -dict=tests/fuzz/wine_registry.dict -artifact_prefix="$corpus/crash-" \
+      "$found" "$corpus" "$seeds" || true
+    # Keep the corpus small: the fewest, smallest inputs that reach every edge.
+    build-fuzz/bin/wine_registry_fuzzer -merge=1 -use_counters=0 "$merged" "$corpus" "$found"
+    find "$corpus" -maxdepth 1 -type f ! -name 'crash-*' -delete
+    cp "$merged"/* "$corpus"/ 2>/dev/null || true
+    echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz" >&2
     exit 2
     ;;
 esac

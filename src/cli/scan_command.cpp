@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "audit_command.h"
 #include "cli_scan_controls.h"
 #include "commands.h"
 #include "platform/file_system.h"
@@ -19,10 +20,14 @@ int RunScanCommand(const ScanOptions& options) {
   auto writer = MakeRowWriter(resolved.format, out);
   CliScanControls controls(
       resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
-      ::isatty(STDERR_FILENO) == 1);
+      ::isatty(STDERR_FILENO) == 1, options.dllAudit);
 
+  std::optional<components::AuditSummary> audit;
   scan::ScanState state;
-  scan::RunScan(state, controls, platform::NativeFileSystem());
+  scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+    audit =
+        components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+  });
   writer->Finish();
   out.Flush();
   controls.FinishProgress();
@@ -32,11 +37,13 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),
                static_cast<unsigned long long>(t.unreadableFolders));
+  const int auditStatus =
+      audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) {
     std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
     return kExitPartial;
   }
-  return t.unreadableFolders ? kExitPartial : kExitOk;
+  return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 
 }  // namespace kelvo::cli
