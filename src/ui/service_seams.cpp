@@ -1,13 +1,14 @@
 #include "service_seams.h"
 
 #include "cleanup/deletion.h"
+#include "components/shared_dll_audit.h"
 #include "deletion_words.h"
 #include "settings/boot_cleanup.h"
 #include "settings/settings_file.h"
 #include "setup/component_setup.h"
 #include "ui_text.h"
 
-// One call each into the core library. The shared-DLL audit is not there yet and adds nothing.
+// One call each into the core library.
 namespace kelvo::ui::seams {
 
 void InstallComponents() {
@@ -35,7 +36,9 @@ QString BootFileName() {
   return ToQString(settings::DefaultBootCleanupTarget().file);
 }
 
-void AuditSharedDlls(scan::ScanControls&) {}
+void AuditSharedDlls(scan::ScanControls& controls) {
+  components::AuditSharedDlls(controls);
+}
 
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
                                      const DeletionProgressFunction& progress) {
