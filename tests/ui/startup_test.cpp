@@ -1,6 +1,8 @@
 // Start-up of the main window: the order of its steps, the initial state of every control, and the
 // tips dialog shown only when the switch is 1.
+#include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "fake_services.h"
@@ -144,6 +146,31 @@ class StartupTest : public QObject {
     w.Startup();
     QCOMPARE(w.TipsSwitch(), std::int16_t(1));
     QVERIFY(w.tipsDialog() && w.tipsDialog()->isVisible());
+  }
+
+  void titleBarAndTitleTextMoveTheWindow() {
+    auto w = Make(std::make_shared<ServiceLog>());
+    w->move(50, 50);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    for (QWidget* handle :
+         {static_cast<QWidget*>(w->titleImage()), static_cast<QWidget*>(w->label(1))}) {
+      const QPoint before = w->pos();
+      const QPoint local(20, 5);
+      const QPoint global = handle->mapToGlobal(local);
+      // Any button starts the move; where the platform has no move of its own, the window
+      // follows the mouse by hand.
+      QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(handle, &press);
+      QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 15), global + QPoint(30, 15),
+                       Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+      QApplication::sendEvent(handle, &move);
+      QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 15),
+                          global + QPoint(30, 15), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(handle, &release);
+      QTRY_COMPARE(w->pos(), before + QPoint(30, 15));
+    }
   }
 
   void exitClosesEverything() {
