@@ -4,6 +4,8 @@
 #   scripts/dev.sh test   install what is missing, build, run the whole test suite, then cross-build
 #                         for Windows with mingw-w64 and run the Windows tests under Wine
 #                         (KELVO_SKIP_WINDOWS=1 leaves that part out)
+#   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
+#                         new inputs are merged into the saved corpus, crashes saved beside it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +13,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei xvfb xauth
+  fonts-wqy-microhei xvfb xauth imagemagick
+  clang-14 libclang-rt-14-dev
 )
 
 # The Windows build: cross compiler, GoogleTest sources, and Wine to run the tests.
@@ -78,8 +81,27 @@ case "${1:-}" in
       test_windows
     fi
     ;;
+  fuzz)
+    install_missing "${PACKAGES[@]}"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
+    seeds=tests/fuzz/seeds/wine_registry
+    corpus=tests/fuzz/corpus/wine_registry
+    found=$(mktemp -d)
+    merged=$(mktemp -d)
+    trap 'rm -rf "$found" "$merged"' EXIT
+    # A crash is saved in the corpus as crash-*, so that the regular test suite replays it.
+    build-fuzz/bin/wine_registry_fuzzer -max_total_time="${2:-300}" -max_len=4096 \
+      -dict=tests/fuzz/wine_registry.dict -artifact_prefix="$corpus/crash-" \
+      "$found" "$corpus" "$seeds" || true
+    # Keep the corpus small: the fewest, smallest inputs that reach every edge.
+    build-fuzz/bin/wine_registry_fuzzer -merge=1 -use_counters=0 "$merged" "$corpus" "$found"
+    find "$corpus" -maxdepth 1 -type f ! -name 'crash-*' -delete
+    cp "$merged"/* "$corpus"/ 2>/dev/null || true
+    echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz" >&2
     exit 2
     ;;
 esac

@@ -3,11 +3,13 @@
 //   scan     walk folders and print every junk hit as a row
 //   clean    delete what a scan finds, or the rows of a list that scan printed
 //   drives   print the local fixed disks that a scan covers by default
+//   audit-dlls  list the files of the shared-DLL table whose count has dropped to 0
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
 #include "clean_command.h"
+#include "audit_command.h"
 #include "commands.h"
 
 namespace kelvo::cli {
@@ -20,6 +22,9 @@ int RunCommandLine(int argc, char** argv) {
   CLI::App* scan = app.add_subcommand(
       "scan", "Scan folders for junk files and print one row per hit, in the order found");
   AddScanOptions(*scan, scanOptions);
+  scan->add_flag("--dll-audit", scanOptions.dllAudit,
+                 "After the walk, also list the files of the shared-DLL table whose count is 0\n"
+                 "(the Wine prefix's registry on Linux; deleting them is dangerous)");
 
   CleanOptions cleanOptions;
   CLI::App* clean = app.add_subcommand(
@@ -27,6 +32,11 @@ int RunCommandLine(int argc, char** argv) {
   AddCleanOptions(*clean, cleanOptions);
 
   CLI::App* drives = app.add_subcommand("drives", "List the local fixed disks (key and text)");
+
+  AuditOptions auditOptions;
+  CLI::App* auditDlls = app.add_subcommand(
+      "audit-dlls", "List the files of the shared-DLL table whose count has dropped to 0");
+  AddAuditOptions(*auditDlls, auditOptions);
 
   try {
     app.parse(argc, argv);
@@ -42,6 +52,7 @@ int RunCommandLine(int argc, char** argv) {
   if (scan->parsed()) return RunScanCommand(scanOptions);
   if (clean->parsed()) return RunCleanCommand(cleanOptions);
   if (drives->parsed()) return RunDrivesCommand();
+  if (auditDlls->parsed()) return RunAuditCommand(auditOptions);
   return kExitUsage;
 }
 

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "audit_command.h"
 #include "cli_scan_controls.h"
 #include "commands.h"
 #include "platform/file_system.h"
@@ -18,10 +19,14 @@ int RunScanCommand(const ScanOptions& options) {
   auto writer = MakeRowWriter(resolved.format, out);
   CliScanControls controls(
       resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
-      platform::ErrorStreamIsTerminal());
+      platform::ErrorStreamIsTerminal(), options.dllAudit);
 
+  std::optional<components::AuditSummary> audit;
   scan::ScanState state;
-  scan::RunScan(state, controls, platform::NativeFileSystem());
+  scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+    audit =
+        components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+  });
   writer->Finish();
   out.Flush();
   controls.FinishProgress();
@@ -31,11 +36,13 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),
                static_cast<unsigned long long>(t.unreadableFolders));
+  const int auditStatus =
+      audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) {
     std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
     return kExitPartial;
   }
-  return t.unreadableFolders ? kExitPartial : kExitOk;
+  return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 
 }  // namespace kelvo::cli

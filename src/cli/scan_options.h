@@ -24,6 +24,8 @@ struct ScanOptions {
   std::string format = "text";
   unsigned threads = 0;  // 0: the machine's cores
   std::vector<std::string> roots;
+  // scan only: the shared-DLL audit after the walk
+  bool dllAudit = false;
 };
 
 struct ResolvedScanOptions {

@@ -12,6 +12,8 @@ target_link_libraries(kelvo_test_support PUBLIC kelvo_core GTest::gtest GTest::g
 
 add_executable(kelvo_core_tests
   cleanup/deletion_win32_test.cpp
+  components/registry_value_test.cpp
+  components/shared_dll_audit_win32_test.cpp
   platform/ini_text_test.cpp
   platform/win32/drives_test.cpp
   platform/win32/long_path_test.cpp

@@ -1,6 +1,7 @@
 #include "cleanup/deletion.h"
 
 #include "platform/entry_removal.h"
+#include "platform/registry.h"
 
 namespace kelvo::cleanup {
 namespace {
@@ -57,6 +58,15 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   r.identity = item.identity;
   r.emptyFolder = item.emptyFolder;
   r.size = item.size;
+  if (item.rule == scan::kAuditRule) {
+    // Audit rows name Windows paths; they are deleted where this system keeps that file, or, when
+    // it cannot be found, refused as a path outside any root.
+    r.root.clear();
+    if (auto located = platform::LocateWindowsFile(item.fullPath)) {
+      r.root = located->root;
+      r.path = located->path;
+    }
+  }
   return r;
 }
 

@@ -306,3 +306,55 @@ TEST_F(DeletionTest, PathsThatLeaveTheirRootAreRefused) {
 
 }  // namespace
 }  // namespace kelvo::cleanup
+
+namespace kelvo::cleanup {
+namespace {
+
+// Audit rows carry Windows paths; they are deleted inside the Wine prefix they came from, and only
+// there.
+class AuditRowDeletionTest : public ::testing::Test {
+ protected:
+  AuditRowDeletionTest() {
+    const char* old = std::getenv("WINEPREFIX");
+    if (old) oldPrefix_ = old;
+    prefix.File("drive_c/windows/System32/Old.dll", "12345");
+    prefix.Dir("dosdevices");
+    prefix.Symlink("../drive_c", "dosdevices/c:");
+    ::setenv("WINEPREFIX", prefix.root().substr(0, prefix.root().size() - 1).c_str(), 1);
+  }
+  ~AuditRowDeletionTest() override {
+    if (oldPrefix_)
+      ::setenv("WINEPREFIX", oldPrefix_->c_str(), 1);
+    else
+      ::unsetenv("WINEPREFIX");
+  }
+
+  static scan::JunkItem AuditRow(const std::string& windowsPath) {
+    scan::JunkItem item;
+    item.rule = scan::kAuditRule;
+    item.fullPath = windowsPath;
+    return item;
+  }
+
+  testing::TempTree prefix;
+  std::optional<std::string> oldPrefix_;
+};
+
+TEST_F(AuditRowDeletionTest, DeletesTheMappedFileInsideThePrefix) {
+  auto request = RequestFor(AuditRow("C:\\WINDOWS\\system32\\old.DLL"));
+  EXPECT_EQ(NativeToUtf8(request.root), prefix.root() + "dosdevices/c:/");
+  auto results = DeleteItems({request});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted);
+  EXPECT_FALSE(Exists(prefix.Path("drive_c/windows/System32/Old.dll")));
+}
+
+TEST_F(AuditRowDeletionTest, APathThatCannotBeMappedIsRefusedNotTakenLiterally) {
+  auto results = DeleteItems({RequestFor(AuditRow("D:\\nowhere\\x.dll")),
+                              RequestFor(AuditRow("C:\\windows\\missing.dll"))});
+  for (const auto& r : results) EXPECT_EQ(r.outcome, DeletionOutcome::kFailed);
+  EXPECT_TRUE(Exists(prefix.Path("drive_c/windows/System32/Old.dll")));
+}
+
+}  // namespace
+}  // namespace kelvo::cleanup

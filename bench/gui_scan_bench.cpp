@@ -1,0 +1,160 @@
+// Responsiveness of the desktop program during a big scan with every rule on: the longest gap
+// between two ticks of the GUI thread's event loop, the memory each result row costs, and the
+// scan's time against kelvo-cli's on the same tree.
+//
+//   kelvo_gui_scan_bench [--files N] [--keep] [TREE]
+// Without TREE a tree of N files (default 250000) is made in a temporary folder; each file gives
+// four rows (*.tmp, ~*.*, temp folder, zero bytes).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "main_window.h"
+
+using namespace kelvo;
+
+namespace {
+
+std::string MakeTree(long files) {
+  char templ[] = "/tmp/kelvo-gui-bench-XXXXXX";
+  std::string root = ::mkdtemp(templ);
+  root += '/';
+  const long perFolder = 500;
+  for (long i = 0; i < files; ++i) {
+    const long folder = i / perFolder;
+    std::string dir = root + "d" + std::to_string(folder / 50) + "/";
+    if (i % (perFolder * 50) == 0) ::mkdir(dir.c_str(), 0755);
+    dir += "f" + std::to_string(folder) + "/";
+    if (i % perFolder == 0) {
+      ::mkdir(dir.c_str(), 0755);
+      ::mkdir((dir + "temp").c_str(), 0755);
+    }
+    const std::string file = dir + "temp/~junk" + std::to_string(i) + ".tmp";
+    int fd = ::open(file.c_str(), O_CREAT | O_WRONLY, 0644);
+    if (fd >= 0) ::close(fd);
+  }
+  return root;
+}
+
+long RssBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+double RunCli(const std::string& root) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(KELVO_CLI_PATH, "kelvo-cli", "scan", "--patterns=all", "--temp", "--zero",
+            "--special=all", "--format=tsv", root.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  long files = 250000;
+  bool keep = false;
+  std::string root;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--files" && i + 1 < argc)
+      files = std::atol(argv[++i]);
+    else if (a == "--keep")
+      keep = true;
+    else
+      root = a;
+  }
+  const bool made = root.empty();
+  if (made) {
+    std::fprintf(stderr, "making a tree of %ld files...\n", files);
+    root = MakeTree(files);
+  }
+  if (root.back() != '/') root += '/';
+
+  RunCli(root);  // warms the page cache for both runs
+  const double cliSeconds = RunCli(root);
+
+  QApplication app(argc, argv);
+  ui::Services services = ui::DefaultServices();
+  services.installComponents = [] {};
+  services.readTipsSwitch = [](const NativeString&) { return std::int16_t(0); };
+  services.writeIniValue = [](const NativeString&, std::string_view, std::string_view,
+                              std::string_view) { return std::error_code(); };
+  services.listDrives = [root] {
+    return std::vector<platform::Drive>{{Utf8ToNative(root), Utf8ToNative(root)}};
+  };
+  ui::MainWindow window(std::move(services));
+  window.Startup();
+  window.show();
+  window.settingsDialog()->SelectAll();
+  window.settingsDialog()->Check(3)->setChecked(true);
+  window.tv()->SetTicked(1, true);
+  window.tv()->SetTicked(window.tv()->NodeCount() - 4, true);  // the special folders
+  app.processEvents();
+
+  const long rssBefore = RssBytes();
+  QElapsedTimer clock;
+  qint64 lastTick = 0;
+  qint64 longestGap = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  ticker.setInterval(1);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longestGap = std::max(longestGap, now - lastTick);
+    lastTick = now;
+  });
+  double guiSeconds = 0;
+  QObject::connect(&window.session(), &ui::ScanSession::finished, [&] {
+    guiSeconds = clock.nsecsElapsed() / 1e9;
+    ticker.stop();
+    app.quit();
+  });
+  clock.start();
+  ticker.start();
+  window.asPopup(1)->click();
+  app.exec();
+
+  const long rssAfter = RssBytes();
+  const ui::ResultsModel& model = window.model();
+  std::uint64_t pathBytes = 0;
+  for (std::size_t p = 0; p < model.Size(); ++p)
+    pathBytes += model.RowAt(p).fullPath.capacity() + 1;
+  const double rows = static_cast<double>(model.Size());
+  std::printf("tree                 %s\n", root.c_str());
+  std::printf("rows                 %zu\n", model.Size());
+  std::printf("folders              %zu\n", window.session().ScannedFolders().size());
+  std::printf("kelvo-cli scan       %.2f s\n", cliSeconds);
+  std::printf("GUI scan             %.2f s (%.2fx)\n", guiSeconds, guiSeconds / cliSeconds);
+  std::printf("longest loop gap     %.1f ms\n", longestGap / 1e6);
+  std::printf("list memory per row  %.1f bytes (row vector), path bytes %.1f per row\n",
+              model.MemoryBytes() / rows, pathBytes / rows);
+  std::printf("RSS growth per row   %.1f bytes beyond path bytes (%.1f total)\n",
+              (rssAfter - rssBefore - static_cast<double>(pathBytes)) / rows,
+              (rssAfter - rssBefore) / rows);
+  if (made && !keep) {
+    std::string cmd = "rm -rf '" + root + "'";
+    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", root.c_str());
+  }
+  return 0;
+}

@@ -1,0 +1,79 @@
+#include "audit_command.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "cli_scan_controls.h"
+#include "commands.h"
+#include "platform/registry.h"
+
+namespace kelvo::cli {
+
+void AddAuditOptions(CLI::App& command, AuditOptions& options) {
+  command.add_option("--prefix", options.prefix,
+                     "Wine prefix folder to read (default: $WINEPREFIX, else ~/.wine; on Windows\n"
+                     "the system's registry)");
+  command
+      .add_option("--format", options.format,
+                  "Output format: text (default), tsv, csv, json, as for scan. json rows carry\n"
+                  "\"rule\": 0 and \"audit\": true.")
+      ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+}
+
+int ReportAudit(const components::AuditSummary& summary, const std::string& where) {
+  if (summary.openStatus != platform::kRegSuccess) {
+    std::fprintf(stderr, "kelvo-cli: cannot open the shared-DLL table HKLM\\%s in %s: %s\n",
+                 std::string(components::kSharedDllsKey).c_str(), where.c_str(),
+                 platform::RegStatusText(summary.openStatus).c_str());
+    return kExitPartial;
+  }
+  std::fprintf(stderr, "shared-DLL table: %zu entries, %zu with a count of 0, %zu unreadable\n",
+               summary.examined, summary.redundant, summary.unreadable);
+  if (summary.endStatus != platform::kRegNoMoreItems) {
+    std::fprintf(stderr, "kelvo-cli: reading the shared-DLL table stopped early: %s\n",
+                 platform::RegStatusText(summary.endStatus).c_str());
+    return kExitPartial;
+  }
+  return kExitOk;
+}
+
+int RunAuditCommand(const AuditOptions& options) {
+  OutputFormat format = OutputFormat::kText;
+  if (options.format == "tsv") format = OutputFormat::kTsv;
+  if (options.format == "csv") format = OutputFormat::kCsv;
+  if (options.format == "json") format = OutputFormat::kJson;
+
+  platform::Registry* registry = &platform::NativeRegistry();
+  platform::FileSizeLookup fileSize = platform::NativeWindowsFileSize;
+  std::string where = platform::NativeRegistryDescription();
+  std::optional<platform::WindowsSystem> other;
+  if (!options.prefix.empty()) {
+    std::string why;
+    other = platform::OpenWindowsSystemAt(Utf8ToNative(options.prefix), why);
+    if (!other) {
+      std::fprintf(stderr, "kelvo-cli: --prefix: %s\n", why.c_str());
+      return kExitUsage;
+    }
+    registry = other->registry.get();
+    fileSize = other->fileSize;
+    where = "the Wine prefix " + options.prefix;
+  }
+
+  OutputBuffer out(stdout);
+  auto writer = MakeRowWriter(format, out);
+  CliScanControls controls(
+      {}, {}, [&](scan::JunkItem&& item) { writer->Write(item); }, false, true);
+  const components::AuditSummary summary =
+      components::AuditSharedDlls(controls, *registry, fileSize);
+  writer->Finish();
+  out.Flush();
+  const int status = ReportAudit(summary, where);
+  if (out.failed()) {
+    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
+    return kExitPartial;
+  }
+  return status;
+}
+
+}  // namespace kelvo::cli

@@ -1,0 +1,176 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "components/utf16_text.h"
+#include "platform/posix/unique_fd.h"
+#include "platform/posix/wine_prefix.h"
+
+namespace kelvo::platform {
+namespace {
+
+constexpr std::uint64_t kLargestFile = 1ull << 30;
+
+RegStatus StatusFromErrno(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return kRegAccessDenied;
+    case ENOENT:
+    case ENOTDIR:
+      return kRegFileNotFound;
+    default:
+      return kRegCorrupt;
+  }
+}
+
+bool ReadWhole(int fd, std::uint64_t size, std::string& out) {
+  out.clear();
+  out.reserve(static_cast<std::size_t>(size));
+  char buffer[64 * 1024];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (out.size() + static_cast<std::size_t>(n) > kLargestFile) return false;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+}  // namespace
+
+WineRegistry::WineRegistry(Loader load) : load_(std::move(load)) {}
+
+WineRegistry::WineRegistry(std::function<std::string()> prefix) {
+  load_ = [this, prefix = std::move(prefix)](RegRoot root, RegStatus& status) {
+    return LoadFromPrefix(prefix, root, status);
+  };
+}
+
+std::unique_ptr<WineRegistry> WineRegistry::WithLoader(Loader load) {
+  return std::unique_ptr<WineRegistry>(new WineRegistry(std::move(load)));
+}
+
+std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix(
+    const std::function<std::string()>& prefix, RegRoot root, RegStatus& status) {
+  const std::string folder = prefix();
+  if (folder.empty()) {  // no $WINEPREFIX and no home folder: there is no prefix
+    status = kRegFileNotFound;
+    return nullptr;
+  }
+  const std::string path = folder + (root == RegRoot::kLocalMachine ? "/system.reg" : "/user.reg");
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (!fd || ::fstat(fd.get(), &st) != 0) {
+    status = StatusFromErrno(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    status = kRegFileNotFound;
+    return nullptr;
+  }
+  const std::int64_t modifiedNs =
+      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  CachedFile& cached = cache_[root == RegRoot::kLocalMachine ? 0 : 1];
+  {
+    std::lock_guard lock(mutex_);
+    if (cached.file && cached.path == path && cached.device == st.st_dev &&
+        cached.inode == st.st_ino && cached.size == static_cast<std::uint64_t>(st.st_size) &&
+        cached.modifiedNs == modifiedNs) {
+      status = kRegSuccess;
+      return cached.file;
+    }
+  }
+  std::string text;
+  if (!ReadWhole(fd.get(), static_cast<std::uint64_t>(st.st_size), text)) {
+    status = kRegCorrupt;
+    return nullptr;
+  }
+  std::string error;
+  auto parsed = components::WineRegistryFile::Parse(text, error);
+  if (!parsed) {
+    status = kRegCorrupt;
+    return nullptr;
+  }
+  auto file = std::make_shared<const components::WineRegistryFile>(std::move(*parsed));
+  std::lock_guard lock(mutex_);
+  cached = {path,
+            static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size),
+            modifiedNs,
+            file};
+  status = kRegSuccess;
+  return file;
+}
+
+RegStatus WineRegistry::OpenKey(RegRoot root, NativeStringView subkey, std::uint32_t access,
+                                RegKey& out) {
+  out = {};
+  RegStatus status = kRegSuccess;
+  auto file = load_(root, status);
+  if (!file) return status == kRegSuccess ? kRegFileNotFound : status;
+  const auto* record = file->FindKey(components::Utf8ToUtf16(NativeToUtf8(subkey)));
+  if (!record) return kRegFileNotFound;
+  std::lock_guard lock(mutex_);
+  const std::uintptr_t handle = nextHandle_++;
+  open_[handle] = {std::move(file), record, access};
+  out.value = handle;
+  return kRegSuccess;
+}
+
+bool WineRegistry::Find(RegKey key, OpenedKey& out) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(key.value);
+  if (it == open_.end()) return false;
+  out = it->second;
+  return true;
+}
+
+RegStatus WineRegistry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
+                                  std::uint32_t dataCapacity, EnumeratedValue& out) {
+  OpenedKey opened;
+  if (!Find(key, opened)) return kRegInvalidHandle;
+  if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
+  const auto& values = opened.record->values();
+  if (index >= values.size()) return kRegNoMoreItems;
+  const components::RegistryValue& value = values[index];
+  out.requiredDataSize = static_cast<std::uint32_t>(value.data.size());
+  if (value.name.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return kRegMoreData;
+  out.name = Utf8ToNative(components::Utf16ToUtf8(value.name));
+  out.type = value.type;
+  out.data = value.data;
+  return kRegSuccess;
+}
+
+RegStatus WineRegistry::QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
+                                   std::span<std::uint8_t> buffer, std::uint32_t& size) {
+  OpenedKey opened;
+  if (!Find(key, opened)) return kRegInvalidHandle;
+  if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
+  const auto* value = opened.record->FindValue(components::Utf8ToUtf16(NativeToUtf8(name)));
+  if (!value) return kRegFileNotFound;
+  type = value->type;
+  size = static_cast<std::uint32_t>(value->data.size());
+  if (buffer.empty()) return kRegSuccess;
+  if (value->data.size() > buffer.size()) return kRegMoreData;
+  std::copy(value->data.begin(), value->data.end(), buffer.begin());
+  return kRegSuccess;
+}
+
+RegStatus WineRegistry::CloseKey(RegKey key) {
+  std::lock_guard lock(mutex_);
+  return open_.erase(key.value) ? kRegSuccess : kRegInvalidHandle;
+}
+
+std::size_t WineRegistry::OpenKeyCount() {
+  std::lock_guard lock(mutex_);
+  return open_.size();
+}
+
+}  // namespace kelvo::platform

@@ -1,0 +1,31 @@
+#include "drag_area.h"
+
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace kelvo::ui {
+
+void DragArea::mousePressEvent(QMouseEvent* event) {
+  QWidget* top = window();
+  QWindow* handle = top->windowHandle();
+  if (handle && handle->startSystemMove()) {
+    manual_ = false;
+  } else {
+    manual_ = true;
+    grabOffset_ = event->globalPosition().toPoint() - top->frameGeometry().topLeft();
+  }
+  event->accept();
+}
+
+void DragArea::mouseMoveEvent(QMouseEvent* event) {
+  if (manual_ && event->buttons() != Qt::NoButton)
+    window()->move(event->globalPosition().toPoint() - grabOffset_);
+  event->accept();
+}
+
+void DragArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->buttons() == Qt::NoButton) manual_ = false;
+  event->accept();
+}
+
+}  // namespace kelvo::ui

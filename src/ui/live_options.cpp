@@ -1,0 +1,39 @@
+#include "live_options.h"
+
+#include "scan/scan_controls.h"
+
+namespace kelvo::ui {
+
+void LiveOptions::SetNodes(int driveCount, std::vector<NativeString> keys) {
+  driveCount_ = driveCount;
+  keys_ = std::move(keys);
+  ticks_ = std::make_unique<std::atomic<bool>[]>(keys_.size());
+  for (std::size_t i = 0; i < keys_.size(); ++i) ticks_[i].store(false);
+}
+
+void LiveOptions::SetNodeTicked(int node, bool on) {
+  if (node >= 1 && node <= NodeCount()) ticks_[static_cast<std::size_t>(node - 1)].store(on);
+}
+
+bool LiveOptions::NodeTicked(int node) const {
+  return node >= 1 && node <= NodeCount() && ticks_[static_cast<std::size_t>(node - 1)].load();
+}
+
+NativeString LiveOptions::NodeKey(int node) const {
+  if (node < 1 || node > NodeCount()) return {};
+  return keys_[static_cast<std::size_t>(node - 1)];
+}
+
+scan::RuleSwitches LiveOptions::EnabledRules() const {
+  scan::RuleSwitches on;
+  for (int k = 0; k < scan::kPatternCount; ++k)
+    on[static_cast<std::size_t>(k + 1)] = patterns_[static_cast<std::size_t>(k)].load();
+  on[scan::kTempFolderRule] = TempFolders();
+  on[scan::kZeroByteRule] = ZeroByte();
+  for (int which = 0; which < 4; ++which)
+    on[static_cast<std::size_t>(scan::kRecentRule + which)] =
+        NodeTicked(scan::SpecialFolderNode(driveCount_, which));
+  return on;
+}
+
+}  // namespace kelvo::ui

@@ -1,0 +1,52 @@
+// The options a running scan reads for every entry: the pattern ticks and check boxes of the
+// settings dialog and the tick marks of the scan target tree. The widgets write them on the GUI
+// thread, the scan reads them on its worker, so every value is an atomic and a change counts from
+// the next read.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "platform/native_string.h"
+#include "scan/junk_rules.h"
+
+namespace kelvo::ui {
+
+class LiveOptions {
+ public:
+  LiveOptions() = default;
+  LiveOptions(const LiveOptions&) = delete;
+  LiveOptions& operator=(const LiveOptions&) = delete;
+
+  void SetPattern(int index, bool on) { patterns_.at(static_cast<std::size_t>(index)).store(on); }
+  bool Pattern(int index) const { return patterns_.at(static_cast<std::size_t>(index)).load(); }
+  void SetTempFolders(bool on) { tempFolders_.store(on); }
+  bool TempFolders() const { return tempFolders_.load(); }
+  void SetZeroByte(bool on) { zeroByte_.store(on); }
+  bool ZeroByte() const { return zeroByte_.load(); }
+  void SetAudit(bool on) { audit_.store(on); }
+  bool Audit() const { return audit_.load(); }
+
+  // The tree's nodes, numbered from 1; set once when the tree is built, before any scan.
+  void SetNodes(int driveCount, std::vector<NativeString> keys);
+  int DriveCount() const { return driveCount_; }
+  int NodeCount() const { return static_cast<int>(keys_.size()); }
+  void SetNodeTicked(int node, bool on);
+  bool NodeTicked(int node) const;
+  NativeString NodeKey(int node) const;
+
+  scan::RuleSwitches EnabledRules() const;
+
+ private:
+  std::array<std::atomic<bool>, scan::kPatternCount> patterns_{};
+  std::atomic<bool> tempFolders_{false};
+  std::atomic<bool> zeroByte_{false};
+  std::atomic<bool> audit_{false};
+  int driveCount_ = 0;
+  std::vector<NativeString> keys_;              // index node - 1
+  std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1
+};
+
+}  // namespace kelvo::ui

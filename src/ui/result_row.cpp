@@ -1,0 +1,59 @@
+#include "result_row.h"
+
+namespace kelvo::ui {
+
+std::uint32_t TextNumbering::Number(const NativeString& text, std::vector<NativeString>& fresh) {
+  auto [it, inserted] = numbers_.try_emplace(text, static_cast<std::uint32_t>(numbers_.size()));
+  if (inserted) fresh.push_back(text);
+  return it->second;
+}
+
+ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& roots,
+                  RowBatch& batch) {
+  ResultRow row;
+  // The name is the path's tail for every row the scan makes; keep a name that is not (an audit
+  // row, say) by taking the path's last component, which is what the list shows.
+  std::size_t offset = item.fullPath.size() >= item.fileName.size()
+                           ? item.fullPath.size() - item.fileName.size()
+                           : item.fullPath.size();
+  if (NativeStringView(item.fullPath).substr(offset) != item.fileName) {
+    auto sep = item.fullPath.find_last_of(platform::kSeparator);
+    offset = sep == NativeString::npos ? 0 : sep + 1;
+  }
+  row.fullPath = std::move(item.fullPath);
+  row.fullPath.shrink_to_fit();
+  row.nameOffset = static_cast<std::uint32_t>(offset);
+  row.labelIndex = labels.Number(item.typeLabel, batch.newLabels);
+  row.rootIndex = static_cast<std::uint16_t>(roots.Number(item.root, batch.newRoots));
+  row.rule = static_cast<std::uint8_t>(item.rule);
+  if (item.size) {
+    row.size = *item.size;
+    row.Set(ResultRow::kHasSize, true);
+  }
+  if (item.identity) {
+    row.device = item.identity->device;
+    row.inode = item.identity->inode;
+    row.type = static_cast<std::uint8_t>(item.identity->type);
+    row.Set(ResultRow::kHasIdentity, true);
+  }
+  row.Set(ResultRow::kEmptyFolder, item.emptyFolder);
+  return row;
+}
+
+scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>& labels,
+                          const std::vector<NativeString>& roots) {
+  scan::JunkItem item;
+  item.fileName = NativeString(row.FileName());
+  item.fullPath = row.fullPath;
+  if (row.labelIndex < labels.size()) item.typeLabel = labels[row.labelIndex];
+  if (row.rootIndex < roots.size()) item.root = roots[row.rootIndex];
+  item.rule = row.rule;
+  if (row.Has(ResultRow::kHasSize)) item.size = row.size;
+  if (row.Has(ResultRow::kHasIdentity))
+    item.identity =
+        scan::EntryIdentity{row.device, row.inode, static_cast<platform::EntryType>(row.type)};
+  item.emptyFolder = row.Has(ResultRow::kEmptyFolder);
+  return item;
+}
+
+}  // namespace kelvo::ui

@@ -1,0 +1,83 @@
+// The results list: a table over a vector of rows kept in discovery order. The newest row is shown
+// on top by index arithmetic, rows arrive in batches, and a sort only adds a permutation that a
+// reset drops again.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "result_row.h"
+
+namespace kelvo::ui {
+
+class ResultsModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { kName = 0, kPath = 1, kType = 2, kSize = 3, kColumnCount = 4 };
+
+  explicit ResultsModel(QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  void SetRowIcon(const QIcon& icon) { rowIcon_ = icon; }
+
+  // New rows go on top, the last of the batch first.
+  void AppendBatch(RowBatch&& batch);
+  void Clear();
+  // Back to the order of discovery, newest on top.
+  void ResetOrder();
+  bool Sorted() const { return sortColumn_ >= 0; }
+  int SortColumn() const { return sortColumn_; }
+  Qt::SortOrder SortOrder() const { return sortOrder_; }
+
+  void SetAllChecked(bool checked);
+  // Withdraws the ticked rows; returns how many.
+  std::size_t RemoveChecked();
+  // Positions in discovery order of the ticked rows, from the bottom of the list up.
+  std::vector<std::size_t> CheckedBottomUp() const;
+  // Removes rows by their positions in discovery order.
+  void RemoveRows(std::vector<std::size_t> positions);
+
+  std::size_t Size() const { return rows_.size(); }
+  std::uint64_t TotalBytes() const { return totalBytes_; }
+  std::size_t Position(int displayRow) const;  // discovery-order position of a shown row
+  const ResultRow& RowAt(std::size_t position) const { return rows_[position]; }
+  const ResultRow& Shown(int displayRow) const { return rows_[Position(displayRow)]; }
+  bool Checked(int displayRow) const { return Shown(displayRow).Has(ResultRow::kChecked); }
+  void SetChecked(int displayRow, bool checked);
+  scan::JunkItem ItemAt(std::size_t position) const;
+  QString Text(int displayRow, int column) const;
+  std::size_t MemoryBytes() const;  // what the list holds besides the path texts
+
+ signals:
+  // Rows left the list (withdrawn, deleted or cleared).
+  void rowsWithdrawn(qulonglong count);
+  void totalsChanged();
+
+ private:
+  void SortPositions(std::vector<std::uint32_t>& positions, int column, Qt::SortOrder order) const;
+  void Compact(const std::vector<char>& remove);
+
+  std::deque<ResultRow> rows_;        // grows without moving what it holds
+  std::vector<std::uint32_t> order_;  // display row -> position, only while sorted
+  std::vector<NativeString> labels_;
+  std::vector<NativeString> roots_;
+  std::vector<QString> labelTexts_;
+  int sortColumn_ = -1;
+  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+  std::uint64_t totalBytes_ = 0;
+  QIcon rowIcon_;
+};
+
+}  // namespace kelvo::ui

@@ -1,0 +1,80 @@
+#include "scan_session.h"
+
+#include "ui_text.h"
+
+namespace kelvo::ui {
+
+ScanSession::ScanSession(const LiveOptions& options, ResultsModel& model, platform::FileSystem& fs,
+                         scan::AuditFunction audit, QObject* parent)
+    : QObject(parent),
+      options_(options),
+      model_(model),
+      fs_(fs),
+      audit_(std::move(audit)),
+      controls_(options) {
+  timer_.setInterval(kRefreshMs);
+  connect(&timer_, &QTimer::timeout, this, &ScanSession::Refresh);
+  connect(&model_, &ResultsModel::rowsWithdrawn, this,
+          [this](qulonglong n) { controls_.RowsWithdrawn(static_cast<std::size_t>(n)); });
+  controls_.onRestoreIdle = [this] {
+    restorePosted_.store(true);
+    QMetaObject::invokeMethod(this, &ScanSession::OnRestore, Qt::QueuedConnection);
+  };
+}
+
+ScanSession::~ScanSession() {
+  Stop();
+  Join();
+}
+
+void ScanSession::Join() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void ScanSession::ClearScannedFolders() {
+  if (!Busy()) controls_.PrepareForScan();
+}
+
+void ScanSession::Run() {
+  if (Busy()) return;
+  restorePosted_.store(false);
+  clock_.start();
+  timer_.start();
+  worker_ = std::thread([this] { WorkerMain(); });
+}
+
+void ScanSession::WorkerMain() {
+  try {
+    scan::RunScan(state_, controls_, fs_, audit_);
+  } catch (...) {
+    // Whatever escaped, the window must not stay in scanning mode.
+    if (!restorePosted_.load()) controls_.RestoreIdle();
+  }
+  QMetaObject::invokeMethod(this, &ScanSession::OnWorkerDone, Qt::QueuedConnection);
+}
+
+void ScanSession::Refresh() {
+  RowBatch batch = controls_.TakeRows();
+  if (!batch.empty()) model_.AppendBatch(std::move(batch));
+  NativeString folder;
+  if (controls_.TakeFolder(folder)) emit folderShown(ToQString(folder));
+  std::size_t count = 0;
+  if (controls_.TakeScannedCount(count)) emit scannedCountChanged(count);
+  if (controls_.TakeJunkCount(count)) emit junkCountChanged(count);
+}
+
+void ScanSession::OnRestore() {
+  Refresh();
+  emit restoreRequested();
+}
+
+void ScanSession::OnWorkerDone() {
+  Join();
+  lastElapsedMs_ = clock_.elapsed();
+  hasRun_ = true;
+  timer_.stop();
+  Refresh();
+  emit finished();
+}
+
+}  // namespace kelvo::ui

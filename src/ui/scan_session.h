@@ -1,0 +1,78 @@
+// Runs scans on a worker thread for the window: one scan at a time, with its state, its controls
+// and a steady refresh (about 20 times a second) that moves found rows into the list and reports
+// the current folder and the counters. Knows no widget.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "live_options.h"
+#include "results_model.h"
+#include "scan/driver.h"
+#include "scan/scan_state.h"
+#include "window_scan_controls.h"
+
+namespace kelvo::ui {
+
+class ScanSession : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kRefreshMs = 50;
+
+  ScanSession(const LiveOptions& options, ResultsModel& model, platform::FileSystem& fs,
+              scan::AuditFunction audit, QObject* parent = nullptr);
+  ~ScanSession() override;
+
+  // A worker exists: a scan is running or a stopped one is winding down.
+  bool Busy() const { return worker_.joinable(); }
+  // Empties the scanned-folder list (only while not busy).
+  void ClearScannedFolders();
+  // Starts RunScan on the worker (only while not busy).
+  void Run();
+  // Clears both flags; the worker winds down on its own.
+  void Stop() { state_.SetFlags(scan::kFlagFalse); }
+  // Blocks until the worker has ended (exit).
+  void Join();
+
+  const scan::ScanState& state() const { return state_; }
+  WindowScanControls& controls() { return controls_; }
+  const FolderList& ScannedFolders() { return controls_.folders(); }
+  qint64 LastElapsedMs() const { return lastElapsedMs_; }
+  bool HasRun() const { return hasRun_; }
+  qint64 ElapsedMs() const { return Busy() ? clock_.elapsed() : lastElapsedMs_; }
+  // Moves what the worker produced into the list and reports what changed.
+  void Refresh();
+
+ signals:
+  void folderShown(const QString& path);
+  void scannedCountChanged(qulonglong count);
+  void junkCountChanged(qulonglong count);
+  // The scan's walk has ended (also after a stop or a failure): the window goes idle.
+  void restoreRequested();
+  // The worker is gone; a new scan may start.
+  void finished();
+
+ private:
+  void WorkerMain();
+  void OnRestore();
+  void OnWorkerDone();
+
+  const LiveOptions& options_;
+  ResultsModel& model_;
+  platform::FileSystem& fs_;
+  scan::AuditFunction audit_;
+  scan::ScanState state_;
+  WindowScanControls controls_;
+  std::thread worker_;
+  std::atomic<bool> restorePosted_{false};
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 lastElapsedMs_ = 0;
+  bool hasRun_ = false;
+};
+
+}  // namespace kelvo::ui

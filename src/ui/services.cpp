@@ -1,0 +1,27 @@
+#include "services.h"
+
+#include <cstdlib>
+
+#include "service_seams.h"
+
+namespace kelvo::ui {
+
+Services DefaultServices() {
+  Services s;
+  s.installComponents = seams::InstallComponents;
+  if (const char* env = std::getenv("KELVO_SETTINGS_FILE"); env && *env)
+    s.settingsPath = [path = Utf8ToNative(env)] { return path; };
+  else
+    s.settingsPath = seams::SettingsFilePath;
+  s.readTipsSwitch = seams::ReadTipsSwitch;
+  s.writeIniValue = seams::WriteIniValue;
+  s.writeBootCleanup = seams::WriteBootCleanup;
+  s.bootFileName = seams::BootFileName;
+  s.listDrives = platform::ListFixedDrives;
+  s.fileSystem = &platform::NativeFileSystem();
+  s.audit = seams::AuditSharedDlls;
+  s.deleteItems = seams::DeleteItems;
+  return s;
+}
+
+}  // namespace kelvo::ui

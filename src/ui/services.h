@@ -1,0 +1,52 @@
+// The services the window calls outside itself, gathered so that tests can replace them: component
+// setup, the settings file, the boot-time cleanup, the drive list, the file system, the shared-DLL
+// audit and the deletion of files.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "platform/drives.h"
+#include "platform/file_system.h"
+#include "scan/driver.h"
+#include "scan/junk_item.h"
+
+namespace kelvo::ui {
+
+// What became of one row handed to the deletion.
+struct RowDeletion {
+  enum class Outcome { kDeleted, kAlreadyGone, kFailed };
+  Outcome outcome = Outcome::kFailed;
+  QString reason;  // for a failure, in words for the user
+  std::uint64_t bytes = 0;
+};
+
+using DeletionProgressFunction = std::function<void(std::size_t done, std::size_t total)>;
+
+struct Services {
+  std::function<void()> installComponents;
+  std::function<NativeString()> settingsPath;
+  std::function<std::int16_t(const NativeString& path)> readTipsSwitch;
+  std::function<std::error_code(const NativeString& path, std::string_view section,
+                                std::string_view key, std::string_view value)>
+      writeIniValue;
+  std::function<std::error_code()> writeBootCleanup;
+  std::function<QString()> bootFileName;  // the boot file, for messages
+  std::function<std::vector<platform::Drive>()> listDrives;
+  platform::FileSystem* fileSystem = nullptr;
+  scan::AuditFunction audit;
+  // Runs on a worker thread; one result per item, in order.
+  std::function<std::vector<RowDeletion>(const std::vector<scan::JunkItem>& items,
+                                         const DeletionProgressFunction& progress)>
+      deleteItems;
+};
+
+// The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one
+// beside the program (for tests and screenshots).
+Services DefaultServices();
+
+}  // namespace kelvo::ui

@@ -1,0 +1,153 @@
+#include "settings_dialog.h"
+
+#include <QMessageBox>
+
+#include "error_words.h"
+#include "ui_fonts.h"
+
+namespace kelvo::ui {
+
+SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, QWidget* parent)
+    : QDialog(parent), options_(options), services_(services) {
+  setObjectName("Dialog");
+  setWindowTitle(QStringLiteral("扫描设置"));
+  setFixedSize(470, 288);
+  setModal(false);
+  QPalette gray = palette();
+  gray.setColor(QPalette::Window, QColor(224, 224, 224));
+  gray.setColor(QPalette::Button, QColor(224, 224, 224));
+  setPalette(gray);
+  setAutoFillBackground(true);
+
+  frame_ = new QGroupBox(QStringLiteral("扫描类型选择"), this);
+  frame_->setObjectName("Frame1");
+  frame_->setGeometry(8, 4, 454, 190);
+  frame_->setFont(UiFont(10.5));
+  frame_->setStyleSheet(FrameStyle("Frame1", "rgb(224,224,224)"));
+
+  list_ = new QListWidget(frame_);
+  list_->setObjectName("List1");
+  list_->setGeometry(10, 24, 330, 156);
+  list_->setFont(UiFont(10.5));
+  for (std::size_t k = 0; k < scan::kPatternTexts.size(); ++k) {
+    auto* item = new QListWidgetItem(
+        QString::fromUtf8(scan::kPatternTexts[k].data(),
+                          static_cast<qsizetype>(scan::kPatternTexts[k].size())),
+        list_);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+  }
+  connect(list_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    options_.SetPattern(list_->row(item), item->checkState() == Qt::Checked);
+  });
+
+  const char* const captions[5] = {"推荐", "全选", "确定所选", "应用", "返回"};
+  for (int i = 0; i < 5; ++i) {
+    auto* b = new FlatButton(i, QString::fromUtf8(captions[i]),
+                             i < 3 ? static_cast<QWidget*>(frame_) : this);
+    b->setObjectName(QStringLiteral("UserControl1%1").arg(i + 1));
+    b->setFont(UiFont(9));
+    buttons_[static_cast<std::size_t>(i)] = b;
+  }
+  buttons_[0]->setGeometry(352, 34, 90, 28);
+  buttons_[1]->setGeometry(352, 74, 90, 28);
+  buttons_[2]->setGeometry(352, 114, 90, 28);
+  buttons_[3]->setGeometry(292, 254, 80, 26);
+  buttons_[4]->setGeometry(380, 254, 80, 26);
+  connect(buttons_[0], &QToolButton::clicked, this, &SettingsDialog::ApplyRecommended);
+  connect(buttons_[1], &QToolButton::clicked, this, &SettingsDialog::SelectAll);
+  connect(buttons_[2], &QToolButton::clicked, this, &SettingsDialog::SaveList);
+  // "应用" has no action.
+  connect(buttons_[4], &QToolButton::clicked, this, &QWidget::hide);
+
+  const char* const checkCaptions[4] = {
+      "开机自动删除系统临时文件目录中垃圾文件", "扫描所有的Temp临时文件夹",
+      "扫描零字节文件和空文件夹(危险,不推荐)", "扫描冗余的DLL或组件文件(危险,不推荐)"};
+  for (int i = 0; i < 4; ++i) {
+    auto* c = new QCheckBox(QString::fromUtf8(checkCaptions[i]), this);
+    c->setObjectName(QStringLiteral("Check%1").arg(i + 1));
+    c->setGeometry(14, 198 + 21 * i, 272, 20);
+    checks_[static_cast<std::size_t>(i)] = c;
+  }
+  // Initial states, without any click action.
+  checks_[0]->setChecked(true);
+  checks_[1]->setChecked(true);
+  options_.SetTempFolders(true);
+  connect(checks_[0], &QCheckBox::clicked, this, &SettingsDialog::OnCheck1Clicked);
+  connect(checks_[1], &QCheckBox::clicked, this, &SettingsDialog::OnCheck2Clicked);
+  connect(checks_[1], &QCheckBox::toggled, this, [this](bool on) { options_.SetTempFolders(on); });
+  connect(checks_[2], &QCheckBox::toggled, this, [this](bool on) { options_.SetZeroByte(on); });
+  connect(checks_[3], &QCheckBox::toggled, this, [this](bool on) { options_.SetAudit(on); });
+
+  ApplyRecommended();
+}
+
+bool SettingsDialog::PatternTicked(int index) const {
+  return list_->item(index)->checkState() == Qt::Checked;
+}
+
+void SettingsDialog::ApplyRecommended() {
+  for (int k = 0; k < list_->count() && k < scan::kPatternCount; ++k) {
+    switch (scan::kRecommendedPatterns[static_cast<std::size_t>(k)]) {
+      case scan::Recommended::kTick:
+        list_->item(k)->setCheckState(Qt::Checked);
+        break;
+      case scan::Recommended::kClear:
+        list_->item(k)->setCheckState(Qt::Unchecked);
+        break;
+      case scan::Recommended::kKeep:
+        break;
+    }
+  }
+}
+
+void SettingsDialog::SelectAll() {
+  for (int k = 0; k < list_->count(); ++k) list_->item(k)->setCheckState(Qt::Checked);
+}
+
+void SettingsDialog::SaveList() {
+  const int count = list_->count();
+  const NativeString path = services_.settingsPath();
+  for (int k = 0; k < count; ++k) {
+    const std::string key = "list" + std::to_string(k);
+    const bool ticked = list_->item(k)->checkState() == Qt::Checked;
+    try {
+      services_.writeIniValue(path, "list1", key, ticked ? "1" : "0");
+    } catch (...) {
+      // One entry failing does not stop the others.
+    }
+  }
+}
+
+void SettingsDialog::Write(std::string_view section, std::string_view key, bool on) {
+  services_.writeIniValue(services_.settingsPath(), section, key, on ? "1" : "0");
+}
+
+void SettingsDialog::OnCheck1Clicked(bool ticked) {
+  if (ticked) {
+    std::error_code ec;
+    try {
+      ec = services_.writeBootCleanup();
+    } catch (...) {
+      ec = std::make_error_code(std::errc::io_error);
+    }
+    if (ec) {
+      const QString file = services_.bootFileName ? services_.bootFileName() : QString();
+      auto* box = new QMessageBox(
+          QMessageBox::Warning, QStringLiteral("扫描设置"),
+          QStringLiteral("开机自动清理未能写入启动文件%1:%2。")
+              .arg(file.isEmpty() ? QString() : QStringLiteral(" %1 ").arg(file), ErrorWords(ec)),
+          QMessageBox::Ok, this);
+      box->setObjectName("bootFileError");
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->open();
+    }
+  }
+  Write("check", "check1", ticked);
+}
+
+void SettingsDialog::OnCheck2Clicked(bool ticked) {
+  Write("check", "check2", ticked);
+}
+
+}  // namespace kelvo::ui

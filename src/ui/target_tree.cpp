@@ -1,0 +1,110 @@
+#include "target_tree.h"
+
+#include <QHeaderView>
+
+#include "ui_text.h"
+#include "window_pictures.h"
+
+namespace kelvo::ui {
+
+namespace {
+constexpr int kNodeRole = Qt::UserRole;
+constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kImageRole = Qt::UserRole + 2;
+const char* const kDrivesRootText = "扫描硬盘";
+const char* const kSpecialRootText = "扫描特殊文件夹";
+}  // namespace
+
+TargetTree::TargetTree(LiveOptions& options, QWidget* parent)
+    : QTreeWidget(parent), options_(options) {
+  setColumnCount(1);
+  header()->hide();
+  // Long texts make the tree scroll sideways rather than being cut.
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header()->setStretchLastSection(false);
+  setTextElideMode(Qt::ElideNone);
+  setRootIsDecorated(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(this, &QTreeWidget::itemChanged, this, &TargetTree::OnItemChanged);
+}
+
+QTreeWidgetItem* TargetTree::AddNode(QTreeWidgetItem* parent, const QString& key,
+                                     const QString& text, int image) {
+  auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+  const int number = static_cast<int>(nodes_.size()) + 1;
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  item->setText(0, text);
+  item->setData(0, kNodeRole, number);
+  item->setData(0, kKeyRole, key);
+  item->setData(0, kImageRole, image);
+  switch (image) {
+    case 1:
+      item->setIcon(0, pictures::DriveIcon());
+      break;
+    case 2:
+      item->setIcon(0, pictures::SpecialFolderIcon());
+      break;
+    default:
+      item->setIcon(0, pictures::RootIcon());
+  }
+  item->setCheckState(0, Qt::Unchecked);
+  nodes_.push_back(item);
+  return item;
+}
+
+void TargetTree::createtv(const std::vector<platform::Drive>& drives) {
+  if (built_) return;
+  built_ = true;
+  const QSignalBlocker quiet(this);
+  QTreeWidgetItem* drivesRoot = AddNode(nullptr, "a", QString::fromUtf8(kDrivesRootText), 3);
+  keys_.push_back(AsciiToNative("a"));
+  for (const auto& drive : drives) {
+    AddNode(drivesRoot, ToQString(drive.key), ToQString(drive.text), 1);
+    keys_.push_back(drive.key);  // the exact bytes, whatever the text shows
+  }
+  scrollToItem(nodes_.back());
+  if (nodes_.back()->parent()) nodes_.back()->parent()->setExpanded(true);
+
+  QTreeWidgetItem* specialRoot = AddNode(nullptr, "b", QString::fromUtf8(kSpecialRootText), 3);
+  keys_.push_back(AsciiToNative("b"));
+  const char* const special[4][2] = {{"最近的文档记录", "最近的文档"},
+                                     {"历史记录", "历史记录"},
+                                     {"IE COOKIES", "IE COOKIES"},
+                                     {"IE 临时缓存文件夹", "IE 临时缓存文件夹"}};
+  for (const auto& s : special) {
+    AddNode(specialRoot, QString::fromUtf8(s[0]), QString::fromUtf8(s[1]), 2);
+    keys_.push_back(Utf8ToNative(s[0]));
+  }
+  specialRoot->setExpanded(true);
+  scrollToItem(nodes_.back());
+  options_.SetNodes(static_cast<int>(drives.size()), keys_);
+}
+
+QString TargetTree::Key(int node) const {
+  return Node(node)->data(0, kKeyRole).toString();
+}
+
+int TargetTree::ImageOf(int node) const {
+  return Node(node)->data(0, kImageRole).toInt();
+}
+
+void TargetTree::SetTicked(int node, bool on) {
+  Node(node)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+}
+
+void TargetTree::OnItemChanged(QTreeWidgetItem* item, int column) {
+  if (column != 0) return;
+  const int number = item->data(0, kNodeRole).toInt();
+  const bool ticked = item->checkState(0) == Qt::Checked;
+  options_.SetNodeTicked(number, ticked);
+  if (item->text(0) == QString::fromUtf8(kDrivesRootText)) {
+    const int drives = item->childCount();
+    for (int i = 2; i <= drives + 1 && i <= NodeCount(); ++i)
+      Node(i)->setCheckState(0, Node(number)->checkState(0));
+  } else if (item->text(0) == QString::fromUtf8(kSpecialRootText)) {
+    for (int i = 0; i < 4 && i < item->childCount(); ++i)
+      item->child(i)->setCheckState(0, item->checkState(0));
+  }
+}
+
+}  // namespace kelvo::ui

@@ -1,0 +1,84 @@
+// Fuzz target: any bytes as a Wine registry file. The reader must never crash, hang or read out of
+// bounds, and what it returns must be usable: every key found again by its path, names surviving
+// the UTF-8 round trip, and the shared-DLL audit running over it with every key closed.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "components/registry_value.h"
+#include "components/shared_dll_audit.h"
+#include "components/utf16_text.h"
+#include "components/wine_registry_file.h"
+#include "platform/posix/wine_prefix.h"
+
+namespace {
+
+using namespace kelvo;
+
+// Stops the run loudly: a failed property is a finding like a crash.
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+class CountingControls final : public scan::ScanControls {
+ public:
+  void ShowFolder(NativeStringView) override {}
+  std::size_t AddScannedFolder(NativeStringView) override { return 0; }
+  void SetScannedFolderCount(std::size_t) override {}
+  void SetJunkCount(std::size_t count) override { Check(count == rows); }
+  std::size_t RowCount() override { return rows; }
+  void AddJunkItem(scan::JunkItem item) override {
+    Check(item.rule == scan::kAuditRule);
+    ++rows;
+  }
+  bool PatternTicked(int) override { return false; }
+  bool TempFolderRuleTicked() override { return false; }
+  bool ZeroByteRuleTicked() override { return false; }
+  bool AuditTicked() override { return true; }
+  int DriveNodeCount() override { return 0; }
+  bool NodeTicked(int) override { return false; }
+  NativeString NodeKey(int) override { return {}; }
+
+  std::size_t rows = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::string error;
+  auto parsed = components::WineRegistryFile::Parse(text, error);
+  if (!parsed) {
+    Check(!error.empty());
+    return 0;
+  }
+  Check(parsed->problems().size() <= parsed->problemCount());
+  for (const auto& key : parsed->keys()) {
+    Check(parsed->FindKey(key.path()) == &key);
+    Check(components::Utf8ToUtf16(components::Utf16ToUtf8(key.path())) == key.path());
+    for (const auto& value : key.values()) {
+      Check(key.FindValue(value.name) == &value);
+      Check(components::Utf8ToUtf16(components::Utf16ToUtf8(value.name)) == value.name);
+      if (value.type == 1 || value.type == 2) {
+        std::u16string units;
+        for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
+          units.push_back(static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8)));
+        components::TextIsZero(units);
+      }
+    }
+  }
+
+  auto file = std::make_shared<const components::WineRegistryFile>(std::move(*parsed));
+  auto registry =
+      platform::WineRegistry::WithLoader([file](platform::RegRoot, platform::RegStatus& status) {
+        status = platform::kRegSuccess;
+        return file;
+      });
+  CountingControls controls;
+  const auto summary = components::AuditSharedDlls(controls, *registry, {});
+  Check(summary.redundant == controls.rows);
+  Check(registry->OpenKeyCount() == 0);
+  return 0;
+}

@@ -1,0 +1,216 @@
+// Deleting the ticked rows through the deletion service: bottom-up order, rows of deleted and
+// already-gone files leave the list, failed rows stay, the user is told why, counters are emptied.
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <fstream>
+
+#include "fake_services.h"
+#include "main_window.h"
+#include "support/temp_tree.h"
+
+using namespace kelvo;
+using kelvo::testing::FakeSetup;
+using kelvo::testing::ServiceLog;
+
+namespace {
+
+scan::JunkItem Item(const std::string& path, std::uint64_t size) {
+  scan::JunkItem item;
+  item.fullPath = Utf8ToNative(path);
+  item.fileName = Utf8ToNative(path.substr(path.rfind('/') + 1));
+  item.typeLabel = Utf8ToNative("tmp临时文件");
+  item.size = size;
+  item.rule = 1;
+  return item;
+}
+
+void Fill(ui::MainWindow& w, std::vector<std::string> paths) {
+  ui::TextNumbering labels, roots;
+  ui::RowBatch batch;
+  for (auto& p : paths) batch.rows.push_back(ui::MakeRow(Item(p, 10), labels, roots, batch));
+  w.model().AppendBatch(std::move(batch));
+}
+
+QStringList Paths(ui::MainWindow& w) {
+  QStringList out;
+  for (int r = 0; r < w.model().rowCount(); ++r) out << w.model().Text(r, 1);
+  return out;
+}
+
+}  // namespace
+
+class DeletionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void nothingTickedOnlyEmptiesTheCounters() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    Fill(w, {"/a", "/b"});
+    w.label(5)->setText("5");
+    w.label(7)->setText("2");
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(w.model().rowCount(), 2);
+    QVERIFY(log->calls.filter("delete").isEmpty());
+    QVERIFY(w.label(5)->text().isEmpty());
+    QVERIFY(w.label(7)->text().isEmpty());
+  }
+
+  void tickedRowsGoBottomUp() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    Fill(w, {"/a", "/b", "/c"});  // shown c, b, a
+    w.model().SetChecked(0, true);
+    w.model().SetChecked(2, true);
+    w.label(7)->setText("3");
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(log->calls.filter("delete"), QStringList({"delete /a", "delete /c"}));
+    QCOMPARE(Paths(w), QStringList({"/b"}));
+    QVERIFY(!w.model().Checked(0));  // the unticked row keeps its mark
+    QVERIFY(w.label(7)->text().isEmpty());
+    QVERIFY(w.asPopup(1)->isEnabled() && w.asPopup(2)->isEnabled() && w.uc(0)->isEnabled());
+    QVERIFY(w.findChild<QMessageBox*>("deletionReport") == nullptr);
+  }
+
+  void failuresStayAndAreExplained() {
+    auto log = std::make_shared<ServiceLog>();
+    FakeSetup setup;
+    setup.deleteOutcome = ui::RowDeletion::Outcome::kFailed;
+    ui::MainWindow w(testing::MakeFakeServices(log, setup));
+    w.Startup();
+    Fill(w, {"/a", "/b"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(Paths(w), QStringList({"/b", "/a"}));
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().contains(QStringLiteral("2 个文件未能删除")));
+    QVERIFY(box->text().contains(QStringLiteral("没有权限: 2 个")));
+    QVERIFY(w.statusLine()->text().contains(QStringLiteral("2 个未能删除")));
+    box->close();
+  }
+
+  void mixedOutcomes() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.deleteItems = [](const std::vector<scan::JunkItem>& items,
+                              const ui::DeletionProgressFunction&) {
+      std::vector<ui::RowDeletion> out(items.size());
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string path = NativeToUtf8(items[i].fullPath);
+        if (path == "/gone") out[i].outcome = ui::RowDeletion::Outcome::kAlreadyGone;
+        if (path == "/ok") out[i].outcome = ui::RowDeletion::Outcome::kDeleted;
+        if (path == "/busy") out[i].reason = QStringLiteral("文件正在使用");
+      }
+      return out;
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    Fill(w, {"/ok", "/gone", "/busy"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(Paths(w), QStringList({"/busy"}));  // a file already gone counts as deleted
+    QVERIFY(w.model().Checked(0));
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().contains(QStringLiteral("文件正在使用: 1 个")));
+    box->close();
+  }
+
+  void aServiceThatFailsKeepsEveryRow() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.deleteItems = [](const std::vector<scan::JunkItem>&,
+                              const ui::DeletionProgressFunction&) -> std::vector<ui::RowDeletion> {
+      throw std::runtime_error("service broke");
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    Fill(w, {"/a"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(Paths(w), QStringList({"/a"}));
+    if (auto* box = w.findChild<QMessageBox*>("deletionReport")) box->close();
+  }
+
+  void realFilesOfAScan() {
+    kelvo::testing::TempTree tree;
+    tree.File("keep.tmp");
+    tree.File("gone.tmp");
+    tree.File("changed.tmp");
+    tree.File("sub/deep.bak");
+    ui::Services services = ui::DefaultServices();
+    services.listDrives = [&tree] {
+      return std::vector<platform::Drive>{{Utf8ToNative(tree.root()), Utf8ToNative(tree.root())}};
+    };
+    services.installComponents = [] {};
+    services.readTipsSwitch = [](const NativeString&) { return std::int16_t(0); };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    w.tv()->SetTicked(1, true);
+    QSignalSpy finished(&w.session(), &ui::ScanSession::finished);
+    w.asPopup(1)->click();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(w.model().rowCount(), 4);
+    ::unlink(tree.Path("gone.tmp").c_str());
+    ::unlink(tree.Path("changed.tmp").c_str());
+    tree.File("changed.tmp", "another file under the same name");
+    w.uc(0)->click();
+    for (int r = 0; r < w.model().rowCount(); ++r)
+      if (w.model().Text(r, 0) == "keep.tmp") w.model().SetChecked(r, false);
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QStringList left;
+    for (int r = 0; r < w.model().rowCount(); ++r) left << w.model().Text(r, 0);
+    left.sort();
+    QCOMPARE(left, QStringList({"changed.tmp", "keep.tmp"}));
+    QVERIFY(::access(tree.Path("sub/deep.bak").c_str(), F_OK) != 0);
+    QVERIFY(::access(tree.Path("changed.tmp").c_str(), F_OK) == 0);  // not the file the scan saw
+    QVERIFY(::access(tree.Path("keep.tmp").c_str(), F_OK) == 0);
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().contains(QStringLiteral("1 个文件未能删除")));
+    QVERIFY(box->text().contains(QStringLiteral("扫描之后已被改动")));
+    box->close();
+  }
+
+  void buttonsAreDisabledWhileDeleting() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    std::atomic<bool> go{false};
+    services.deleteItems = [&go](const std::vector<scan::JunkItem>& items,
+                                 const ui::DeletionProgressFunction&) {
+      while (!go.load()) std::this_thread::yield();
+      std::vector<ui::RowDeletion> out(items.size());
+      for (auto& r : out) r.outcome = ui::RowDeletion::Outcome::kDeleted;
+      return out;
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    Fill(w, {"/a"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QVERIFY(w.Deleting());
+    QVERIFY(!w.asPopup(1)->isEnabled());
+    QVERIFY(!w.asPopup(2)->isEnabled());
+    QVERIFY(!w.uc(3)->isEnabled());
+    go = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(w.model().rowCount(), 0);
+    QVERIFY(w.asPopup(1)->isEnabled());
+  }
+};
+
+QTEST_MAIN(DeletionTest)
+#include "deletion_test.moc"

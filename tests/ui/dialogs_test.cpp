@@ -1,0 +1,244 @@
+// The settings dialog and the tips dialog: texts, initial states, layout, and what each click
+// writes.
+#include <QMessageBox>
+#include <QTest>
+
+#include <fstream>
+#include <sstream>
+
+#include "fake_services.h"
+#include "settings/boot_cleanup.h"
+#include "settings/settings_file.h"
+#include "settings_dialog.h"
+#include "support/temp_tree.h"
+#include "tips_dialog.h"
+
+using namespace kelvo;
+using kelvo::testing::FakeSetup;
+using kelvo::testing::ServiceLog;
+using kelvo::testing::SettingsWrite;
+
+namespace {
+
+std::vector<bool> Ticks(const ui::SettingsDialog& d) {
+  std::vector<bool> out;
+  for (int k = 0; k < d.List1()->count(); ++k) out.push_back(d.PatternTicked(k));
+  return out;
+}
+
+const std::vector<bool> kRecommended = {true,  true,  true,  true,  true,  false,
+                                        false, false, false, false, false, true,
+                                        true,  false, true,  true,  true,  false};
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void settingsInitialState() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    QCOMPARE(d.windowTitle(), QStringLiteral("扫描设置"));
+    QCOMPARE(d.size(), QSize(470, 288));
+    QVERIFY(!d.isModal());
+    QCOMPARE(d.List1()->count(), 18);
+    QCOMPARE(d.List1()->item(0)->text(), QStringLiteral("*.tmp(临时文件)"));
+    QCOMPARE(d.List1()->item(13)->text(), QStringLiteral("*.---(临时文件)"));
+    QCOMPARE(d.List1()->item(17)->text(), QStringLiteral("~*.*(临时文件)"));
+    QCOMPARE(Ticks(d), kRecommended);
+    QVERIFY(d.Check(1)->isChecked());
+    QVERIFY(d.Check(2)->isChecked());
+    QVERIFY(!d.Check(3)->isChecked());
+    QVERIFY(!d.Check(4)->isChecked());
+    QCOMPARE(d.Check(1)->text(), QStringLiteral("开机自动删除系统临时文件目录中垃圾文件"));
+    QCOMPARE(d.Check(2)->text(), QStringLiteral("扫描所有的Temp临时文件夹"));
+    QCOMPARE(d.Check(3)->text(), QStringLiteral("扫描零字节文件和空文件夹(危险,不推荐)"));
+    QCOMPARE(d.Check(4)->text(), QStringLiteral("扫描冗余的DLL或组件文件(危险,不推荐)"));
+    const QStringList buttons = {"推荐", "全选", "确定所选", "应用", "返回"};
+    for (int n = 11; n <= 15; ++n) QCOMPARE(d.Button(n)->text(), buttons[n - 11]);
+    QCOMPARE(d.palette().color(QPalette::Window), QColor(224, 224, 224));
+    // Check boxes stand one above the other, below the frame.
+    for (int n = 2; n <= 4; ++n) QVERIFY(d.Check(n)->y() > d.Check(n - 1)->y());
+    QVERIFY(d.Check(1)->y() > d.List1()->parentWidget()->geometry().bottom());
+    QVERIFY(log->calls.isEmpty());  // creating it writes nothing
+    // The scan sees the same state.
+    for (int k = 0; k < 18; ++k) QCOMPARE(options.Pattern(k), kRecommended[std::size_t(k)]);
+    QVERIFY(options.TempFolders());
+    QVERIFY(!options.ZeroByte() && !options.Audit());
+  }
+
+  void selectAllThenRecommendedKeepsEntry13() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Button(12)->click();
+    QCOMPARE(Ticks(d), std::vector<bool>(18, true));
+    QVERIFY(options.Pattern(5));
+    d.Button(11)->click();
+    std::vector<bool> expected = kRecommended;
+    expected[13] = true;
+    QCOMPARE(Ticks(d), expected);
+    QVERIFY(!options.Pattern(5));
+    QVERIFY(log->calls.isEmpty());
+  }
+
+  void saveWritesAll18Keys() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.List1()->item(17)->setCheckState(Qt::Checked);
+    QVERIFY(log->calls.isEmpty());  // a tick alone writes nothing
+    d.Button(13)->click();
+    d.Button(13)->click();
+    QCOMPARE(log->writes.size(), 36u);
+    for (std::size_t k = 0; k < 18; ++k) {
+      const bool on = k == 17 ? true : kRecommended[k];
+      QCOMPARE(log->writes[k],
+               (SettingsWrite{"list1", "list" + std::to_string(k), on ? "1" : "0"}));
+    }
+  }
+
+  void check1WritesTheBootFileBeforeCheck1() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Check(1)->click();  // clear: only check1 = 0
+    d.Check(1)->click();  // tick: boot file, then check1 = 1
+    QCOMPARE(log->calls, QStringList({"write check/check1=0", "boot", "write check/check1=1"}));
+  }
+
+  void aFailedBootWriteIsShownAndCheck1StillRecorded() {
+    auto log = std::make_shared<ServiceLog>();
+    FakeSetup setup;
+    setup.bootResult = std::make_error_code(std::errc::permission_denied);
+    const ui::Services services = testing::MakeFakeServices(log, setup);
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Check(1)->click();
+    d.Check(1)->click();
+    QVERIFY(d.Check(1)->isChecked());
+    QCOMPARE(log->calls.last(), QStringLiteral("write check/check1=1"));
+    auto* box = d.findChild<QMessageBox*>("bootFileError");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().contains(QStringLiteral("没有权限")));
+    QVERIFY(box->text().contains(QStringLiteral("/boot-file")));
+    box->close();
+  }
+
+  void check2WritesCheck3And4DoNot() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Check(2)->click();
+    QVERIFY(!options.TempFolders());
+    d.Check(2)->click();
+    d.Check(3)->click();
+    d.Check(4)->click();
+    QVERIFY(options.ZeroByte() && options.Audit());
+    d.Button(14)->click();  // "应用": nothing
+    QCOMPARE(log->calls, QStringList({"write check/check2=0", "write check/check2=1"}));
+  }
+
+  void returnHidesAndKeepsState() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.show();
+    d.List1()->item(9)->setCheckState(Qt::Checked);
+    d.Check(3)->click();
+    d.Button(15)->click();
+    QVERIFY(!d.isVisible());
+    d.show();
+    QVERIFY(d.PatternTicked(9));
+    QVERIFY(d.Check(3)->isChecked());
+    d.close();  // the title bar's close also only hides it
+    QVERIFY(!d.isVisible());
+    QVERIFY(d.Check(3)->isChecked());
+  }
+
+  void tipsDialogTextAndLayout() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::TipsDialog d(services);
+    d.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(d.windowTitle(), QStringLiteral("关于和提示"));
+    QCOMPARE(d.size(), QSize(278, 104));
+    QVERIFY(d.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(d.Text()->text().startsWith(QStringLiteral("谢谢使用Kelvo 垃圾文件清扫器 2.0本系统")));
+    QVERIFY(d.Text()->text().endsWith(QStringLiteral("避免影响扫描工作.")));
+    QCOMPARE(d.Check1()->text(), QStringLiteral("总是出现该提示"));
+    QVERIFY(d.Check1()->isChecked());
+    QCOMPARE(d.OkButton()->text(), QStringLiteral("确定"));
+    QVERIFY(d.OkButton()->x() > d.Check1()->x());
+  }
+
+  void tipsCheckWritesAtEachClick() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    QPointer<ui::TipsDialog> d = new ui::TipsDialog(services);
+    d->show();
+    d->Check1()->click();
+    QCOMPARE(log->calls, QStringList({"write show/ts=0"}));
+    QVERIFY(d->isVisible());  // stays open until "确定"
+    d->Check1()->click();
+    QCOMPARE(log->calls, QStringList({"write show/ts=0", "write show/ts=1"}));
+    d->OkButton()->click();
+    QTRY_VERIFY(d.isNull());  // closed and discarded
+    QCOMPARE(log->calls.size(), 2);
+  }
+
+  void theRealSettingsFileGetsEveryValue() {
+    testing::TempTree dir;
+    const NativeString ini = Utf8ToNative(dir.Path("setting.ini"));
+    qputenv("KELVO_SETTINGS_FILE", QByteArray::fromStdString(dir.Path("setting.ini")));
+    ui::Services services = ui::DefaultServices();
+    qunsetenv("KELVO_SETTINGS_FILE");
+    QCOMPARE(services.settingsPath(), ini);
+    const settings::BootCleanupTarget boot{Utf8ToNative(dir.Path("boot.conf")), "cleanup line"};
+    services.writeBootCleanup = [boot] { return settings::WriteBootCleanup(boot); };
+
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Button(13)->click();
+    d.Check(1)->click();
+    d.Check(1)->click();
+    d.Check(2)->click();
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list0", "?"), std::string("1"));
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list5", "?"), std::string("0"));
+    QCOMPARE(settings::ReadIniValue(ini, "list1", "list17", "?"), std::string("0"));
+    QCOMPARE(settings::ReadIniValue(ini, "check", "check1", "?"), std::string("1"));
+    QCOMPARE(settings::ReadIniValue(ini, "check", "check2", "?"), std::string("0"));
+    std::ifstream in(dir.Path("boot.conf"));
+    std::stringstream content;
+    content << in.rdbuf();
+    QCOMPARE(content.str(), std::string("cleanup line\n"));
+
+    ui::TipsDialog t(services);
+    t.setAttribute(Qt::WA_DeleteOnClose, false);
+    t.Check1()->click();
+    QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(0));
+    t.Check1()->click();
+    QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(1));
+  }
+
+  void tipsOkWithoutTouchingWritesNothing() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    QPointer<ui::TipsDialog> d = new ui::TipsDialog(services);
+    d->show();
+    d->OkButton()->click();
+    QTRY_VERIFY(d.isNull());
+    QVERIFY(log->calls.isEmpty());
+  }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"

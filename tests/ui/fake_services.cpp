@@ -1,0 +1,53 @@
+#include "fake_services.h"
+
+#include <stdexcept>
+
+namespace kelvo::testing {
+
+ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) {
+  ui::Services s;
+  s.installComponents = [log, setup] {
+    log->Add("install");
+    if (setup.throwOnInstall) throw std::runtime_error("component setup failed");
+  };
+  s.settingsPath = [] { return AsciiToNative("/nonexistent/setting.ini"); };
+  s.readTipsSwitch = [log, setup](const NativeString&) {
+    log->Add("tips");
+    return setup.tipsSwitch;
+  };
+  s.writeIniValue = [log](const NativeString&, std::string_view section, std::string_view key,
+                          std::string_view value) {
+    std::lock_guard lock(log->mutex);
+    log->calls << QString::fromStdString("write " + std::string(section) + "/" + std::string(key) +
+                                         "=" + std::string(value));
+    log->writes.push_back({std::string(section), std::string(key), std::string(value)});
+    return std::error_code();
+  };
+  s.writeBootCleanup = [log, setup] {
+    log->Add("boot");
+    return setup.bootResult;
+  };
+  s.bootFileName = [] { return QStringLiteral("/boot-file"); };
+  s.listDrives = [log, setup] {
+    log->Add("drives");
+    return setup.drives;
+  };
+  s.fileSystem = &platform::NativeFileSystem();
+  s.audit = [log](scan::ScanControls&) { log->Add("audit"); };
+  s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
+                               const ui::DeletionProgressFunction& progress) {
+    std::vector<ui::RowDeletion> out;
+    for (const auto& item : items) {
+      log->Add("delete " + QString::fromStdString(NativeToUtf8(item.fullPath)));
+      ui::RowDeletion r;
+      r.outcome = setup.deleteOutcome;
+      if (r.outcome == ui::RowDeletion::Outcome::kFailed) r.reason = QStringLiteral("没有权限");
+      out.push_back(r);
+      if (progress) progress(out.size(), items.size());
+    }
+    return out;
+  };
+  return s;
+}
+
+}  // namespace kelvo::testing

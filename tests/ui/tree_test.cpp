@@ -1,0 +1,107 @@
+// The scan target tree: node order, keys, texts and images; ticks passed down from both roots and
+// never up; every tick reaching the scan's live options.
+#include <QTest>
+
+#include "live_options.h"
+#include "scan/scan_controls.h"
+#include "target_tree.h"
+
+using namespace kelvo;
+
+class TreeTest : public QObject {
+  Q_OBJECT
+
+  static std::vector<platform::Drive> TwoDrives() {
+    return {{Utf8ToNative("C:\\"), Utf8ToNative("C:\\(SYSTEM)")},
+            {Utf8ToNative("D:\\"), Utf8ToNative("D:\\")}};
+  }
+
+ private slots:
+  void nodesInOrder() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    QCOMPARE(tree.NodeCount(), 8);
+    const QStringList keys = {
+        "a", "C:\\", "D:\\", "b", "最近的文档记录", "历史记录", "IE COOKIES", "IE 临时缓存文件夹"};
+    const QStringList texts = {"扫描硬盘",   "C:\\(SYSTEM)", "D:\\",       "扫描特殊文件夹",
+                               "最近的文档", "历史记录",     "IE COOKIES", "IE 临时缓存文件夹"};
+    const int images[] = {3, 1, 1, 3, 2, 2, 2, 2};
+    for (int n = 1; n <= 8; ++n) {
+      QCOMPARE(tree.Key(n), keys[n - 1]);
+      QCOMPARE(tree.Node(n)->text(0), texts[n - 1]);
+      QCOMPARE(tree.ImageOf(n), images[n - 1]);
+      QVERIFY(!tree.Ticked(n));
+    }
+    QCOMPARE(tree.Node(1)->childCount(), 2);
+    QCOMPARE(tree.Node(4)->childCount(), 4);
+    QVERIFY(tree.Node(1)->isExpanded());
+    QVERIFY(tree.Node(4)->isExpanded());
+    QCOMPARE(options.DriveCount(), 2);
+    QCOMPARE(options.NodeKey(2), Utf8ToNative("C:\\"));
+  }
+
+  void builtOnce() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.createtv(TwoDrives());
+    QCOMPARE(tree.NodeCount(), 8);
+  }
+
+  void drivesRootTicksEveryDriveAndClearsThemAll() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(3, true);
+    tree.SetTicked(1, true);
+    QVERIFY(tree.Ticked(2) && tree.Ticked(3));
+    QVERIFY(!tree.Ticked(4) && !tree.Ticked(5));  // the other root and its children stay
+    tree.SetTicked(2, false);
+    QVERIFY(tree.Ticked(1));  // a child never changes its parent
+    QCOMPARE(tree.Node(1)->checkState(0), Qt::Checked);
+    tree.SetTicked(1, false);
+    QVERIFY(!tree.Ticked(2) && !tree.Ticked(3));
+    QVERIFY(!options.NodeTicked(2) && !options.NodeTicked(3));
+  }
+
+  void oneDriveLeavesTheRootClear() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(2, true);
+    QVERIFY(!tree.Ticked(1));
+    QCOMPARE(tree.Node(1)->checkState(0), Qt::Unchecked);  // no mixed state
+    QVERIFY(options.NodeTicked(2));
+  }
+
+  void specialRootTicksItsFourChildren() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(4, true);
+    for (int n = 5; n <= 8; ++n) QVERIFY(tree.Ticked(n));
+    QVERIFY(!tree.Ticked(2) && !tree.Ticked(3));
+    const scan::RuleSwitches on = options.EnabledRules();
+    for (int rule = scan::kRecentRule; rule <= scan::kInternetCacheRule; ++rule)
+      QVERIFY(on[static_cast<std::size_t>(rule)]);
+    tree.SetTicked(7, false);
+    QVERIFY(!options.EnabledRules()[scan::kCookiesRule]);
+    QVERIFY(options.EnabledRules()[scan::kHistoryRule]);
+  }
+
+  void noFixedDrive() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv({});
+    QCOMPARE(tree.NodeCount(), 6);
+    QCOMPARE(tree.Node(2)->text(0), QStringLiteral("扫描特殊文件夹"));
+    tree.SetTicked(1, true);
+    for (int n = 2; n <= 6; ++n) QVERIFY(!tree.Ticked(n));
+    QCOMPARE(options.DriveCount(), 0);
+    QCOMPARE(scan::SpecialFolderNode(0, 0), 3);
+  }
+};
+
+QTEST_MAIN(TreeTest)
+#include "tree_test.moc"
