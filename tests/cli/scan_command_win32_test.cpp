@@ -1,5 +1,7 @@
 // kelvo-cli.exe as a Windows program: UTF-16 arguments, UTF-8 rows without carriage returns,
 // drives.
+#include <windows.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -60,6 +62,40 @@ TEST(ScanCommandWin32, DrivesListsRootKeysAndTexts) {
   EXPECT_TRUE(at == 0 || r.out[at - 1] == '\n');
   const char next = r.out[at + 7];
   EXPECT_TRUE(next == '\n' || next == '(') << r.out;
+}
+
+TEST(CleanCommandWin32, DeletesReadOnlyJunkAndKeepsTheRest) {
+  WinTempTree tree;
+  tree.File("junk/a.tmp", "abc");
+  tree.SetAttributes("junk/a.tmp", FILE_ATTRIBUTE_READONLY);
+  tree.File("junk/Temp/b.tmp", "12345");
+  tree.File("junk/keep.txt", "keep");
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", tree.PathUtf8("junk")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Deleted 2 files (8 bytes), 0 already gone, 0 failed."));
+  EXPECT_EQ(tree.Attributes("junk/a.tmp"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(tree.Attributes("junk/Temp/b.tmp"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(tree.Attributes("junk/keep.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(CleanCommandWin32, AListPrintedByScanDeletesItsRows) {
+  WinTempTree tree;
+  tree.File("junk/中文.tmp", "abc");
+  tree.File("junk/b.bak", "12");
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("junk")});
+  ASSERT_EQ(list.exitStatus, 0) << list.err;
+  tree.File("list.tsv", list.out);
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", tree.PathUtf8("list.tsv")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Deleted 2 files (5 bytes)"));
+  EXPECT_EQ(tree.Attributes("junk/中文.tmp"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(tree.Attributes("junk/b.bak"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(AuditCommandWin32, ReadsTheSystemRegistry) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"audit-dlls", "--format=tsv"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
 }  // namespace
