@@ -140,6 +140,10 @@ TEST_F(ComponentFilesWin32, AHangingRegistrationIsAbandonedAndItsLibraryKept) {
   ASSERT_NE(release, nullptr);
   release();
   EXPECT_TRUE(WaitForEvent("returned as97Popup.ocx"));
+  // Give the thread time to leave the library, then drop the reference the loader kept, so that
+  // the file can be removed with the test's folder.
+  ::Sleep(200);
+  ::FreeLibrary(module);
 }
 
 TEST(ComponentSetupWin32, SystemFolderIsTheSystemDirectoryWithOneBackslash) {

@@ -88,27 +88,45 @@ bool MakeSymbolicLink(const NativeString& target, const NativeString& link) {
   return IsLink(link);  // some systems report success without making anything
 }
 
+using UnixName = char*(__cdecl*)(const wchar_t*);
+
+// Under Wine, the host's name of a path; empty elsewhere.
+std::string HostPath(const NativeString& path) {
+  static const auto toUnix = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* name = toUnix(path.c_str());
+  std::string out = name ? name : "";
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return out;
+}
+
+// Wine reports the end of a host program before the program has run; wait for its effect.
+bool Eventually(bool (*check)(const NativeString&), const NativeString& path) {
+  for (int i = 0; i < 100; ++i) {
+    if (check(path)) return true;
+    ::Sleep(20);
+  }
+  return false;
+}
+
 // Wine keeps its files on the host; a host symbolic link shows as a reparse point.
 bool MakeHostLink(const NativeString& target, const NativeString& link) {
-  using UnixName = char*(__cdecl*)(const wchar_t*);
-  auto toUnix = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return false;
-  char* unixTarget = toUnix(target.c_str());
-  char* unixLink = toUnix(link.c_str());
-  bool ok = false;
-  if (unixTarget && unixLink) {
-    auto r = RunProcess("Z:\\bin\\ln", {"-s", unixTarget, unixLink});
-    // Wine reports the end of a host program before the program has run; wait for its link.
-    for (int i = 0; i < 100 && r.exitStatus == 0 && !(ok = IsLink(link)); ++i) ::Sleep(20);
-    if (!ok)
-      std::fprintf(stderr, "ln -s %s %s: exit %d, %s; link attributes %lx\n", unixTarget, unixLink,
-                   r.exitStatus, r.err.c_str(),
-                   static_cast<unsigned long>(::GetFileAttributesW(LongForm(link).c_str())));
-  }
-  ::HeapFree(::GetProcessHeap(), 0, unixTarget);
-  ::HeapFree(::GetProcessHeap(), 0, unixLink);
-  return ok;
+  const std::string unixTarget = HostPath(target), unixLink = HostPath(link);
+  if (unixTarget.empty() || unixLink.empty()) return false;
+  auto r = RunProcess("Z:\\bin\\ln", {"-s", unixTarget, unixLink});
+  if (r.exitStatus == 0 && Eventually(IsLink, link)) return true;
+  std::fprintf(stderr, "ln -s %s %s: exit %d, %s\n", unixTarget.c_str(), unixLink.c_str(),
+               r.exitStatus, r.err.c_str());
+  return false;
+}
+
+// Wine can neither delete its host links nor see them once their target is gone.
+void RemoveHostLink(const NativeString& link) {
+  const std::string unixLink = HostPath(link);
+  if (unixLink.empty()) return;
+  RunProcess("Z:\\bin\\rm", {"-f", unixLink});
+  Eventually([](const NativeString& p) { return !IsLink(p); }, link);
 }
 
 }  // namespace
@@ -201,26 +219,57 @@ bool WinTempTree::DirectoryLink(std::string_view target, std::string_view relati
          (RunningUnderWine() && MakeHostLink(targetPath, linkPath));
 }
 
+namespace {
+
+// Calls visit(path, attributes) for every entry of dir (long form, ending with "\\").
+template <class Visit>
+void ForEachEntry(const NativeString& dir, Visit visit) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((dir + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const NativeString name = data.cFileName;
+    if (name != L"." && name != L"..") visit(dir + name, data.dwFileAttributes);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+}
+
+bool IsPlainFolder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Links go first: once its target is gone, a host link under Wine can no longer be seen or removed.
+void RemoveLinks(const NativeString& dir) {
+  ForEachEntry(dir, [](const NativeString& child, DWORD attributes) {
+    if (IsPlainFolder(attributes)) {
+      RemoveLinks(child + L"\\");
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      if (!::RemoveDirectoryW(child.c_str()) && !::DeleteFileW(child.c_str()))
+        RemoveHostLink(child);
+    }
+  });
+}
+
+void RemoveEverything(const NativeString& dir) {
+  ForEachEntry(dir, [](const NativeString& child, DWORD attributes) {
+    ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (IsPlainFolder(attributes)) {
+      RemoveEverything(child + L"\\");
+      ::RemoveDirectoryW(child.c_str());
+    } else if (!::DeleteFileW(child.c_str())) {
+      ::RemoveDirectoryW(child.c_str());
+    }
+  });
+}
+
+}  // namespace
+
 void RemoveTree(const NativeString& path) {
   NativeString dir = LongForm(path);
   if (dir.back() != L'\\') dir.push_back(L'\\');
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((dir + L"*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const NativeString name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const NativeString child = dir + name;
-      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      const DWORD a = data.dwFileAttributes;
-      if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveTree(child);
-      } else if (!::RemoveDirectoryW(child.c_str())) {
-        ::DeleteFileW(child.c_str());
-      }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-  }
+  RemoveLinks(dir);
+  RemoveEverything(dir);
+  dir.pop_back();
   ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::RemoveDirectoryW(dir.c_str());
 }
