@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "cli_scan_controls.h"
 #include "commands.h"
@@ -22,6 +24,11 @@ int RunScanCommand(const ScanOptions& options) {
       ::isatty(STDERR_FILENO) == 1);
 
   scan::ScanState state;
+  // More readers than this only queue up on the same disks.
+  constexpr unsigned kMaxReaders = 64;
+  state.folderReaders = std::min(
+      kMaxReaders,
+      options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency()));
   scan::RunScan(state, controls, platform::NativeFileSystem());
   writer->Finish();
   out.Flush();
