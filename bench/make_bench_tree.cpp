@@ -142,11 +142,11 @@ std::vector<Folder> MakeFolders(Random& r, const Options& o) {
     f.depth = static_cast<std::uint8_t>(depth);
     const double kind = r.Uniform();
     std::string_view fixed;
-    if (kind < 0.0030) {
+    if (kind < 0.0060) {
       fixed = kTempNames[r.Below(kTempNames.size())];
-    } else if (kind < 0.0040) {
-      fixed = kSpecialNames[r.Below(kSpecialNames.size())];
     } else if (kind < 0.0070) {
+      fixed = kSpecialNames[r.Below(kSpecialNames.size())];
+    } else if (kind < 0.0100) {
       fixed = kHiddenNames[r.Below(kHiddenNames.size())];
     }
     if (!fixed.empty() &&
@@ -196,9 +196,9 @@ std::string FileName(Random& r, std::uint32_t index) {
   name += Word(r, 2, 14) + "." + Base36(index);
   if (kind < 0.003) {
     name += ".docx";
-  } else if (kind < 0.023) {
+  } else if (kind < 0.033) {
     name += kJunkExtensions[r.Below(kJunkExtensions.size())];
-  } else if (kind < 0.028) {
+  } else if (kind < 0.038) {
     name += kNearMisses[r.Below(kNearMisses.size())];
   } else {
     name += kPlainExtensions[r.Below(kPlainExtensions.size())];

@@ -2,6 +2,7 @@
 # Set-up, build and run for Kelvo on Debian 12.
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run the whole test suite
+#   scripts/dev.sh bench  install what is missing, build, run the scan benchmark (bench/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
 )
+# Only for the benchmark: the tools it compares against and times with.
+BENCH_PACKAGES=(hyperfine fd-find bfs findutils time python3)
 
 install_missing() {
   local missing=()
@@ -48,8 +51,13 @@ case "${1:-}" in
     build
     ctest --preset default -j "$(nproc)"
     ;;
+  bench)
+    install_missing "${PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build
+    exec bench/run_scan_bench.sh
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac
