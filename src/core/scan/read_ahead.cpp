@@ -101,6 +101,7 @@ ReadAhead::FolderRef ReadAhead::NextToRead() {
     queue_.pop();
     if (folder->state == Folder::State::kQueued) {
       folder->state = Folder::State::kReading;
+      ReuseBuffers(*folder);
       return folder;
     }
     // Otherwise the walk took it itself.
@@ -139,6 +140,7 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
     if (folder->state == Folder::State::kQueued) {
       // Nobody has started it: read it here and take it at once.
       folder->state = Folder::State::kReading;
+      ReuseBuffers(*folder);
       lock.unlock();
       Read(*folder);
       lock.lock();
@@ -168,7 +170,16 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
   lock.unlock();
   std::swap(contents, folder->contents);
   subFolders = std::move(folder->subFolders);
+  // The walk's previous buffers serve a later folder.
   folder->contents.Clear();
+  lock.lock();
+  if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(folder->contents));
+}
+
+void ReadAhead::ReuseBuffers(Folder& folder) {
+  if (spare_.empty()) return;
+  folder.contents = std::move(spare_.back());
+  spare_.pop_back();
 }
 
 }  // namespace kelvo::scan

@@ -68,6 +68,8 @@ class ReadAhead {
   void ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock);
   void Work();
   bool HasRoom() const;
+  // With the lock held: gives a folder about to be read the buffers of one already taken.
+  void ReuseBuffers(Folder& folder);
 
   const std::uint64_t rootDevice_;
   const Limits limits_;
@@ -80,6 +82,8 @@ class ReadAhead {
   std::priority_queue<FolderRef, std::vector<FolderRef>, Later> queue_;
   std::size_t readFolders_ = 0;  // read and not taken
   std::size_t readEntries_ = 0;
+  static constexpr std::size_t kSpareBuffers = 16;
+  std::vector<FolderContents> spare_;
   bool walkWaiting_ = false;
   bool stopping_ = false;
   std::vector<std::thread> threads_;
