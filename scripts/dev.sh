@@ -4,6 +4,7 @@
 #   scripts/dev.sh test   install what is missing, build, run the whole test suite
 #   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
 #                         new inputs are merged into the saved corpus, crashes saved beside it
+#   scripts/dev.sh bench  install what is missing, build, run the scan benchmark (bench/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,8 @@ PACKAGES=(
   fonts-wqy-microhei xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev
 )
+# Only for the benchmark: the tools it compares against and times with.
+BENCH_PACKAGES=(hyperfine fd-find bfs findutils time python3)
 
 install_missing() {
   local missing=()
@@ -70,8 +73,13 @@ case "${1:-}" in
     cp "$merged"/* "$corpus"/ 2>/dev/null || true
     echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
     ;;
+  bench)
+    install_missing "${PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build
+    exec bench/run_scan_bench.sh
+    ;;
   *)
-    echo "usage: $0 run|test|fuzz" >&2
+    echo "usage: $0 run|test|bench|fuzz" >&2
     exit 2
     ;;
 esac
