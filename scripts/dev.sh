@@ -6,6 +6,7 @@
 #                         (KELVO_SKIP_WINDOWS=1 leaves that part out)
 #   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
 #                         new inputs are merged into the saved corpus, crashes saved beside it
+#   scripts/dev.sh bench  install what is missing, build, run the scan benchmark (bench/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,8 @@ PACKAGES=(
   fonts-wqy-microhei xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev
 )
+# Only for the benchmark: the tools it compares against and times with.
+BENCH_PACKAGES=(hyperfine fd-find bfs findutils time python3)
 
 # The Windows build: cross compiler, GoogleTest sources, and Wine to run the tests.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
@@ -100,8 +103,13 @@ case "${1:-}" in
     cp "$merged"/* "$corpus"/ 2>/dev/null || true
     echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
     ;;
+  bench)
+    install_missing "${PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build
+    exec bench/run_scan_bench.sh
+    ;;
   *)
-    echo "usage: $0 run|test|fuzz" >&2
+    echo "usage: $0 run|test|bench|fuzz" >&2
     exit 2
     ;;
 esac

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "audit_command.h"
 #include "cli_scan_controls.h"
@@ -23,6 +25,11 @@ int RunScanCommand(const ScanOptions& options) {
 
   std::optional<components::AuditSummary> audit;
   scan::ScanState state;
+  // More readers than this only queue up on the same disks.
+  constexpr unsigned kMaxReaders = 64;
+  state.folderReaders = std::min(
+      kMaxReaders,
+      options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency()));
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);

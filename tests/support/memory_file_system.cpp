@@ -21,14 +21,19 @@ std::uint32_t BaseAttributes(platform::EntryType type) {
 
 class MemoryDirectory final : public platform::Directory {
  public:
-  MemoryDirectory(MemoryNode& node, int& listCalls) : node_(node), listCalls_(listCalls) {}
+  MemoryDirectory(MemoryNode& node, MemoryFileSystem& fs) : node_(node), fs_(fs) {}
 
   std::error_code List(platform::Listing& out) override {
     out.Clear();
-    ++listCalls_;
+    ++fs_.listCalls;
     if (node_.failList) return std::make_error_code(std::errc::permission_denied);
-    for (const auto& child : node_.children)
-      out.Add(child->name, child->type, child->attributes);
+    for (const auto& child : node_.children) {
+      const bool partial =
+          fs_.partialFolderAttributes && child->type == platform::EntryType::kDirectory;
+      std::uint32_t attributes = child->attributes;
+      if (partial) attributes &= platform::attr::kDirectory | platform::attr::kHidden;
+      out.Add(child->name, child->type, attributes, !partial);
+    }
     return {};
   }
 
@@ -60,7 +65,7 @@ class MemoryDirectory final : public platform::Directory {
       return nullptr;
     }
     ec.clear();
-    return std::make_unique<MemoryDirectory>(*child, listCalls_);
+    return std::make_unique<MemoryDirectory>(*child, fs_);
   }
 
   std::uint64_t Device() const override { return node_.device; }
@@ -68,7 +73,7 @@ class MemoryDirectory final : public platform::Directory {
 
  private:
   MemoryNode& node_;
-  int& listCalls_;
+  MemoryFileSystem& fs_;
 };
 
 }  // namespace
@@ -89,8 +94,8 @@ MemoryNode& MemoryNode::Add(std::unique_ptr<MemoryNode> node) {
 
 MemoryNode& MemoryNode::AddFolder(const std::string& n, std::uint32_t extra) {
   std::uint32_t a = BaseAttributes(platform::EntryType::kDirectory) | extra;
-  return Add(std::make_unique<MemoryNode>(n, platform::EntryType::kDirectory, a, 0, device,
-                                          NextInode()));
+  return Add(
+      std::make_unique<MemoryNode>(n, platform::EntryType::kDirectory, a, 0, device, NextInode()));
 }
 
 MemoryNode& MemoryNode::AddFile(const std::string& n, std::uint64_t s, std::uint32_t extra) {
@@ -128,7 +133,7 @@ std::unique_ptr<platform::Directory> MemoryFileSystem::OpenDirectory(const Nativ
     return nullptr;
   }
   ec.clear();
-  return std::make_unique<MemoryDirectory>(*it->second, listCalls);
+  return std::make_unique<MemoryDirectory>(*it->second, *this);
 }
 
 }  // namespace kelvo::testing

@@ -1,7 +1,9 @@
 // An in-memory file system behind the platform interface: trees with exact attributes, listing
-// order, devices and injected failures, for testing the walk without touching a disk.
+// order, devices and injected failures, for testing the walk without touching a disk. Safe to read
+// from several threads while the tree is not changed.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -47,7 +49,9 @@ class MemoryFileSystem final : public platform::FileSystem {
   std::unique_ptr<platform::Directory> OpenDirectory(const NativeString& path,
                                                      std::error_code& ec) override;
 
-  int listCalls = 0;  // how many folders were listed
+  std::atomic<int> listCalls = 0;  // how many folders were listed (from any thread)
+  // Like POSIX: a listing tells a folder's type but not its read-only bit.
+  bool partialFolderAttributes = false;
 
  private:
   std::map<std::string, std::unique_ptr<MemoryNode>> roots_;

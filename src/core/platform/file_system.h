@@ -44,13 +44,15 @@ class Listing {
     // What the listing itself tells; complete on Windows, partial on POSIX where a directory's
     // read-only bit needs a stat.
     std::uint32_t attributes = 0;
+    bool attributesComplete = true;
   };
 
   void Clear() {
     names_.clear();
     entries_.clear();
   }
-  void Add(NativeStringView name, EntryType type, std::uint32_t attributes);
+  void Add(NativeStringView name, EntryType type, std::uint32_t attributes,
+           bool attributesComplete = true);
 
   const std::vector<Entry>& entries() const { return entries_; }
   std::size_t size() const { return entries_.size(); }

@@ -6,6 +6,15 @@ namespace kelvo::scan {
 
 using platform::EntryType;
 
+namespace {
+// Rules that can match a folder: the name rules and the marker rules (never the zero-byte rule).
+bool CouldAnyRuleMatch(const MarkerCounts& markers, NativeStringView name) {
+  for (std::uint32_t count : markers)
+    if (count) return true;
+  return MatchingNameRules<NativeChar>(name).any();
+}
+}  // namespace
+
 Classifier::Classifier(ScanControls& controls)
     : controls_(controls),
       nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
@@ -32,8 +41,7 @@ void Classifier::ClassifyFolder(const FolderToClassify& folder) {
   }
   const auto& entries = listing.entries();
   for (std::size_t i = 0; i < entries.size(); ++i)
-    ClassifyEntry(folder, listing.Name(entries[i]), listing.CName(entries[i]),
-                  (*folder.facts)[i]);
+    ClassifyEntry(folder, listing.Name(entries[i]), listing.CName(entries[i]), (*folder.facts)[i]);
 }
 
 void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView name,
@@ -41,14 +49,25 @@ void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView 
   controls_.Pump();
   controls_.SetJunkCount(controls_.RowCount());
   // A folder that carries no attribute besides the folder bit is not examined.
-  if ((facts.attributes & ~platform::attr::kDirectory) == 0) return;
+  if ((facts.attributes & ~platform::attr::kDirectory) == 0) {
+    // Only the read-only bit, which the listing may not tell, could still make it examined. It is
+    // asked for only when some rule, ticked or not, could report the entry at all.
+    if (facts.attributesComplete || !CouldAnyRuleMatch(*folder.markers, name)) return;
+    facts.attributes =
+        EnsureStat(folder, cname, facts) ? facts.stat.attributes : platform::attr::kQueryFailed;
+    facts.attributesComplete = true;
+    if ((facts.attributes & ~platform::attr::kDirectory) == 0) return;
+  }
 
   const RuleSwitches on = controls_.EnabledRules();
-  for (int rule = 1; rule <= kPatternCount; ++rule) {
-    if (!on[static_cast<std::size_t>(rule)] || !NameRuleMatches<NativeChar>(rule, name)) continue;
+  lastRules_ = on;
+  const RuleSwitches nameHits = MatchingNameRules<NativeChar>(name) & on;
+  for (std::size_t rule = 1; nameHits.any() && rule <= kPatternCount; ++rule) {
+    if (!nameHits[rule]) continue;
     NativeString fullPath(folder.path);
     fullPath += name;
-    AddRow(folder, name, cname, facts, rule, GetExtension(fullPath) + nameRuleSuffix_);
+    AddRow(folder, name, cname, facts, static_cast<int>(rule),
+           GetExtension(fullPath) + nameRuleSuffix_);
   }
 
   const MarkerCounts& markers = *folder.markers;

@@ -14,6 +14,7 @@ namespace kelvo::scan {
 struct EntryFacts {
   platform::EntryType type = platform::EntryType::kUnknown;
   std::uint32_t attributes = 0;
+  bool attributesComplete = true;  // false: a directory whose read-only bit is not known yet
   bool statKnown = false;
   platform::EntryStat stat;
 };
@@ -36,6 +37,9 @@ class Classifier {
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
 
+  // The rule switches read for the last examined entry.
+  const RuleSwitches& LastRules() const { return lastRules_; }
+
  private:
   void ClassifyEntry(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
                      EntryFacts& facts);
@@ -47,6 +51,7 @@ class Classifier {
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;
   std::array<NativeString, kRuleCount + 1> fixedLabels_;
+  RuleSwitches lastRules_;
 };
 
 }  // namespace kelvo::scan

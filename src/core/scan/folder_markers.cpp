@@ -45,4 +45,13 @@ MarkerCounts FolderMarkers::Extend(const MarkerCounts& parent, NativeStringView 
   return counts;
 }
 
+MarkerCounts FolderMarkers::ExtendByName(const MarkerCounts& parent, NativeStringView name) const {
+  MarkerCounts counts = parent;
+  for (std::size_t m = 0; m < kMarkerCount; ++m) {
+    const NativeStringView inner = NativeStringView(markers_[m]).substr(1, markers_[m].size() - 2);
+    if (name.size() == inner.size() && EqualsIgnoringCaseAt(name, 0, inner)) ++counts[m];
+  }
+  return counts;
+}
+
 }  // namespace kelvo::scan

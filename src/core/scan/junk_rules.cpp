@@ -1,16 +1,18 @@
 #include "scan/junk_rules.h"
 
+#include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace kelvo::scan {
 
 const std::array<std::string_view, kPatternCount> kPatternTexts = {
-    "*.tmp(临时文件)",        "*.old(旧备份文件)",        "*.gid(帮助临时文件)",
-    "*.bak(临时备份文件)",    "*.chk(丢失的簇恢复文件)",  "*.ftg(帮助的临时文件)",
-    "*.fts(帮助的临时文件)",  "*._mp(临时文件)",          "*.syd(临时文件)",
-    "*.wbk(Word的备份文件)",  "*.xlk(Excel的备份文件)",   "*.$$$(异常的临时文件)",
-    "*.@@@(异常的临时文件)",  "*.---(临时文件)",          "*.??$(临时文件)",
-    "*.??~(临时文件)",        "*.dir(安装临时文件)",      "~*.*(临时文件)",
+    "*.tmp(临时文件)",       "*.old(旧备份文件)",       "*.gid(帮助临时文件)",
+    "*.bak(临时备份文件)",   "*.chk(丢失的簇恢复文件)", "*.ftg(帮助的临时文件)",
+    "*.fts(帮助的临时文件)", "*._mp(临时文件)",         "*.syd(临时文件)",
+    "*.wbk(Word的备份文件)", "*.xlk(Excel的备份文件)",  "*.$$$(异常的临时文件)",
+    "*.@@@(异常的临时文件)", "*.---(临时文件)",         "*.??$(临时文件)",
+    "*.??~(临时文件)",       "*.dir(安装临时文件)",     "~*.*(临时文件)",
 };
 
 const std::array<Recommended, kPatternCount> kRecommendedPatterns = {
@@ -53,7 +55,7 @@ constexpr std::array<std::string_view, kPatternCount + 1> kSuffixes = {
     ".wbk", ".xlk", ".$$$", ".@@@", ".---", "",     "",     ".dir", ""};
 
 template <class CharT>
-CharT AsciiUpper(CharT c) {
+constexpr CharT AsciiUpper(CharT c) {
   return (c >= 'a' && c <= 'z') ? static_cast<CharT>(c - 'a' + 'A') : c;
 }
 
@@ -80,7 +82,53 @@ bool NameRuleMatches(int rule, std::basic_string_view<CharT> name) {
   return true;
 }
 
+// The three characters after the dot of each four-character suffix, upper-cased and packed; 0 for
+// the rules without one.
+constexpr std::array<std::uint32_t, kPatternCount + 1> PackedSuffixes() {
+  std::array<std::uint32_t, kPatternCount + 1> packed{};
+  for (std::size_t rule = 1; rule <= kPatternCount; ++rule) {
+    if (kSuffixes[rule].size() != 4) continue;
+    for (std::size_t i = 1; i < 4; ++i)
+      packed[rule] =
+          (packed[rule] << 8) | static_cast<unsigned char>(AsciiUpper(kSuffixes[rule][i]));
+  }
+  return packed;
+}
+constexpr auto kPackedSuffixes = PackedSuffixes();
+
+template <class CharT>
+std::uint32_t AsciiUpperCode(CharT c) {
+  const auto code = static_cast<std::make_unsigned_t<CharT>>(c);
+  if (code > 0x7F) return 0x100;  // never part of a suffix
+  return static_cast<std::uint32_t>(AsciiUpper(static_cast<char>(code)));
+}
+
+template <class CharT>
+RuleSwitches MatchingNameRules(std::basic_string_view<CharT> name) {
+  RuleSwitches hits;
+  if (name.empty()) return hits;
+  if (name.back() == static_cast<CharT>('$')) hits.set(15);
+  if (name.back() == static_cast<CharT>('~')) hits.set(16);
+  if (name.front() == static_cast<CharT>('~')) hits.set(18);
+  if (name.size() < 4 || name[name.size() - 4] != static_cast<CharT>('.')) return hits;
+  // Every four-character suffix starts with a dot; the other three characters decide.
+  const std::uint32_t a = AsciiUpperCode(name[name.size() - 3]);
+  const std::uint32_t b = AsciiUpperCode(name[name.size() - 2]);
+  const std::uint32_t c = AsciiUpperCode(name[name.size() - 1]);
+  if ((a | b | c) > 0xFF) return hits;
+  const std::uint32_t tail = (a << 16) | (b << 8) | c;
+  for (std::size_t rule = 1; rule <= kPatternCount; ++rule) {
+    if (kPackedSuffixes[rule] != 0 && kPackedSuffixes[rule] == tail) {
+      hits.set(rule);
+      break;  // the suffixes differ from each other
+    }
+  }
+  return hits;
+}
+
 template bool NameRuleMatches<char>(int, std::basic_string_view<char>);
 template bool NameRuleMatches<wchar_t>(int, std::basic_string_view<wchar_t>);
+template RuleSwitches MatchingNameRules<char>(std::basic_string_view<char>);
+template RuleSwitches MatchingNameRules<wchar_t>(std::basic_string_view<wchar_t>);
 
 }  // namespace kelvo::scan

@@ -41,4 +41,9 @@ std::string_view FixedLabel(int rule);  // rules 19-24
 template <class CharT>
 bool NameRuleMatches(int rule, std::basic_string_view<CharT> name);
 
+// All name rules matching a name at once, as the bits 1-18 of a rule set: one look at the last four
+// characters and at the first and last one, without allocating.
+template <class CharT>
+RuleSwitches MatchingNameRules(std::basic_string_view<CharT> name);
+
 }  // namespace kelvo::scan

@@ -22,6 +22,10 @@ struct ScanState {
   NativeString pattern;   // search pattern of the listing, "*.*"
   int nodeIndex = 0;      // the driver's position among the tree's nodes
 
+  // Threads reading folders ahead of the walk; 1 reads each folder on the walk's own thread when
+  // it is reached. The results and their order are the same either way.
+  unsigned folderReaders = 1;
+
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }
 

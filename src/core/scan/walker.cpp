@@ -2,14 +2,10 @@
 
 namespace kelvo::scan {
 
-using platform::EntryType;
-
 namespace {
 // Descriptors kept open along the current path; deeper ancestors are reopened from the nearest open
 // one when the walk comes back to them, so depth is limited by neither descriptors nor PATH_MAX.
 constexpr std::size_t kOpenDepthWindow = 48;
-
-bool IsDotName(NativeStringView name) { return !name.empty() && name[0] == NativeChar('.'); }
 }  // namespace
 
 void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
@@ -19,6 +15,8 @@ void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& 
 
 Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
     : state_(state), controls_(controls), fs_(fs), classifier_(controls) {}
+
+Walker::~Walker() = default;
 
 void Walker::ShowAndCount(NativeStringView path) {
   controls_.ShowFolder(path);
@@ -34,110 +32,109 @@ void Walker::Walk(NativeStringView root) {
   Frame top;
   top.path = root_;
   std::error_code ec;
-  top.dir = fs_.OpenDirectory(root_, ec);
-  if (!top.dir) {
+  std::unique_ptr<platform::Directory> rootDir = fs_.OpenDirectory(root_, ec);
+  if (!rootDir) {
     controls_.FolderUnreadable(root_, ec);
     return;
   }
-  rootDevice_ = top.dir->Device();
-  top.self = {NativeString(), top.dir->Device(), top.dir->Inode(), true};
+  contents_.Clear();
+  contents_.dir = std::move(rootDir);
+  rootDevice_ = contents_.dir->Device();
+  top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
-  if (!ListAndClassify(top, /*isRoot=*/true) || top.children.empty()) return;
+  if (std::error_code listError = ReadFolder(contents_)) {
+    controls_.FolderUnreadable(root_, listError);
+    contents_.Clear();
+    return;
+  }
+  ClassifyAndKeep(top, /*isRoot=*/true);
+  if (top.children.empty()) return;
+  if (state_.folderReaders > 1) {
+    // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
+    readAhead_ =
+        std::make_unique<ReadAhead>(state_.folderReaders - 1, rootDevice_, classifier_.LastRules());
+    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
+  }
   stack_.push_back(std::move(top));
 
   while (!stack_.empty()) {
     const std::size_t parentIndex = stack_.size() - 1;
-    if (stack_[parentIndex].next == stack_[parentIndex].children.size()) {
+    Frame& parent = stack_[parentIndex];
+    if (parent.next == parent.children.size()) {
       stack_.pop_back();
       continue;
     }
+    const std::size_t index = parent.next++;
     Frame child;
-    child.self = stack_[parentIndex].children[stack_[parentIndex].next++];
-    child.path = stack_[parentIndex].path;
+    child.self = parent.children[index];
+    child.path = parent.path;
     child.path += child.self.name;
     child.path += platform::kSeparator;
+    const bool listed = OpenChild(parentIndex, index, child);
+    // A folder on another file system is a boundary: neither shown nor entered.
+    if (contents_.elsewhere) continue;
     ShowAndCount(child.path);
-    if (!state_.IsRunning()) continue;
-
-    child.dir = OpenPending(parentIndex, child.self, ec);
-    if (!child.dir) {
-      controls_.FolderUnreadable(child.path, ec);
+    if (!state_.IsRunning()) {
+      // Stopped: whatever was read ahead is dropped unseen.
+      StopReadingAhead();
       continue;
     }
-    child.self.device = child.dir->Device();
-    child.self.inode = child.dir->Inode();
+    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_);
+    if (contents_.error) {
+      controls_.FolderUnreadable(child.path, contents_.error);
+      child.aheadChildren.clear();
+      continue;
+    }
+    child.self.device = contents_.dir->Device();
+    child.self.inode = contents_.dir->Inode();
+    child.self.identityKnown = true;
     child.markers = markerCounter_.Extend(stack_[parentIndex].markers, child.path);
-    if (!ListAndClassify(child, /*isRoot=*/false) || child.children.empty()) continue;
+    ClassifyAndKeep(child, /*isRoot=*/false);
+    if (child.children.empty()) continue;
     stack_.push_back(std::move(child));
     LimitOpenDirectories();
   }
+  StopReadingAhead();
 }
 
-bool Walker::ListAndClassify(Frame& frame, bool isRoot) {
-  if (std::error_code ec = frame.dir->List(listing_)) {
-    controls_.FolderUnreadable(frame.path, ec);
-    return false;
+bool Walker::OpenChild(std::size_t parentIndex, std::size_t index, Frame& child) {
+  Frame& parent = stack_[parentIndex];
+  if (readAhead_ && !state_.IsRunning()) StopReadingAhead();
+  if (readAhead_ && index < parent.aheadChildren.size()) {
+    readAhead_->Take(parent.aheadChildren[index], contents_, child.aheadChildren);
+    parent.aheadChildren[index].reset();
+    return !contents_.elsewhere && !contents_.error;
   }
-  const auto& entries = listing_.entries();
-  facts_.assign(entries.size(), EntryFacts{});
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const auto& e = entries[i];
-    EntryFacts& facts = facts_[i];
-    facts.type = e.type;
-    facts.attributes = e.attributes;
-    const NativeStringView name = listing_.Name(e);
-    const bool dotName = IsDotName(name);
-    // A directory needs its full attributes (read-only) and its device (mount points); an entry of
-    // unknown type needs its type. Nothing else is examined before a rule asks for it.
-    if (e.type == EntryType::kUnknown || (e.type == EntryType::kDirectory && !dotName)) {
-      if (frame.dir->Stat(listing_.CName(e), facts.stat)) {
-        facts.attributes = platform::attr::kQueryFailed;
-      } else {
-        facts.statKnown = true;
-        facts.type = facts.stat.type;
-        facts.attributes = facts.stat.attributes;
-      }
-    }
-    if (facts.type != EntryType::kDirectory || dotName) continue;
-    if (facts.statKnown && facts.stat.device != rootDevice_) continue;  // another file system
-    PendingFolder child;
-    child.name = NativeString(name);
-    if (facts.statKnown) {
-      child.device = facts.stat.device;
-      child.inode = facts.stat.inode;
-      child.identityKnown = true;
-    }
-    frame.children.push_back(std::move(child));
-  }
+  contents_.Clear();
+  if (EnsureOpen(parentIndex, contents_.error))
+    OpenSubFolder(*stack_[parentIndex].dir, child.self, rootDevice_, contents_);
+  return false;
+}
 
+void Walker::ClassifyAndKeep(Frame& frame, bool isRoot) {
   if (state_.IsClassifying()) {
     FolderToClassify folder;
     folder.path = frame.path;
     folder.root = root_;
     folder.isRoot = isRoot;
-    folder.identity = EntryIdentity{frame.self.device, frame.self.inode, EntryType::kDirectory};
+    folder.identity =
+        EntryIdentity{frame.self.device, frame.self.inode, platform::EntryType::kDirectory};
     folder.markers = &frame.markers;
-    folder.directory = frame.dir.get();
-    folder.listing = &listing_;
-    folder.facts = &facts_;
+    folder.directory = contents_.dir.get();
+    folder.listing = &contents_.listing;
+    folder.facts = &contents_.facts;
     classifier_.ClassifyFolder(folder);
+    if (readAhead_) readAhead_->SetRules(classifier_.LastRules());
   }
-  return true;
+  frame.dir = std::move(contents_.dir);
+  frame.children.swap(contents_.children);
+  contents_.children.clear();
 }
 
-std::unique_ptr<platform::Directory> Walker::OpenPending(std::size_t parentIndex,
-                                                         const PendingFolder& child,
-                                                         std::error_code& ec) {
-  if (!EnsureOpen(parentIndex, ec)) return nullptr;
-  auto dir = stack_[parentIndex].dir->OpenChild(child.name.c_str(), ec);
-  if (!dir) return nullptr;
-  if (dir->Device() != rootDevice_ ||
-      (child.identityKnown && (dir->Device() != child.device || dir->Inode() != child.inode))) {
-    // Replaced between the listing and the open: not the folder that was listed.
-    ec = std::make_error_code(std::errc::no_such_file_or_directory);
-    return nullptr;
-  }
-  return dir;
+void Walker::StopReadingAhead() {
+  if (!readAhead_) return;
+  readAhead_.reset();
+  for (Frame& f : stack_) f.aheadChildren.clear();
 }
 
 bool Walker::EnsureOpen(std::size_t index, std::error_code& ec) {

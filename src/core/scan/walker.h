@@ -7,6 +7,8 @@
 #include "platform/file_system.h"
 #include "scan/classifier.h"
 #include "scan/folder_markers.h"
+#include "scan/folder_reader.h"
+#include "scan/read_ahead.h"
 #include "scan/scan_controls.h"
 #include "scan/scan_state.h"
 
@@ -17,38 +19,38 @@ namespace kelvo::scan {
 // listing order. Folders whose names start with "." are not entered; symbolic links are never
 // followed; the walk stays on the root's file system. Never throws on file-system errors: a folder
 // that cannot be read is reported through the controls and skipped.
+//
+// With state.folderReaders above 1, folders are read ahead on that many threads; what the controls
+// see, and in which order, is the same as with one.
 void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
                 NativeStringView root);
 
 class Walker {
  public:
   Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs);
+  ~Walker();
   void Walk(NativeStringView root);
 
  private:
-  struct PendingFolder {
-    NativeString name;
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool identityKnown = false;
-  };
   struct Frame {
     NativeString path;  // ends with the separator
-    PendingFolder self;
+    SubFolder self;
     MarkerCounts markers{};
-    std::unique_ptr<platform::Directory> dir;
-    std::vector<PendingFolder> children;
+    std::shared_ptr<platform::Directory> dir;
+    std::vector<SubFolder> children;
+    std::vector<ReadAhead::FolderRef> aheadChildren;  // parallel to children while reading ahead
     std::size_t next = 0;
   };
 
   void ShowAndCount(NativeStringView path);
-  // Lists and classifies the folder of frame, and collects its sub-folders.
-  bool ListAndClassify(Frame& frame, bool isRoot);
-  std::unique_ptr<platform::Directory> OpenPending(std::size_t parentIndex,
-                                                   const PendingFolder& child,
-                                                   std::error_code& ec);
+  // Opens sub-folder index of the frame at parentIndex into contents_; returns true when it was
+  // also read (ahead), false when it still has to be listed.
+  bool OpenChild(std::size_t parentIndex, std::size_t index, Frame& child);
+  // Classifies the folder in contents_ and keeps in frame what the walk needs further on.
+  void ClassifyAndKeep(Frame& frame, bool isRoot);
   bool EnsureOpen(std::size_t index, std::error_code& ec);
   void LimitOpenDirectories();
+  void StopReadingAhead();
 
   ScanState& state_;
   ScanControls& controls_;
@@ -58,8 +60,8 @@ class Walker {
   NativeString root_;
   std::uint64_t rootDevice_ = 0;
   std::vector<Frame> stack_;
-  platform::Listing listing_;
-  std::vector<EntryFacts> facts_;
+  FolderContents contents_;  // the folder in hand
+  std::unique_ptr<ReadAhead> readAhead_;
 };
 
 }  // namespace kelvo::scan

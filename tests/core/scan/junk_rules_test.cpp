@@ -8,10 +8,12 @@
 namespace kelvo::scan {
 namespace {
 
-bool Matches(int rule, std::string_view name) { return NameRuleMatches<char>(rule, name); }
+bool Matches(int rule, std::string_view name) {
+  return NameRuleMatches<char>(rule, name);
+}
 
 TEST(NameRules, SuffixRulesCompareTheLastFourBytesIgnoringAsciiCase) {
-  const char* names[] = {"", "a.tmp", "a.OLD", "a.Gid", "a.bak", "a.chk", "a.ftg", "a.fts",
+  const char* names[] = {"",      "a.tmp", "a.OLD", "a.Gid", "a.bak", "a.chk", "a.ftg", "a.fts",
                          "a._MP", "a.syd", "a.wbk", "a.xlk", "a.$$$", "a.@@@", "a.---"};
   for (int rule = 1; rule <= 14; ++rule) {
     EXPECT_TRUE(Matches(rule, names[rule])) << rule;
@@ -21,7 +23,7 @@ TEST(NameRules, SuffixRulesCompareTheLastFourBytesIgnoringAsciiCase) {
   EXPECT_TRUE(Matches(1, ".tmp"));
   EXPECT_FALSE(Matches(1, "tmp"));
   EXPECT_FALSE(Matches(1, "report.tmp.txt"));
-  EXPECT_FALSE(Matches(1, "a.tmp "));  // names are used exactly as they are
+  EXPECT_FALSE(Matches(1, "a.tmp "));        // names are used exactly as they are
   EXPECT_FALSE(Matches(1, "a.\xC3\xB4mp"));  // no folding beyond ASCII
 }
 
@@ -62,11 +64,45 @@ TEST(FolderMarkers, ExtendAgreesWithAFullCount) {
   FolderMarkers m;
   std::string path = "/";
   MarkerCounts counts = m.Count(path);
-  for (const char* name : {"a", "TeMp", "temp", "Recent", "x", "Temporary Internet Files", "temp"}) {
+  for (const char* name :
+       {"a", "TeMp", "temp", "Recent", "x", "Temporary Internet Files", "temp"}) {
     path += name;
     path += "/";
     counts = m.Extend(counts, path);
     EXPECT_EQ(counts, m.Count(path)) << path;
+  }
+}
+
+TEST(NameRules, AllAtOnceAgreesWithRuleByRule) {
+  const char* names[] = {
+      "",        "a",         "~",         "$",     ".tmp",    "x.TMP", "x.tmP ",       "~y.OLD",
+      "ABC.$$$", "n.@@@",     "n.---",     "s.Dir", "q.tx~",   "Q.??$", "a.\xC3\xB4mp", "a.wbk",
+      "a.XLK",   "._mp",      "a.syd",     "a.ftg", "a.fts",   "a.gid", "a.chk",        "b.bak~",
+      "tmp",     "x.tmp.txt", "~DF12.TMP", "..tmp", "a.\x7Fmp"};
+  for (const char* raw : names) {
+    const std::string_view name(raw);
+    const RuleSwitches all = MatchingNameRules<char>(name);
+    for (int rule = 1; rule <= kPatternCount; ++rule)
+      EXPECT_EQ(all[static_cast<std::size_t>(rule)], Matches(rule, name)) << name << " " << rule;
+    for (int rule = kPatternCount + 1; rule <= kRuleCount; ++rule)
+      EXPECT_FALSE(all[static_cast<std::size_t>(rule)]);
+    const std::wstring wide(name.begin(), name.end());
+    EXPECT_EQ(MatchingNameRules<wchar_t>(wide), all) << name;
+  }
+}
+
+TEST(FolderMarkers, ExtendByNameAgreesWithExtend) {
+  FolderMarkers m;
+  std::string path = "/x/";
+  MarkerCounts byPath = m.Count(path);
+  MarkerCounts byName = byPath;
+  for (const char* name : {"temp", "TEMP", "tempo", "Recent", "recent", "HISTORY", "cookies",
+                           "temporary internet files", "Temporary Internet Files ", "a"}) {
+    path += name;
+    path += "/";
+    byPath = m.Extend(byPath, path);
+    byName = m.ExtendByName(byName, name);
+    EXPECT_EQ(byName, byPath) << path;
   }
 }
 

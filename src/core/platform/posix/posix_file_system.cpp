@@ -67,8 +67,10 @@ class PosixDirectory final : public Directory {
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         EntryType type = TypeFromDirent(d->d_type);
+        // The type tells every attribute but a directory's read-only bit.
         out.Add(NativeStringView(name, std::strlen(name)), type,
-                type == EntryType::kUnknown ? 0 : AttributesFromType(type, name[0] == '.'));
+                type == EntryType::kUnknown ? 0 : AttributesFromType(type, name[0] == '.'),
+                type != EntryType::kDirectory && type != EntryType::kUnknown);
       }
     }
   }

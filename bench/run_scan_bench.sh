@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Times `kelvo-cli scan --format=tsv` on a seeded tree of 1,000,000 files in 71,429 folders against
+# the tools a user might pick instead (GNU find, bfs, fd) running the same rules, and against a
+# minimal walker that stands for the kernel's limit. Prints medians and ratios in one table.
+#
+#   bench/run_scan_bench.sh            build what is missing, make or reuse the tree, check, time
+#
+# Environment:
+#   KELVO_BENCH_DATA   where the tree lives (default bench/data, git-ignored)
+#   BUILD              the build folder (default build)
+#   RUNS               timed runs per command (default 5, after one warm-up run)
+#   FILES, FOLDERS, SEED  the tree (default 1000000, 71429, 42)
+#   COLD=0             skip the cold-cache runs; COLD_RUNS (default 3) runs each otherwise
+# Needs: hyperfine, fd-find, bfs, time (scripts/dev.sh bench installs them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo="$PWD"
+
+data="${KELVO_BENCH_DATA:-$repo/bench/data}"
+build="${BUILD:-$repo/build}"
+runs="${RUNS:-5}"
+files="${FILES:-1000000}"
+folders="${FOLDERS:-71429}"
+seed="${SEED:-42}"
+mkdir -p "$data"
+data="$(cd "$data" && pwd)"
+tree="$data/tree-v2-f$files-d$folders-s$seed"  # v2: the generator's version
+
+for tool in hyperfine fdfind bfs find /usr/bin/time python3; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool (run scripts/dev.sh bench)" >&2; exit 1; }
+done
+
+echo "== build"
+[ -f "$build/build.ninja" ] || cmake --preset default >/dev/null
+cmake --build "$build" -j2 --target kelvo-cli make_bench_tree limit_walker >/dev/null
+kelvo="$build/bin/kelvo-cli"
+limit="$build/bin/limit_walker"
+
+echo "== tree: $tree"
+if [ ! -f "$tree.done" ]; then
+  rm -rf "$tree"
+  "$build/bin/make_bench_tree" --files="$files" --folders="$folders" --seed="$seed" "$tree"
+  touch "$tree.done"
+else
+  echo "reusing it"
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# The default rules (recommended patterns and the temp-folder rule) as find/bfs expressions and an fd
+# regex; the walk stays on one file system and does not enter dot folders, though a dot folder is
+# hidden, hence itself examined (inside a temp folder it is a hit). fd cannot express that last
+# point and leaves those few out.
+names=(-iname '*.tmp' -o -iname '*.old' -o -iname '*.gid' -o -iname '*.bak' -o -iname '*.chk'
+       -o -name '*.$$$' -o -name '*.@@@' -o -name '*$' -o -name '*~' -o -iname '*.dir'
+       -o -ipath '*/temp/*')
+q() { printf '%q ' "$@"; }
+print=(-printf '%s\t%p\n')
+dot_folders=('(' -type d -name '.*' -prune '(' -ipath '*/temp/*' "${print[@]}" -o -true ')' ')')
+find_default="$(q "$tree" -xdev "${dot_folders[@]}" -o '(' '!' -type d '(' "${names[@]}" ')' "${print[@]}" ')')"
+find_zero="$(q "$tree" -xdev "${dot_folders[@]}" -o '(' '(' '!' -type d '(' "${names[@]}" ')' ')' -o -empty ')' "${print[@]}")"
+fd_regex='(?i)(/temp/.*|\.(tmp|old|gid|bak|chk|\$\$\$|@@@|dir)$)|[$~]$'
+fd_default="fdfind -u --one-file-system -E '.*/' -t f -t l --full-path $(q "$fd_regex") $(q "$tree")"
+fd_zero="$fd_default; fdfind -u --one-file-system -E '.*/' -t e . $(q "$tree")"
+
+echo "== check: kelvo-cli's rows with 2 threads and with the default equal the one-thread engine's"
+for opt in "" "--zero"; do
+  "$kelvo" scan --format=tsv --threads=1 $opt "$tree" >"$work/ref.tsv" 2>/dev/null
+  "$kelvo" scan --format=tsv --threads=2 $opt "$tree" >"$work/two.tsv" 2>/dev/null
+  "$kelvo" scan --format=tsv $opt "$tree" >"$work/default.tsv" 2>/dev/null
+  "$kelvo" scan --format=tsv --threads=5 $opt "$tree" >"$work/five.tsv" 2>/dev/null
+  cmp "$work/ref.tsv" "$work/two.tsv"
+  cmp "$work/ref.tsv" "$work/default.tsv"
+  cmp "$work/ref.tsv" "$work/five.tsv"
+  # The same files as find reports (each once; kelvo gives one row per matching rule).
+  cut -f2 "$work/ref.tsv" | LC_ALL=C sort -u >"$work/kelvo.paths"
+  if [ -z "$opt" ]; then expr="$find_default"; else expr="$find_zero"; fi
+  eval "LC_ALL=C find $expr" | cut -f2 | LC_ALL=C sort -u >"$work/find.paths"
+  cmp "$work/kelvo.paths" "$work/find.paths"
+  echo "ok ${opt:-default}: $(wc -l <"$work/ref.tsv") rows, $(wc -l <"$work/kelvo.paths") files, identical at 1, 2, 5 and $(nproc) (default) threads, same files as find"
+done
+
+echo "== peak memory (max RSS)"
+for opt in "" "--zero"; do
+  for t in 1 2; do
+    kb=$(/usr/bin/time -f '%M' "$kelvo" scan --format=tsv --threads=$t $opt "$tree" 2>&1 >/dev/null | tail -1)
+    echo "kelvo-cli --threads=$t ${opt:-}: $((kb / 1024)) MB"
+    [ "$kb" -lt $((32 * 1024)) ] || echo "  over 32 MB!"
+  done
+done
+
+# label|command, timed with hyperfine; the first label of each group is the reference for ratios.
+commands_for() {
+  local zero="$1" k="" l="" fexpr="$find_default" fdc="$fd_default" tag="default rules"
+  if [ "$zero" = 1 ]; then k="--zero"; l="-z"; fexpr="$find_zero"; fdc="$fd_zero"; tag="with --zero"; fi
+  echo "kelvo-cli, 2 threads|$kelvo scan --format=tsv --threads=2 $k $(q "$tree")"
+  echo "kelvo-cli, 1 thread|$kelvo scan --format=tsv --threads=1 $k $(q "$tree")"
+  echo "minimal walker, 2 threads|$limit -j2 $l $(q "$tree")"
+  echo "minimal walker, 1 thread|$limit -j1 $l $(q "$tree")"
+  echo "fd $(fdfind --version | cut -d' ' -f2), 2 threads, paths only|$fdc -j2"
+  echo "bfs $(bfs --version | head -1 | cut -d' ' -f2), C locale|LC_ALL=C bfs $fexpr"
+  echo "bfs, UTF-8 locale|LC_ALL=C.UTF-8 bfs $fexpr"
+  echo "GNU find, C locale|LC_ALL=C find $fexpr"
+  echo "GNU find, UTF-8 locale|LC_ALL=C.UTF-8 find $fexpr"
+}
+
+run_group() {  # name, prepare command (may be empty), runs, warmup, then label|command lines on stdin
+  local name="$1" prepare="$2" n="$3" warm="$4" i=0 args=()
+  while IFS='|' read -r label cmd; do
+    printf '%s\n' "$label" >>"$work/$name.labels"
+    args+=(-n "$label" "$cmd")
+    i=$((i + 1))
+  done
+  local extra=()
+  [ -n "$prepare" ] && extra=(--prepare "$prepare")
+  hyperfine --style basic --shell bash --warmup "$warm" --runs "$n" "${extra[@]}" \
+    --export-json "$work/$name.json" "${args[@]}" >"$work/$name.log" 2>&1 || {
+    cat "$work/$name.log" >&2
+    return 1
+  }
+}
+
+table() {  # title, json...
+  python3 - "$@" <<'EOF'
+import json, sys
+title, files = sys.argv[1], sys.argv[2:]
+print(f"\n### {title}\n")
+print("Ratios: time over kelvo-cli's with 2 threads; on kelvo-cli's row, over the minimal walker's.\n")
+print("| tool | default rules | with `--zero` |")
+print("|---|---|---|")
+groups = [json.load(open(f))["results"] for f in files]
+names = [r["command"] for r in groups[0]]
+ref = [g[0]["median"] for g in groups]           # kelvo-cli, 2 threads
+lim = [next((r["median"] for r in g if r["command"].startswith("minimal walker, 2")), None) for g in groups]
+for i, n in enumerate(names):
+    cells = []
+    for g, rf, lm in zip(groups, ref, lim):
+        m = g[i]["median"]
+        if i == 0 and lm:
+            cells.append(f"{m:.2f} s ({m / lm:.2f}x the 2-thread limit)")
+        else:
+            cells.append(f"{m:.2f} s ({m / rf:.2f}x kelvo)")
+    print(f"| {n} | " + " | ".join(cells) + " |")
+EOF
+}
+
+echo "== warm cache: $runs runs each after a warm-up, medians"
+commands_for 0 | run_group warm0 "" "$runs" 1
+commands_for 1 | run_group warm1 "" "$runs" 1
+table "Warm cache, $(nproc) cores, $(printf "%'d" "$files") files in $(printf "%'d" "$folders") folders (medians of $runs runs)" \
+  "$work/warm0.json" "$work/warm1.json"
+
+if [ "${COLD:-1}" = 1 ]; then
+  if sync && echo 3 2>/dev/null >/proc/sys/vm/drop_caches; then
+    echo
+    echo "== cold cache: caches dropped before each run, ${COLD_RUNS:-3} runs each, default rules"
+    drop='sync; echo 3 > /proc/sys/vm/drop_caches'
+    commands_for 0 | grep -Ev 'UTF-8|1 thread' | run_group cold0 "$drop" "${COLD_RUNS:-3}" 0
+    python3 - "$work/cold0.json" <<'EOF'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+ref = results[0]["median"]
+print("\n### Cold cache, default rules (medians)\n")
+print("Ratios: time over kelvo-cli's with 2 threads.\n")
+print("| tool | time |")
+print("|---|---|")
+for r in results:
+    m = r["median"]
+    rel = "" if r is results[0] else f" ({m / ref:.2f}x kelvo)"
+    print(f"| {r['command']} | {m:.2f} s{rel} |")
+EOF
+  else
+    echo
+    echo "== cold cache: skipped (cannot write /proc/sys/vm/drop_caches here)"
+  fi
+fi

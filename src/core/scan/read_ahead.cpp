@@ -1,0 +1,185 @@
+#include "scan/read_ahead.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kelvo::scan {
+
+class ReadAhead::Folder {
+ public:
+  enum class State { kQueued, kReading, kRead, kTaken };
+
+  std::vector<std::uint32_t> key;  // position in the walk: indices from the root down
+  SubFolder self;
+  MarkerCounts markers{};
+  std::shared_ptr<platform::Directory> parent;  // until opened
+  State state = State::kQueued;
+  FolderContents contents;
+  std::vector<FolderRef> subFolders;
+  std::size_t cost = 0;  // entries held while waiting to be taken
+};
+
+bool ReadAhead::Later::operator()(const FolderRef& a, const FolderRef& b) const {
+  // The walk is a pre-order: a lexicographically smaller key is needed sooner.
+  return std::lexicographical_compare(b->key.begin(), b->key.end(), a->key.begin(), a->key.end());
+}
+
+ReadAhead::ReadAhead(unsigned threads, std::uint64_t rootDevice, const RuleSwitches& rules,
+                     Limits limits)
+    : rootDevice_(rootDevice), limits_(limits), rules_(rules.to_ullong()) {
+  threads = std::max(threads, 1u);
+  threads_.reserve(threads);
+  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+ReadAhead::~ReadAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  workWanted_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+void ReadAhead::SetRules(const RuleSwitches& rules) {
+  rules_.store(rules.to_ullong(), std::memory_order_relaxed);
+}
+
+std::vector<ReadAhead::FolderRef> ReadAhead::MakeFolders(
+    const std::shared_ptr<platform::Directory>& dir, const std::vector<SubFolder>& children,
+    const MarkerCounts& markers, const std::vector<std::uint32_t>& parentKey) const {
+  std::vector<FolderRef> folders;
+  folders.reserve(children.size());
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    auto f = std::make_shared<Folder>();
+    f->key.reserve(parentKey.size() + 1);
+    f->key = parentKey;
+    f->key.push_back(static_cast<std::uint32_t>(i));
+    f->self = children[i];
+    f->markers = markerCounter_.ExtendByName(markers, children[i].name);
+    f->parent = dir;
+    folders.push_back(std::move(f));
+  }
+  return folders;
+}
+
+std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platform::Directory>& dir,
+                                                   const std::vector<SubFolder>& children,
+                                                   const MarkerCounts& markers) {
+  std::vector<FolderRef> folders = MakeFolders(dir, children, markers, {});
+  {
+    std::lock_guard lock(mutex_);
+    for (const FolderRef& f : folders) queue_.push(f);
+  }
+  workWanted_.notify_all();
+  return folders;
+}
+
+// Runs without the lock: the folder belongs to whoever set it to kReading.
+void ReadAhead::Read(Folder& folder) const {
+  FolderContents& contents = folder.contents;
+  OpenSubFolder(*folder.parent, folder.self, rootDevice_, contents);
+  folder.parent.reset();
+  folder.cost = 1;
+  if (!contents.dir) return;  // failed, or on another file system
+  if (std::error_code listError = ReadFolder(contents)) {
+    contents.error = listError;
+    return;
+  }
+  ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers, contents);
+  folder.cost += contents.listing.size();
+  folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+}
+
+bool ReadAhead::HasRoom() const {
+  return readFolders_ < limits_.folders && readEntries_ < limits_.entries;
+}
+
+ReadAhead::FolderRef ReadAhead::NextToRead() {
+  while (!queue_.empty()) {
+    FolderRef folder = queue_.top();
+    queue_.pop();
+    if (folder->state == Folder::State::kQueued) {
+      folder->state = Folder::State::kReading;
+      ReuseBuffers(*folder);
+      return folder;
+    }
+    // Otherwise the walk took it itself.
+  }
+  return nullptr;
+}
+
+void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  Read(*folder);
+  lock.lock();
+  folder->state = Folder::State::kRead;
+  ++readFolders_;
+  readEntries_ += folder->cost;
+  for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
+}
+
+void ReadAhead::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    workWanted_.wait(lock, [&] { return stopping_ || (!queue_.empty() && HasRoom()); });
+    if (stopping_) return;
+    FolderRef folder = NextToRead();
+    if (!folder) continue;
+    ReadAndPublish(folder, lock);
+    if (folder->subFolders.size() > 1) workWanted_.notify_all();
+    if (walkWaiting_) folderRead_.notify_one();
+  }
+}
+
+void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
+                     std::vector<FolderRef>& subFolders) {
+  std::unique_lock lock(mutex_);
+  bool counted = true;  // among the folders read and not taken
+  while (folder->state != Folder::State::kRead) {
+    if (folder->state == Folder::State::kQueued) {
+      // Nobody has started it: read it here and take it at once.
+      folder->state = Folder::State::kReading;
+      ReuseBuffers(*folder);
+      lock.unlock();
+      Read(*folder);
+      lock.lock();
+      for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
+      if (!folder->subFolders.empty()) workWanted_.notify_all();
+      counted = false;
+      break;
+    }
+    // Being read by the pool: rather than wait, read the next folder in line, if there is room.
+    FolderRef other = HasRoom() ? NextToRead() : nullptr;
+    if (other) {
+      ReadAndPublish(other, lock);
+      if (other->subFolders.size() > 1) workWanted_.notify_one();
+      continue;
+    }
+    walkWaiting_ = true;
+    folderRead_.wait(lock, [&] { return folder->state == Folder::State::kRead; });
+    walkWaiting_ = false;
+  }
+  if (counted) {
+    const bool wasFull = !HasRoom();
+    --readFolders_;
+    readEntries_ -= folder->cost;
+    if (wasFull && HasRoom()) workWanted_.notify_all();
+  }
+  folder->state = Folder::State::kTaken;
+  lock.unlock();
+  std::swap(contents, folder->contents);
+  subFolders = std::move(folder->subFolders);
+  // The walk's previous buffers serve a later folder.
+  folder->contents.Clear();
+  lock.lock();
+  if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(folder->contents));
+}
+
+void ReadAhead::ReuseBuffers(Folder& folder) {
+  if (spare_.empty()) return;
+  folder.contents = std::move(spare_.back());
+  spare_.pop_back();
+}
+
+}  // namespace kelvo::scan
