@@ -92,9 +92,25 @@ TEST(CleanCommandWin32, AListPrintedByScanDeletesItsRows) {
   EXPECT_EQ(tree.Attributes("junk/b.bak"), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(AuditCommandWin32, ReadsTheSystemRegistry) {
+TEST(AuditCommandWin32, ListsTheZeroEntriesOfTheSystemRegistry) {
+  const wchar_t table[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, table, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+    GTEST_SKIP() << "the table cannot be written without administrator rights";
+  WinTempTree tree;
+  tree.File("orphan.dll", "1234");
+  const NativeString name = tree.Path("orphan.dll");
+  const DWORD zero = 0;
+  ASSERT_EQ(::RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero),
+                             sizeof zero),
+            ERROR_SUCCESS);
   auto r = RunProcess(KELVO_CLI_PATH, {"audit-dlls", "--format=tsv"});
+  ::RegDeleteValueW(key, name.c_str());
+  ::RegCloseKey(key);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("orphan.dll\t" + EscapeTsvField(tree.PathUtf8("orphan.dll")) +
+                               "\t冗余的DLL或组件文件\t4\n"));
   EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 

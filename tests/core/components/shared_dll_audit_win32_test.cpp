@@ -99,19 +99,19 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
 }
 
 TEST(SharedDllAuditWin32, TheTableIsOnlyRead) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTable, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    GTEST_SKIP() << "no shared-file table on this system";
-  DWORD before = 0;
-  ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &before, nullptr,
-                     nullptr, nullptr, nullptr);
+  SharedDllsTable table;
+  if (!table.writable()) GTEST_SKIP() << "the table cannot be written without administrator rights";
+  WinTempTree tree;
+  tree.File("kept.dll", "1");
+  table.Dword(tree.Path("kept.dll"), 0);
   RecordingControls controls;
   AuditSharedDlls(controls);
-  DWORD after = 0;
-  ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &after, nullptr,
-                     nullptr, nullptr, nullptr);
-  ::RegCloseKey(key);
-  EXPECT_EQ(after, before);
+  DWORD value = 7, size = sizeof value, type = 0;
+  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, kTable, tree.Path("kept.dll").c_str(),
+                           RRF_RT_REG_DWORD, &type, &value, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 0u);  // the entry is still there, unchanged,
+  EXPECT_NE(tree.Attributes("kept.dll"), INVALID_FILE_ATTRIBUTES);  // and so is its file
 }
 
 }  // namespace
