@@ -50,8 +50,7 @@ void CliScanControls::Pump() {
 }
 
 void CliScanControls::PrintProgress() {
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   std::fprintf(stderr, "\r\033[K%llu folders, %llu hits, %llu bytes, %.1f s",
                static_cast<unsigned long long>(totals_.folders),
                static_cast<unsigned long long>(totals_.rows),

@@ -214,8 +214,8 @@ class CsvWriter final : public RowWriter {
   OutputBuffer& out_;
 };
 
-// One object per line. A text that is not valid UTF-8 is given lossily under its own key and exactly,
-// as base64 of its bytes, under the key with "_base64" appended.
+// One object per line. A text that is not valid UTF-8 is given lossily under its own key and
+// exactly, as base64 of its bytes, under the key with "_base64" appended.
 class JsonWriter final : public RowWriter {
  public:
   explicit JsonWriter(OutputBuffer& out) : out_(out) {}

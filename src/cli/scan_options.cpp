@@ -20,9 +20,10 @@ std::vector<std::string> SplitComma(const std::string& text) {
 }  // namespace
 
 void AddScanOptions(CLI::App& command, ScanOptions& options) {
-  command.add_option("--patterns", options.patterns,
-                     "Name patterns to look for: indices 0-17 of the pattern list, comma-separated,\n"
-                     "or 'recommended' (default), 'all', 'none'");
+  command.add_option(
+      "--patterns", options.patterns,
+      "Name patterns to look for: indices 0-17 of the pattern list, comma-separated,\n"
+      "or 'recommended' (default), 'all', 'none'");
   command.add_flag("--temp,!--no-temp", options.temp,
                    "Report everything inside folders named temp (default on)");
   command.add_flag("--zero,!--no-zero", options.zero,
@@ -105,7 +106,8 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
   out.rules[scan::kTempFolderRule] = options.temp;
   out.rules[scan::kZeroByteRule] = options.zero;
   for (int i = 0; i < 4; ++i)
-    out.rules[static_cast<std::size_t>(scan::kRecentRule + i)] = special[static_cast<std::size_t>(i)];
+    out.rules[static_cast<std::size_t>(scan::kRecentRule + i)] =
+        special[static_cast<std::size_t>(i)];
 
   if (options.format == "tsv")
     out.format = OutputFormat::kTsv;
@@ -118,8 +120,7 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
 
   out.roots.clear();
   if (options.roots.empty()) {
-    for (const platform::Drive& d : platform::ListFixedDrives())
-      out.roots.push_back(d.key);
+    for (const platform::Drive& d : platform::ListFixedDrives()) out.roots.push_back(d.key);
   } else {
     for (const std::string& text : options.roots) {
       if (text.empty()) return "an empty ROOT is not a folder";

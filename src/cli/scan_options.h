@@ -38,8 +38,7 @@ struct ResolvedScanOptions {
 void AddScanOptions(CLI::App& command, ScanOptions& options);
 
 // Turns the option texts into switches; returns an error message when one is not understood.
-std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
-                                              ResolvedScanOptions& out);
+std::optional<std::string> ResolveScanOptions(const ScanOptions& options, ResolvedScanOptions& out);
 
 std::optional<std::string> ParsePatternList(const std::string& text,
                                             std::array<bool, scan::kPatternCount>& ticks);

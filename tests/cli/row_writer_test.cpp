@@ -37,10 +37,9 @@ scan::JunkItem Item(std::string name, std::string path, std::optional<std::uint6
 }
 
 TEST(RowWriter, TsvEscapesOnlyBackslashTabNewlineAndReturn) {
-  auto text = Render(OutputFormat::kTsv,
-                     {Item("a\tb\\c.tmp", "/r/a\tb\\c.tmp", 3), Item("n\nr\r.tmp", "/r/n\nr\r.tmp",
-                                                                    std::nullopt),
-                      Item("\xff,\".tmp", "/r/\xff,\".tmp", 0)});
+  auto text = Render(OutputFormat::kTsv, {Item("a\tb\\c.tmp", "/r/a\tb\\c.tmp", 3),
+                                          Item("n\nr\r.tmp", "/r/n\nr\r.tmp", std::nullopt),
+                                          Item("\xff,\".tmp", "/r/\xff,\".tmp", 0)});
   EXPECT_EQ(text,
             "a\\tb\\\\c.tmp\t/r/a\\tb\\\\c.tmp\ttmp临时文件\t3\n"
             "n\\nr\\r.tmp\t/r/n\\nr\\r.tmp\ttmp临时文件\t\n"
@@ -89,9 +88,9 @@ TEST(RowWriter, Base64RoundTripsEveryLength) {
 
 TEST(RowWriter, Utf8Validation) {
   EXPECT_TRUE(IsValidUtf8("plain 中文 😀"));
-  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));          // overlong
-  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));      // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xe4\xb8"));          // truncated
+  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xe4\xb8"));      // truncated
   EXPECT_EQ(ToLossyUtf8("a\xffz"), "a\xEF\xBF\xBDz");
 }
 

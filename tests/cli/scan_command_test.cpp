@@ -34,10 +34,10 @@ TEST(ScanCommand, TsvRowsInDiscoveryOrder) {
   EXPECT_EQ(lines[0], "x.TMP\t" + a + "x.TMP\tTMP临时文件\t2");
   std::vector<std::string> temp(lines.begin() + 1, lines.end());
   std::sort(temp.begin(), temp.end());
-  EXPECT_THAT(temp, ::testing::ElementsAre(
-                        "back\\\\slash\t" + a + "Temp/back\\\\slash\tTemp临时文件\t3",
-                        "in\\tside.dat\t" + a + "Temp/in\\tside.dat\tTemp临时文件\t0",
-                        "in\\tside.dat\t" + a + "Temp/in\\tside.dat\t零字节文件\t0"));
+  EXPECT_THAT(temp,
+              ::testing::ElementsAre("back\\\\slash\t" + a + "Temp/back\\\\slash\tTemp临时文件\t3",
+                                     "in\\tside.dat\t" + a + "Temp/in\\tside.dat\tTemp临时文件\t0",
+                                     "in\\tside.dat\t" + a + "Temp/in\\tside.dat\t零字节文件\t0"));
   EXPECT_THAT(r.err, ::testing::HasSubstr("4 rows, 5 bytes, 2 folders, 0 unreadable folders"));
 }
 

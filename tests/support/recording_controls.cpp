@@ -54,6 +54,8 @@ std::vector<std::string> RecordingControls::RowTexts() const {
   return out;
 }
 
-void RecordingControls::TickAllPatterns(bool on) { patterns.fill(on); }
+void RecordingControls::TickAllPatterns(bool on) {
+  patterns.fill(on);
+}
 
 }  // namespace kelvo::testing

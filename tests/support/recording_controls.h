@@ -40,8 +40,8 @@ class RecordingControls : public scan::ScanControls {
   bool check3 = false;
   bool check4 = false;
   std::vector<std::string> driveKeys;
-  std::vector<bool> driveTicks;               // parallel to driveKeys; default ticked
-  std::array<bool, 4> specialTicks{};         // Recent, History, Cookies, IE cache
+  std::vector<bool> driveTicks;                // parallel to driveKeys; default ticked
+  std::array<bool, 4> specialTicks{};          // Recent, History, Cookies, IE cache
   std::function<void(int pumpNumber)> onPump;  // runs inside the yield, like a click would
 
   std::vector<std::string> events;  // "show <path>", "row <rule> <path>", "unreadable <path>", ...

@@ -40,7 +40,9 @@ void RemoveAt(int parentFd, const char* name) {
 
 }  // namespace
 
-void RemoveTree(const std::string& path) { RemoveAt(AT_FDCWD, path.c_str()); }
+void RemoveTree(const std::string& path) {
+  RemoveAt(AT_FDCWD, path.c_str());
+}
 
 TempTree::TempTree() {
   const char* base = std::getenv("TMPDIR");

@@ -1,5 +1,5 @@
-// The file-system service that the scan walks: directories opened relative to their parent, listed in
-// one batch, and entries examined without following symbolic links or reparse points.
+// The file-system service that the scan walks: directories opened relative to their parent, listed
+// in one batch, and entries examined without following symbolic links or reparse points.
 #pragma once
 
 #include <cstdint>

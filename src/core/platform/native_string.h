@@ -12,7 +12,8 @@ using NativeChar = platform::NativeChar;
 using NativeString = std::basic_string<NativeChar>;
 using NativeStringView = std::basic_string_view<NativeChar>;
 
-// UTF-8 text (our literals, user input) in the native form. On POSIX the bytes are kept as they are.
+// UTF-8 text (our literals, user input) in the native form. On POSIX the bytes are kept as they
+// are.
 NativeString Utf8ToNative(std::string_view utf8);
 
 // Native text as UTF-8 bytes. On POSIX the bytes are returned as they are, valid UTF-8 or not, so a

@@ -1,5 +1,5 @@
-// The scan driver: walks every ticked drive node of the tree, restores the idle window, and runs the
-// shared-DLL audit at the end when it is ticked.
+// The scan driver: walks every ticked drive node of the tree, restores the idle window, and runs
+// the shared-DLL audit at the end when it is ticked.
 #pragma once
 
 #include <functional>

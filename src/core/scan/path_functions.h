@@ -30,13 +30,17 @@ template <class CharT>
 std::basic_string<CharT> CutAtNul(std::basic_string_view<CharT> text) {
   auto pos = text.find(CharT{});
   return std::basic_string<CharT>(pos == std::basic_string_view<CharT>::npos ? text
-                                                                               : text.substr(0, pos));
+                                                                             : text.substr(0, pos));
 }
 
 inline NativeString GetFileName(NativeStringView path) {
   return GetFileName(path, platform::kSeparator);
 }
-inline NativeString GetExtension(NativeStringView path) { return GetExtension<NativeChar>(path); }
-inline NativeString CutAtNul(NativeStringView text) { return CutAtNul<NativeChar>(text); }
+inline NativeString GetExtension(NativeStringView path) {
+  return GetExtension<NativeChar>(path);
+}
+inline NativeString CutAtNul(NativeStringView text) {
+  return CutAtNul<NativeChar>(text);
+}
 
 }  // namespace kelvo::scan

@@ -1,5 +1,5 @@
-// The scan's controls: everything the scan engine reads or writes outside its own state. The window,
-// the command-line tool and the tests each supply an implementation.
+// The scan's controls: everything the scan engine reads or writes outside its own state. The
+// window, the command-line tool and the tests each supply an implementation.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,9 @@ namespace kelvo::scan {
 // Tree positions: node 1 "扫描硬盘" with the drive nodes 2..D+1, node D+2 "扫描特殊文件夹" with the
 // special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache).
 inline constexpr int kDriveRootNode = 1;
-inline int SpecialFolderNode(int driveCount, int which) { return driveCount + 3 + which; }
+inline int SpecialFolderNode(int driveCount, int which) {
+  return driveCount + 3 + which;
+}
 
 class ScanControls {
  public:

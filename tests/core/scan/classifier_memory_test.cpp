@@ -9,11 +9,11 @@
 namespace kelvo::scan {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using testing::MemoryFileSystem;
 using testing::MemoryNode;
 using testing::RecordingControls;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 class ClassifierTest : public ::testing::Test {
  protected:
@@ -42,8 +42,8 @@ TEST_F(ClassifierTest, ZeroByteRowFollowsTheNameRow) {
   root.AddFolder("A").AddFile("B.tmp", 0);
   controls.patterns[0] = true;
   controls.check3 = true;
-  EXPECT_THAT(Scan(), ElementsAre("1|B.tmp|/C/A/B.tmp|tmp临时文件|0",
-                                  "20|B.tmp|/C/A/B.tmp|零字节文件|0"));
+  EXPECT_THAT(Scan(),
+              ElementsAre("1|B.tmp|/C/A/B.tmp|tmp临时文件|0", "20|B.tmp|/C/A/B.tmp|零字节文件|0"));
 }
 
 TEST_F(ClassifierTest, RulesRunInTableOrderForOneEntry) {
@@ -150,7 +150,8 @@ TEST_F(ClassifierTest, OptionChangedDuringTheScanCountsFromTheNextEntry) {
   controls.onPump = [&](int pump) {
     if (pump == 2) controls.patterns[0] = true;
   };
-  EXPECT_THAT(Scan(), ElementsAre("1|2.tmp|/C/2.tmp|tmp临时文件|1", "1|3.tmp|/C/3.tmp|tmp临时文件|1"));
+  EXPECT_THAT(Scan(),
+              ElementsAre("1|2.tmp|/C/2.tmp|tmp临时文件|1", "1|3.tmp|/C/3.tmp|tmp临时文件|1"));
 }
 
 TEST_F(ClassifierTest, EntryWhoseAttributesCannotBeReadIsExamined) {

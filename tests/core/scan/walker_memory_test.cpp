@@ -10,10 +10,10 @@
 namespace kelvo::scan {
 namespace {
 
+using ::testing::ElementsAre;
 using testing::MemoryFileSystem;
 using testing::MemoryNode;
 using testing::RecordingControls;
-using ::testing::ElementsAre;
 
 class WalkerTest : public ::testing::Test {
  protected:
@@ -37,10 +37,10 @@ TEST_F(WalkerTest, PreOrderWithEachFolderClassifiedBeforeTheNextIsShown) {
   c.AddFolder("B").AddFile("w.tmp");
   c.AddFile("x.tmp");
   RunScan(state, controls, fs);
-  EXPECT_THAT(controls.events,
-              ElementsAre("show /C/", "row 1 /C/x.tmp", "show /C/A/", "row 1 /C/A/y.tmp",
-                          "show /C/A/A1/", "row 1 /C/A/A1/z.tmp", "show /C/B/", "row 1 /C/B/w.tmp",
-                          "idle"));
+  EXPECT_THAT(
+      controls.events,
+      ElementsAre("show /C/", "row 1 /C/x.tmp", "show /C/A/", "row 1 /C/A/y.tmp", "show /C/A/A1/",
+                  "row 1 /C/A/A1/z.tmp", "show /C/B/", "row 1 /C/B/w.tmp", "idle"));
   EXPECT_EQ(controls.scannedCount, 4u);
 }
 
@@ -111,10 +111,9 @@ TEST_F(WalkerTest, UnreadableFoldersAreShownCountedAndSkipped) {
   closed.failOpen = true;
   c.AddFolder("fine").AddFile("ok.tmp");
   RunScan(state, controls, fs);
-  EXPECT_THAT(controls.events,
-              ElementsAre("show /C/", "show /C/locked/", "unreadable /C/locked/",
-                          "show /C/closed/", "unreadable /C/closed/", "show /C/fine/",
-                          "row 1 /C/fine/ok.tmp", "idle"));
+  EXPECT_THAT(controls.events, ElementsAre("show /C/", "show /C/locked/", "unreadable /C/locked/",
+                                           "show /C/closed/", "unreadable /C/closed/",
+                                           "show /C/fine/", "row 1 /C/fine/ok.tmp", "idle"));
   EXPECT_EQ(controls.scannedCount, 4u);
 }
 
@@ -123,8 +122,8 @@ TEST_F(WalkerTest, UnreadableRootIsShownOnceAndTheNextRootIsWalked) {
   fs.AddRoot("/D/").AddFile("d.tmp");
   controls.driveKeys = {"/C/", "/D/"};
   RunScan(state, controls, fs);
-  EXPECT_THAT(controls.events, ElementsAre("show /C/", "unreadable /C/", "show /D/",
-                                           "row 1 /D/d.tmp", "idle"));
+  EXPECT_THAT(controls.events,
+              ElementsAre("show /C/", "unreadable /C/", "show /D/", "row 1 /D/d.tmp", "idle"));
   EXPECT_EQ(state.running.load(), -1);
 }
 

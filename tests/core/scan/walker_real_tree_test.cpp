@@ -15,11 +15,11 @@
 namespace kelvo::scan {
 namespace {
 
-using testing::RecordingControls;
-using testing::TempTree;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
+using testing::RecordingControls;
+using testing::TempTree;
 
 class RealTreeTest : public ::testing::Test {
  protected:
@@ -79,9 +79,9 @@ TEST_F(RealTreeTest, ReadOnlyFoldersAreExaminedAndEnteredPlainOnesOnlyEntered) {
   tree.File(".dot.tmp/hidden-inside.tmp");
   Scan();
   auto paths = Paths();
-  EXPECT_THAT(paths, ::testing::UnorderedElementsAre(
-                         tree.Path(".dot.tmp"), tree.Path("ro.tmp"), tree.Path("ro.tmp/inner.tmp"),
-                         tree.Path("rw.tmp/inner2.tmp")));
+  EXPECT_THAT(paths, ::testing::UnorderedElementsAre(tree.Path(".dot.tmp"), tree.Path("ro.tmp"),
+                                                     tree.Path("ro.tmp/inner.tmp"),
+                                                     tree.Path("rw.tmp/inner2.tmp")));
   // A folder's own row comes from its parent's classification, before the folder is entered.
   auto at = [&](const std::string& p) { return std::find(paths.begin(), paths.end(), p); };
   EXPECT_LT(at(tree.Path("ro.tmp")), at(tree.Path("ro.tmp/inner.tmp")));

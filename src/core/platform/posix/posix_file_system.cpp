@@ -40,7 +40,9 @@ EntryType TypeFromDirent(unsigned char d_type) {
   }
 }
 
-std::error_code LastError() { return {errno, std::generic_category()}; }
+std::error_code LastError() {
+  return {errno, std::generic_category()};
+}
 
 class PosixDirectory final : public Directory {
  public:
@@ -119,8 +121,7 @@ class PosixDirectory final : public Directory {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  std::unique_ptr<Directory> OpenDirectory(const NativeString& path,
-                                           std::error_code& ec) override {
+  std::unique_ptr<Directory> OpenDirectory(const NativeString& path, std::error_code& ec) override {
     return PosixDirectory::OpenAt(AT_FDCWD, path.c_str(), 0, ec);
   }
 };
