@@ -32,6 +32,7 @@ class ConsoleUtf8 {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  ::_setmode(::_fileno(stdin), _O_BINARY);  // lists read from stdin arrive byte for byte
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
   ConsoleUtf8 console;
