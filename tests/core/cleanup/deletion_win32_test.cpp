@@ -144,6 +144,21 @@ TEST_F(DeletionWin32Test, PathsLongerThanMaxPathAreDeleted) {
   EXPECT_FALSE(Exists(relative + "deep.tmp"));
 }
 
+TEST_F(DeletionWin32Test, AnEmptyFolderRowRemovesTheFolderOnlyWhileItIsEmpty) {
+  controls.patterns[0] = false;
+  controls.check3 = true;  // zero-byte files and empty folders
+  tree.Dir("empty");
+  tree.Dir("filled later");
+  auto rows = Scan();
+  ASSERT_EQ(rows.size(), 2u);
+  tree.File("filled later/new.txt", "x");
+  auto results = DeleteItems({Row(rows, "empty"), Row(rows, "filled later")});
+  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << DescribeFailure(results[0]);
+  EXPECT_EQ(results[1].failure, DeletionFailure::kNotEmpty) << DescribeFailure(results[1]);
+  EXPECT_FALSE(Exists("empty"));
+  EXPECT_TRUE(Exists("filled later/new.txt"));
+}
+
 TEST_F(DeletionWin32Test, VanishedEntriesCountAsAlreadyGone) {
   tree.File("gone.tmp");
   auto rows = Scan();
