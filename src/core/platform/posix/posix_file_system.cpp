@@ -54,7 +54,9 @@ class PosixDirectory final : public Directory {
 
   std::error_code List(Listing& out) override {
     out.Clear();
-    if (::lseek(fd_, 0, SEEK_SET) < 0) return LastError();
+    // A fresh descriptor already stands at the start; only a second listing needs to rewind.
+    if (listed_ && ::lseek(fd_, 0, SEEK_SET) < 0) return LastError();
+    listed_ = true;
     alignas(LinuxDirent64) static thread_local std::array<char, 64 * 1024> buffer;
     for (;;) {
       long n = ::syscall(SYS_getdents64, fd_, buffer.data(), buffer.size());
@@ -117,6 +119,7 @@ class PosixDirectory final : public Directory {
   int fd_;
   std::uint64_t device_;
   std::uint64_t inode_;
+  bool listed_ = false;
 };
 
 class PosixFileSystem final : public FileSystem {
