@@ -3,9 +3,15 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <charconv>
 #include <cinttypes>
 
 namespace kelvo::cli {
+
+void OutputBuffer::AppendEscapedTsv(std::string_view s) {
+  AppendEscapedTsvField(data_, s);
+  if (data_.size() >= kFlushAt) Flush();
+}
 
 void OutputBuffer::Flush() {
   if (data_.empty()) return;
@@ -14,27 +20,38 @@ void OutputBuffer::Flush() {
   data_.clear();
 }
 
+void AppendEscapedTsvField(std::string& out, std::string_view bytes) {
+  // Copies runs of plain bytes whole; most fields have nothing to escape.
+  std::size_t plainFrom = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::string_view escaped;
+    switch (bytes[i]) {
+      case '\\':
+        escaped = "\\\\";
+        break;
+      case '\t':
+        escaped = "\\t";
+        break;
+      case '\n':
+        escaped = "\\n";
+        break;
+      case '\r':
+        escaped = "\\r";
+        break;
+      default:
+        continue;
+    }
+    out.append(bytes.substr(plainFrom, i - plainFrom));
+    out.append(escaped);
+    plainFrom = i + 1;
+  }
+  out.append(bytes.substr(plainFrom));
+}
+
 std::string EscapeTsvField(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char c : bytes) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
+  AppendEscapedTsvField(out, bytes);
   return out;
 }
 
@@ -182,13 +199,17 @@ class TsvWriter final : public RowWriter {
  public:
   explicit TsvWriter(OutputBuffer& out) : out_(out) {}
   void Write(const scan::JunkItem& item) override {
-    out_.Append(EscapeTsvField(NativeToUtf8(item.fileName)));
+    out_.AppendEscapedTsv(NativeToUtf8(item.fileName));
     out_.Append('\t');
-    out_.Append(EscapeTsvField(NativeToUtf8(item.fullPath)));
+    out_.AppendEscapedTsv(NativeToUtf8(item.fullPath));
     out_.Append('\t');
-    out_.Append(EscapeTsvField(NativeToUtf8(item.typeLabel)));
+    out_.AppendEscapedTsv(NativeToUtf8(item.typeLabel));
     out_.Append('\t');
-    out_.Append(SizeText(item));
+    if (item.size) {
+      std::array<char, 24> digits;
+      const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), *item.size).ptr;
+      out_.Append(std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data())));
+    }
     out_.Append("\n");
   }
 

@@ -25,6 +25,7 @@ class OutputBuffer {
     if (data_.size() >= kFlushAt) Flush();
   }
   void Append(char c) { data_.push_back(c); }
+  void AppendEscapedTsv(std::string_view s);
   void Flush();
   bool failed() const { return failed_; }
 
@@ -45,6 +46,8 @@ class RowWriter {
 std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out);
 
 // Field encodings, exposed for the tests and for the list reader of other commands.
+// Appends bytes with backslash, tab, newline and carriage return written as \\, \t, \n and \r.
+void AppendEscapedTsvField(std::string& out, std::string_view bytes);
 std::string EscapeTsvField(std::string_view bytes);
 std::string QuoteCsvField(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
