@@ -15,38 +15,11 @@
 
 #include "platform/entry_removal.h"
 #include "platform/win32/reparse_check.h"
+#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_error.h"
 
 namespace kelvo::platform {
 namespace {
-
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      h_ = other.h_;
-      other.h_ = INVALID_HANDLE_VALUE;
-    }
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  void Reset() {
-    if (valid()) ::CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
-};
 
 RemovalReport Report(RemovalStatus status, DWORD e = 0) {
   RemovalReport r;
@@ -197,7 +170,7 @@ class Win32EntryRemover final : public EntryRemover {
     UniqueHandle top(::CreateFileW(LongPath(root).c_str(), kPinAccess,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!top.valid()) {
+    if (!top) {
       failure = ReportError(::GetLastError());
       return false;
     }
@@ -215,7 +188,7 @@ class Win32EntryRemover final : public EntryRemover {
       UniqueHandle dir(::CreateFileW(
           LongPath(path).c_str(), kPinAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-      if (!dir.valid()) {
+      if (!dir) {
         failure = ReportError(::GetLastError());
         return false;
       }
@@ -247,7 +220,7 @@ class Win32EntryRemover final : public EntryRemover {
         LongPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!entry.valid()) return ReportError(::GetLastError());
+    if (!entry) return ReportError(::GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(entry.get(), &info)) return ReportError(::GetLastError());
     const EntryType type = TypeOf(info.dwFileAttributes);
@@ -281,7 +254,7 @@ class Win32EntryRemover final : public EntryRemover {
       if (readOnly) SetAttributes(entry.get(), attributes);
       return ReportError(e);
     }
-    entry.Reset();  // the entry goes when the last handle to it is closed
+    entry.reset();  // the entry goes when the last handle to it is closed
     RemovalReport done = Report(RemovalStatus::kRemoved);
     if (type != EntryType::kDirectory)
       done.bytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
