@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "platform/entry_removal.h"
+#include "platform/win32/file_time.h"
 #include "platform/win32/reparse_check.h"
-#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_handle.h"
 
 namespace kelvo::platform {
 namespace {
@@ -157,6 +158,8 @@ class Win32EntryRemover final : public EntryRemover {
     return RemoveEntry(parentPath + name, target, rootKnown);
   }
 
+  std::uint64_t FoldersOpened() const override { return opened_; }
+
  private:
   void ReleaseChain() {
     chain_.clear();
@@ -167,6 +170,7 @@ class Win32EntryRemover final : public EntryRemover {
   bool PinChain(const std::wstring& root, bool rootKnown, const std::vector<std::wstring>& parts,
                 RemovalReport& failure) {
     // The root is opened as the scan opened it: the user named it, reparse points included.
+    ++opened_;
     UniqueHandle top(::CreateFileW(LongPath(root).c_str(), kPinAccess,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -185,6 +189,7 @@ class Win32EntryRemover final : public EntryRemover {
     std::wstring path = root;
     for (const std::wstring& part : parts) {
       path += part;
+      ++opened_;
       UniqueHandle dir(::CreateFileW(
           LongPath(path).c_str(), kPinAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -230,11 +235,17 @@ class Win32EntryRemover final : public EntryRemover {
       r.error = std::make_error_code(std::errc::operation_not_supported);
       return r;
     }
+    const bool folder = type == EntryType::kDirectory;
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (const auto& want = target.expected) {
       if (info.dwVolumeSerialNumber != want->device || FileIndex(info) != want->inode ||
-          (want->type != EntryType::kUnknown && want->type != type))
+          (want->type != EntryType::kUnknown && want->type != type) ||
+          (!folder && want->modified &&
+           *want->modified != FileTimeNanoseconds(info.ftLastWriteTime)))
         return Report(RemovalStatus::kChanged);
     }
+    if (!folder && target.size && *target.size != size) return Report(RemovalStatus::kChanged);
     if (type == EntryType::kDirectory && !target.emptyFolder)
       return Report(RemovalStatus::kIsDirectory);
     if (type != EntryType::kDirectory && target.emptyFolder) return Report(RemovalStatus::kChanged);
@@ -256,12 +267,12 @@ class Win32EntryRemover final : public EntryRemover {
     }
     entry.reset();  // the entry goes when the last handle to it is closed
     RemovalReport done = Report(RemovalStatus::kRemoved);
-    if (type != EntryType::kDirectory)
-      done.bytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (!folder) done.bytes = size;
     return done;
   }
 
   std::vector<UniqueHandle> chain_;
+  std::uint64_t opened_ = 0;
   std::wstring cachedParent_;
   std::wstring cachedRoot_;
   bool cachedRootKnown_ = false;
