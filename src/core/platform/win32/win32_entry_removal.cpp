@@ -141,19 +141,17 @@ class Win32EntryRemover final : public EntryRemover {
 
     std::wstring parentPath = root;
     for (const std::wstring& p : parts) (parentPath += p) += L'\\';
-    // An empty folder may itself be held open as the parent of an earlier row.
-    if (target.emptyFolder) ReleaseChain();
-    if (chain_.empty() || cachedParent_ != parentPath || cachedRoot_ != root ||
-        cachedRootKnown_ != rootKnown) {
+    if (chain_.empty() || cachedRoot_ != root || cachedRootKnown_ != rootKnown) {
       ReleaseChain();
-      RemovalReport failure;
-      if (!PinChain(root, rootKnown, parts, failure)) {
-        ReleaseChain();
-        return failure;
-      }
-      cachedParent_ = parentPath;
       cachedRoot_ = root;
       cachedRootKnown_ = rootKnown;
+    }
+    // Only the folders where this path differs from the last one are opened; an empty folder
+    // row's own folder, held as a parent of an earlier row, is let go here.
+    RemovalReport failure;
+    if (!PinChain(root, rootKnown, parts, failure)) {
+      ReleaseChain();
+      return failure;
     }
     return RemoveEntry(parentPath + name, target, rootKnown);
   }
@@ -163,12 +161,21 @@ class Win32EntryRemover final : public EntryRemover {
  private:
   void ReleaseChain() {
     chain_.clear();
-    cachedParent_.clear();
+    pinned_.clear();
   }
 
-  // Opens and holds the root and every folder below it down to the parent.
+  // Holds the root and every folder below it down to the parent, keeping those already held.
   bool PinChain(const std::wstring& root, bool rootKnown, const std::vector<std::wstring>& parts,
                 RemovalReport& failure) {
+    if (!chain_.empty()) {
+      std::size_t keep = 0;
+      while (keep < parts.size() && keep < pinned_.size() && pinned_[keep] == parts[keep]) ++keep;
+      chain_.resize(keep + 1);
+      pinned_.resize(keep);
+      std::wstring path = root;
+      for (std::size_t i = 0; i < keep; ++i) (path += parts[i]) += L'\\';
+      return PinBelow(path, rootKnown, parts, failure);
+    }
     // The root is opened as the scan opened it: the user named it, reparse points included.
     ++opened_;
     UniqueHandle top(::CreateFileW(LongPath(root).c_str(), kPinAccess,
@@ -185,9 +192,15 @@ class Win32EntryRemover final : public EntryRemover {
     }
     rootVolume_ = info.dwVolumeSerialNumber;
     chain_.push_back(std::move(top));
+    return PinBelow(root, rootKnown, parts, failure);
+  }
 
-    std::wstring path = root;
-    for (const std::wstring& part : parts) {
+  // Opens the folders of parts from the first one not held yet; path is the last one held.
+  bool PinBelow(std::wstring path, bool rootKnown, const std::vector<std::wstring>& parts,
+                RemovalReport& failure) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    for (std::size_t i = pinned_.size(); i < parts.size(); ++i) {
+      const std::wstring& part = parts[i];
       path += part;
       ++opened_;
       UniqueHandle dir(::CreateFileW(
@@ -215,6 +228,7 @@ class Win32EntryRemover final : public EntryRemover {
         return false;
       }
       chain_.push_back(std::move(dir));
+      pinned_.push_back(part);
       path += L'\\';
     }
     return true;
@@ -271,9 +285,9 @@ class Win32EntryRemover final : public EntryRemover {
     return done;
   }
 
-  std::vector<UniqueHandle> chain_;
+  std::vector<UniqueHandle> chain_;  // the root, then one per name in pinned_
+  std::vector<std::wstring> pinned_;
   std::uint64_t opened_ = 0;
-  std::wstring cachedParent_;
   std::wstring cachedRoot_;
   bool cachedRootKnown_ = false;
   DWORD rootVolume_ = 0;
