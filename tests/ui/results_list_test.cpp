@@ -75,7 +75,7 @@ class ResultsListTest : public QObject {
     ui::ResultsModel model;
     Feeder feed;
     scan::JunkItem item = Item("/x/\xff\xfe.tmp", 7);  // a name that is not UTF-8
-    item.identity = scan::EntryIdentity{5, 9, platform::EntryType::kFile, {}, {}};
+    item.identity = scan::EntryIdentity{5, 9, platform::EntryType::kFile, -3, std::nullopt};
     item.rule = 19;
     model.AppendBatch(feed.Batch({item}));
     const scan::JunkItem back = model.ItemAt(0);
@@ -87,6 +87,7 @@ class ResultsListTest : public QObject {
     QCOMPARE(*back.size, 7u);
     QCOMPARE(back.identity->inode, 9u);
     QCOMPARE(back.identity->device, 5u);
+    QVERIFY(back.identity->modified == -3 && !back.identity->born);  // the deletion compares them
   }
 
   void sortCyclesAndResets() {
