@@ -67,7 +67,8 @@ void CliScanControls::FolderUnreadable(NativeStringView path, std::error_code er
   ++totals_.unreadableFolders;
   FinishProgress();
   std::fprintf(stderr, "kelvo-cli: cannot read %s: %s\n",
-               EscapeForTerminal(NativeToUtf8(path)).c_str(), error.message().c_str());
+               EscapeForTerminal(NativeToUtf8(path), Backslashes::kKept).c_str(),
+               error.message().c_str());
 }
 
 }  // namespace kelvo::cli

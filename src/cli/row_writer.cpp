@@ -97,7 +97,7 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string EscapeForTerminal(std::string_view bytes) {
+std::string EscapeForTerminal(std::string_view bytes, Backslashes backslashes) {
   static constexpr char kHex[] = "0123456789abcdef";
   const auto hex = [&](std::string& out, unsigned char c) {
     out += "\\x";
@@ -109,7 +109,9 @@ std::string EscapeForTerminal(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     const std::size_t n = Utf8SequenceLength(bytes, i);
-    if (c == '\\' || c == '\t' || c == '\n' || c == '\r') {
+    if (c == '\\' && backslashes == Backslashes::kKept) {
+      out.push_back('\\');
+    } else if (c == '\\' || c == '\t' || c == '\n' || c == '\r') {
       AppendEscapedTsvField(out, bytes.substr(i, 1));
     } else if (n == 0 || c < 0x20 || c == 0x7F) {
       hex(out, c);
