@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "components/utf16_text.h"
+#include "text/utf16_text.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wine_prefix.h"
 
@@ -60,12 +60,12 @@ std::optional<std::string> FindEntry(int dirFd, const std::string& component) {
     ::close(listFd);
     return std::nullopt;
   }
-  const std::u16string wanted = components::FoldCase(components::Utf8ToUtf16(component));
+  const std::u16string wanted = text::FoldCase(text::Utf8ToUtf16(component));
   std::optional<std::string> found;
   while (dirent* entry = ::readdir(dir)) {
     std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (components::FoldCase(components::Utf8ToUtf16(name)) != wanted) continue;
+    if (text::FoldCase(text::Utf8ToUtf16(name)) != wanted) continue;
     if (!found || name < *found) found = std::string(name);
   }
   ::closedir(dir);
