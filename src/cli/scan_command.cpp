@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::cli {
 
@@ -27,9 +28,14 @@ int RunScanCommand(const ScanOptions& options) {
   scan::ScanState state;
   // More readers than this only queue up on the same disks.
   constexpr unsigned kMaxReaders = 64;
-  state.folderReaders = std::min(
-      kMaxReaders,
-      options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency()));
+  state.folderReaders =
+      std::min(kMaxReaders, options.threads ? options.threads
+                                            : std::max(1u, std::thread::hardware_concurrency()));
+  std::optional<scan::PackageFilter> packageFilter;
+  if (!options.includePackageFiles) {
+    packageFilter.emplace(platform::SystemPackageDatabases());
+    state.packageFiles = &*packageFilter;
+  }
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
@@ -39,10 +45,13 @@ int RunScanCommand(const ScanOptions& options) {
   controls.FinishProgress();
 
   const ScanTotals& t = controls.totals();
-  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders\n",
+  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders",
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),
                static_cast<unsigned long long>(t.unreadableFolders));
+  if (packageFilter)
+    std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
+  std::fputc('\n', stderr);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) {

@@ -15,8 +15,11 @@ Services DefaultServices() {
     s.settingsPath = seams::SettingsFilePath;
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
+  s.readIniValue = seams::ReadIniValue;
   s.writeBootCleanup = seams::WriteBootCleanup;
   s.bootFileName = seams::BootFileName;
+  s.bootCleanupDoneBy = seams::BootCleanupDoneBy;
+  s.packageFilter = seams::PackageFilter;
   s.listDrives = platform::ListFixedDrives;
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = seams::AuditSharedDlls;

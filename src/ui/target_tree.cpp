@@ -34,6 +34,7 @@ QTreeWidgetItem* TargetTree::AddNode(QTreeWidgetItem* parent, const QString& key
   const int number = static_cast<int>(nodes_.size()) + 1;
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setText(0, text);
+  item->setToolTip(0, text);  // the whole text, also where the tree is scrolled away from it
   item->setData(0, kNodeRole, number);
   item->setData(0, kKeyRole, key);
   item->setData(0, kImageRole, image);
