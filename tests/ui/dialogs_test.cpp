@@ -204,6 +204,7 @@ class DialogsTest : public QObject {
     QCOMPARE(services.settingsPath(), ini);
     const settings::BootCleanupTarget boot{Utf8ToNative(dir.Path("boot.conf")), "cleanup line"};
     services.writeBootCleanup = [boot] { return settings::WriteBootCleanup(boot); };
+    services.bootCleanupDoneBy = nullptr;  // this machine's own rules are not the test's
 
     ui::LiveOptions options;
     ui::SettingsDialog d(options, services);
