@@ -489,7 +489,9 @@ void MainWindow::UpdateStatus() {
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
   text = text.toHtmlEscaped();
-  if (const std::size_t kept = session_->PackageFilesKept())
+  // The scan's count of kept package files, until a deletion's note takes its place.
+  if (const std::size_t kept = session_->PackageFilesKept();
+      kept && deletionNote_.isEmpty() && !Deleting())
     text += QStringLiteral("  保留 %1 个软件包文件").arg(kept);
   if (const std::size_t unreadable = session_->controls().UnreadableFolders())
     text += QStringLiteral("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);

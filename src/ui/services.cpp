@@ -1,6 +1,8 @@
 #include "services.h"
 
 #include <cstdlib>
+#include <sstream>
+#include <string>
 
 #include "service_seams.h"
 
@@ -20,7 +22,16 @@ Services DefaultServices() {
   s.bootFileName = seams::BootFileName;
   s.bootCleanupDoneBy = seams::BootCleanupDoneBy;
   s.packageFilter = seams::PackageFilter;
-  s.listDrives = platform::ListFixedDrives;
+  if (const char* env = std::getenv("KELVO_DRIVES"); env && *env) {
+    // Folders ("/a/:/b/") shown as the disks, for screenshots of a scan that touches no real disk.
+    std::vector<platform::Drive> drives;
+    std::istringstream list(env);
+    for (std::string folder; std::getline(list, folder, ':');)
+      if (!folder.empty()) drives.push_back({Utf8ToNative(folder), Utf8ToNative(folder)});
+    s.listDrives = [drives] { return drives; };
+  } else {
+    s.listDrives = platform::ListFixedDrives;
+  }
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = seams::AuditSharedDlls;
   s.deleteItems = seams::DeleteItems;

@@ -57,7 +57,8 @@ struct Services {
 };
 
 // The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one
-// beside the program (for tests and screenshots).
+// beside the program, and KELVO_DRIVES ("/a/:/b/") the folders offered as disks (for tests and
+// screenshots).
 Services DefaultServices();
 
 }  // namespace kelvo::ui

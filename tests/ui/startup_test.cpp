@@ -161,8 +161,7 @@ class StartupTest : public QObject {
       // Only the left button moves the window; where the platform has no move of its own, the
       // window follows the mouse by hand.
       auto drag = [&](Qt::MouseButton button) {
-        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
         QApplication::sendEvent(handle, &press);
         QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 15), global + QPoint(30, 15),
                          Qt::NoButton, button, Qt::NoModifier);
