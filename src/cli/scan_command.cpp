@@ -1,6 +1,5 @@
-#include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <optional>
 
 #include "audit_command.h"
 #include "cli_scan_controls.h"
@@ -20,23 +19,25 @@ int RunScanCommand(const ScanOptions& options) {
   }
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(resolved.format, out);
+  scan::ScanState state;
+  state.folderReaders = FolderReaders(options.threads);
   CliScanControls controls(
-      resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
+      resolved.rules, resolved.roots,
+      [&](scan::JunkItem&& item) {
+        writer->Write(item);
+        if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
+      },
       platform::ErrorStreamIsTerminal(), options.dllAudit);
 
   std::optional<components::AuditSummary> audit;
-  scan::ScanState state;
-  // More readers than this only queue up on the same disks.
-  constexpr unsigned kMaxReaders = 64;
-  state.folderReaders =
-      std::min(kMaxReaders, options.threads ? options.threads
-                                            : std::max(1u, std::thread::hardware_concurrency()));
   std::optional<scan::PackageFilter> packageFilter;
   if (!options.includePackageFiles) {
     packageFilter.emplace(platform::SystemPackageDatabases());
     state.packageFiles = &*packageFilter;
   }
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+    out.Flush();  // the walk's rows are out whatever the audit does
+    if (out.failed()) return;
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   });
@@ -54,10 +55,7 @@ int RunScanCommand(const ScanOptions& options) {
   std::fputc('\n', stderr);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
-  if (out.failed()) {
-    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
-    return kExitPartial;
-  }
+  if (out.failed()) return kExitPartial;  // reported with the command's end
   return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 
