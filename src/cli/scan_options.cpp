@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/drives.h"
@@ -86,7 +87,8 @@ std::optional<std::string> ParsePatternList(const std::string& text,
       std::size_t used = 0;
       index = std::stoi(part, &used);
       if (used != part.size()) index = -1;
-    } catch (...) {
+    } catch (const std::logic_error&) {
+      // Not a number: reported just below like any index out of range.
     }
     if (index < 0 || index >= scan::kPatternCount)
       return "--patterns: '" + part + "' is not a pattern index 0-17";

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "error_words.h"
+#include "settings/settings_file.h"
 #include "ui_fonts.h"
 
 namespace kelvo::ui {
@@ -93,15 +94,15 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   confirm_->setGeometry(292, 219, 170, 20);
   if (services_.readIniValue) {
     try {
-      confirm_->setChecked(services_.readIniValue(services_.settingsPath(), "check", "confirm") ==
-                           "1");
+      confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
+                                                  settings::kConfirmDeletionKey) == "1");
     } catch (...) {
     }
   }
   options_.SetConfirmDeletion(confirm_->isChecked());
   connect(confirm_, &QCheckBox::clicked, this, [this](bool on) {
     options_.SetConfirmDeletion(on);
-    Write("check", "confirm", on);
+    Write(settings::kCheckSection, settings::kConfirmDeletionKey, on);
   });
 
   ApplyRecommended();
@@ -134,10 +135,10 @@ void SettingsDialog::SaveList() {
   const int count = list_->count();
   const NativeString path = services_.settingsPath();
   for (int k = 0; k < count; ++k) {
-    const std::string key = "list" + std::to_string(k);
+    const std::string key = settings::PatternListKey(k);
     const bool ticked = list_->item(k)->checkState() == Qt::Checked;
     try {
-      services_.writeIniValue(path, "list1", key, ticked ? "1" : "0");
+      services_.writeIniValue(path, settings::kPatternListSection, key, ticked ? "1" : "0");
     } catch (...) {
       // One entry failing does not stop the others.
     }
@@ -167,7 +168,7 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
       box->setObjectName("bootCleanupDoneBy");
       box->setAttribute(Qt::WA_DeleteOnClose);
       box->open();
-      Write("check", "check1", ticked);
+      Write(settings::kCheckSection, settings::kBootCleanupKey, ticked);
       return;
     }
     try {
@@ -187,11 +188,11 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
       box->open();
     }
   }
-  Write("check", "check1", ticked);
+  Write(settings::kCheckSection, settings::kBootCleanupKey, ticked);
 }
 
 void SettingsDialog::OnCheck2Clicked(bool ticked) {
-  Write("check", "check2", ticked);
+  Write(settings::kCheckSection, settings::kAllTempFoldersKey, ticked);
 }
 
 }  // namespace kelvo::ui
