@@ -13,6 +13,7 @@
 
 #include "error_words.h"
 
+#include "skipped_failure.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
@@ -135,6 +136,7 @@ void MainWindow::BuildControls() {
     try {
       Command1Click();
     } catch (...) {
+      LogSkippedFailure("Deleting the chosen rows");
     }
   });
   connect(popups_[2], &QToolButton::clicked, this, [this] {
@@ -214,6 +216,7 @@ void MainWindow::Startup() {
     try {
       action();
     } catch (...) {
+      LogSkippedFailure(name);
       // A failing step is skipped; the next one runs.
     }
   };
@@ -290,6 +293,7 @@ void MainWindow::OnScanButton() {
     else if (popups_[0]->text() == kStopCaption)
       StopPath();
   } catch (...) {
+    LogSkippedFailure("Starting or stopping the scan");
   }
 }
 
@@ -350,6 +354,7 @@ void MainWindow::ucClick(int index) {
       try {
         ClearResults();
       } catch (...) {
+        LogSkippedFailure("Clearing the results");
       }
       labels_[4]->setText(QString());
       labels_[6]->setText(QString());
@@ -411,6 +416,7 @@ void MainWindow::Command1Click() {
         return !stopDeletion_.load();
       });
     } catch (...) {
+      LogSkippedFailure("Deleting the rows");
     }
     if (results.size() != items.size()) {
       // Whatever went wrong, no row whose file may still exist leaves the list.

@@ -4,6 +4,7 @@
 
 #include "error_words.h"
 #include "settings/settings_file.h"
+#include "skipped_failure.h"
 #include "ui_fonts.h"
 
 namespace kelvo::ui {
@@ -97,6 +98,7 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
       confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
                                                   settings::kConfirmDeletionKey) == "1");
     } catch (...) {
+      LogSkippedFailure("Reading the confirmation switch");
     }
   }
   options_.SetConfirmDeletion(confirm_->isChecked());
@@ -140,6 +142,7 @@ void SettingsDialog::SaveList() {
     try {
       services_.writeIniValue(path, settings::kPatternListSection, key, ticked ? "1" : "0");
     } catch (...) {
+      LogSkippedFailure("Writing a pattern switch");
       // One entry failing does not stop the others.
     }
   }
@@ -156,6 +159,7 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
     try {
       if (services_.bootCleanupDoneBy) doneBy = services_.bootCleanupDoneBy();
     } catch (...) {
+      LogSkippedFailure("Asking who did the boot cleanup");
     }
     if (!doneBy.isEmpty()) {
       // The system already empties the folder at boot; a line of ours would only hide its rule.
@@ -174,6 +178,7 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
     try {
       ec = services_.writeBootCleanup();
     } catch (...) {
+      LogSkippedFailure("Writing the boot cleanup");
       ec = std::make_error_code(std::errc::io_error);
     }
     if (ec) {
