@@ -43,7 +43,8 @@ void AddScanOptions(CLI::App& command, ScanOptions& options) {
                   "  \"_base64\" appended (e.g. path_base64).")
       ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
-                     "Threads reading folders ahead (default: the machine's cores)");
+                     "Threads reading folders ahead (default: one per core, up to 32 while reads\n"
+                     "  wait on the disk)");
   command.add_option("ROOT", options.roots,
                      "Folders to scan (default: every local fixed disk, see 'drives')");
 }

@@ -22,7 +22,7 @@ struct ScanOptions {
   bool zero = false;
   std::string special = "none";
   std::string format = "text";
-  unsigned threads = 0;  // 0: the machine's cores
+  unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
   // scan only: the shared-DLL audit after the walk
   bool dllAudit = false;

@@ -1,9 +1,20 @@
 #include "scan/read_ahead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace kelvo::scan {
+
+namespace {
+// A read that takes longer than this waited on the disk: a cached folder is opened and listed in
+// tens of microseconds, plus a little per entry examined.
+constexpr auto kSlowRead = std::chrono::microseconds(400);
+constexpr auto kSlowReadPerEntry = std::chrono::microseconds(2);
+// The pool is resized after every so many reads: grown while at least a quarter of them blocked,
+// shrunk while hardly any did.
+constexpr unsigned kWindow = 32;
+}  // namespace
 
 class ReadAhead::Folder {
  public:
@@ -26,19 +37,65 @@ bool ReadAhead::Later::operator()(const FolderRef& a, const FolderRef& b) const 
 
 ReadAhead::ReadAhead(unsigned threads, std::uint64_t rootDevice, const RuleSwitches& rules,
                      Limits limits)
-    : rootDevice_(rootDevice), limits_(limits), rules_(rules.to_ullong()) {
-  threads = std::max(threads, 1u);
-  threads_.reserve(threads);
-  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    : ReadAhead(ReadAheadThreads{threads, threads}, rootDevice, rules, limits) {}
+
+ReadAhead::ReadAhead(ReadAheadThreads threads, std::uint64_t rootDevice, const RuleSwitches& rules,
+                     Limits limits)
+    : rootDevice_(rootDevice),
+      limits_(limits),
+      rules_(rules.to_ullong()),
+      threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
+  std::lock_guard lock(mutex_);
+  pool_.reserve(threads_.most);
+  while (allowed_ < threads_.least) AddReader();
 }
 
 ReadAhead::~ReadAhead() {
+  std::vector<std::thread> pool;
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
+    pool.swap(pool_);
   }
   workWanted_.notify_all();
-  for (std::thread& t : threads_) t.join();
+  for (std::thread& t : pool) t.join();
+}
+
+unsigned ReadAhead::Readers() const {
+  std::lock_guard lock(mutex_);
+  return allowed_;
+}
+
+unsigned ReadAhead::PeakReaders() const {
+  std::lock_guard lock(mutex_);
+  return peak_;
+}
+
+void ReadAhead::AddReader() {
+  if (allowed_ == pool_.size()) {
+    const unsigned index = allowed_;
+    pool_.emplace_back([this, index] { Work(index); });
+  }
+  ++allowed_;
+  peak_ = std::max(peak_, allowed_);
+}
+
+void ReadAhead::CountRead(bool slow) {
+  if (threads_.least == threads_.most) return;
+  ++windowReads_;
+  if (slow) ++windowSlow_;
+  if (windowReads_ < kWindow) return;
+  const bool blocking = windowSlow_ * 4 >= windowReads_;
+  const bool quick = windowSlow_ * 16 <= windowReads_;
+  windowReads_ = windowSlow_ = 0;
+  if (blocking && !queue_.empty() && HasRoom() && !stopping_) {
+    // Folders wait while readers wait on the disk: double the requests in flight.
+    const unsigned target = std::min(threads_.most, allowed_ * 2);
+    while (allowed_ < target) AddReader();
+    workWanted_.notify_all();
+  } else if (quick && allowed_ > threads_.least) {
+    allowed_ = std::max(threads_.least, allowed_ / 2);
+  }
 }
 
 void ReadAhead::SetRules(const RuleSwitches& rules) {
@@ -76,19 +133,24 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
 }
 
 // Runs without the lock: the folder belongs to whoever set it to kReading.
-void ReadAhead::Read(Folder& folder) const {
+bool ReadAhead::Read(Folder& folder) const {
+  const auto start = std::chrono::steady_clock::now();
   FolderContents& contents = folder.contents;
   OpenSubFolder(*folder.parent, folder.self, rootDevice_, contents);
   folder.parent.reset();
   folder.cost = 1;
-  if (!contents.dir) return;  // failed, or on another file system
-  if (std::error_code listError = ReadFolder(contents)) {
-    contents.error = listError;
-    return;
+  if (contents.dir) {
+    if (std::error_code listError = ReadFolder(contents)) {
+      contents.error = listError;
+    } else {
+      ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers,
+                        contents);
+      folder.cost += contents.listing.size();
+      folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+    }
   }
-  ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers, contents);
-  folder.cost += contents.listing.size();
-  folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+  const auto took = std::chrono::steady_clock::now() - start;
+  return took > kSlowRead + kSlowReadPerEntry * static_cast<long>(folder.cost);
 }
 
 bool ReadAhead::HasRoom() const {
@@ -111,18 +173,20 @@ ReadAhead::FolderRef ReadAhead::NextToRead() {
 
 void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock) {
   lock.unlock();
-  Read(*folder);
+  const bool slow = Read(*folder);
   lock.lock();
+  CountRead(slow);
   folder->state = Folder::State::kRead;
   ++readFolders_;
   readEntries_ += folder->cost;
   for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
 }
 
-void ReadAhead::Work() {
+void ReadAhead::Work(unsigned index) {
   std::unique_lock lock(mutex_);
   for (;;) {
-    workWanted_.wait(lock, [&] { return stopping_ || (!queue_.empty() && HasRoom()); });
+    workWanted_.wait(
+        lock, [&] { return stopping_ || (index < allowed_ && !queue_.empty() && HasRoom()); });
     if (stopping_) return;
     FolderRef folder = NextToRead();
     if (!folder) continue;
@@ -142,8 +206,9 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
       folder->state = Folder::State::kReading;
       ReuseBuffers(*folder);
       lock.unlock();
-      Read(*folder);
+      const bool slow = Read(*folder);
       lock.lock();
+      CountRead(slow);
       for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
       if (!folder->subFolders.empty()) workWanted_.notify_all();
       counted = false;
@@ -153,7 +218,7 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
     FolderRef other = HasRoom() ? NextToRead() : nullptr;
     if (other) {
       ReadAndPublish(other, lock);
-      if (other->subFolders.size() > 1) workWanted_.notify_one();
+      if (other->subFolders.size() > 1) workWanted_.notify_all();
       continue;
     }
     walkWaiting_ = true;
