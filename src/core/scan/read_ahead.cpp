@@ -8,12 +8,20 @@ namespace kelvo::scan {
 
 namespace {
 // A read that takes longer than this waited on the disk: a cached folder is opened and listed in
-// tens of microseconds, plus a little per entry examined.
-constexpr auto kSlowRead = std::chrono::microseconds(400);
-constexpr auto kSlowReadPerEntry = std::chrono::microseconds(2);
-// The pool is resized after every so many reads: grown while at least a quarter of them blocked,
-// shrunk while hardly any did.
-constexpr unsigned kWindow = 32;
+// about ten microseconds, plus a little per entry examined; one that waits takes ten times that.
+constexpr auto kSlowRead = std::chrono::microseconds(50);
+constexpr auto kSlowReadPerEntry = std::chrono::microseconds(1);
+// The pool is resized after each window of reads: when at least half of them blocked it tries
+// twice the readers for one window, and keeps them only if they read clearly faster; otherwise it
+// waits a while (longer after each failed try) before trying again. A window of quick reads halves
+// it.
+constexpr unsigned kWindowReads = 32;
+// The work done in a window, in folders: a big folder counts as one more per so many entries.
+constexpr std::size_t kEntriesPerFolder = 16;
+constexpr auto kWindowTime = std::chrono::milliseconds(40);
+constexpr double kWorthGrowing = 1.15;
+constexpr unsigned kFirstHold = 4;
+constexpr unsigned kLongestHold = 64;
 }  // namespace
 
 class ReadAhead::Folder {
@@ -46,6 +54,7 @@ ReadAhead::ReadAhead(ReadAheadThreads threads, std::uint64_t rootDevice, const R
       rules_(rules.to_ullong()),
       threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
   std::lock_guard lock(mutex_);
+  sizing_.windowStart = std::chrono::steady_clock::now();
   pool_.reserve(threads_.most);
   while (allowed_ < threads_.least) AddReader();
 }
@@ -80,16 +89,39 @@ void ReadAhead::AddReader() {
   peak_ = std::max(peak_, allowed_);
 }
 
-void ReadAhead::CountRead(bool slow) {
+void ReadAhead::CountRead(bool slow, std::size_t cost) {
   if (threads_.least == threads_.most) return;
-  ++windowReads_;
-  if (slow) ++windowSlow_;
-  if (windowReads_ < kWindow) return;
-  const bool blocking = windowSlow_ * 4 >= windowReads_;
-  const bool quick = windowSlow_ * 16 <= windowReads_;
-  windowReads_ = windowSlow_ = 0;
-  if (blocking && !queue_.empty() && HasRoom() && !stopping_) {
-    // Folders wait while readers wait on the disk: double the requests in flight.
+  Sizing& z = sizing_;
+  ++z.reads;
+  if (slow) ++z.slow;
+  z.work += 1 + cost / kEntriesPerFolder;
+  const auto now = std::chrono::steady_clock::now();
+  const auto elapsed = now - z.windowStart;
+  const bool quick = z.slow * 8 <= z.reads;
+  // A window of quick reads ends at once; one that blocks lasts long enough to time.
+  if (z.reads < kWindowReads || (!quick && elapsed < kWindowTime)) return;
+  const double rate = static_cast<double>(z.work) / std::chrono::duration<double>(elapsed).count();
+  const bool blocking = z.slow * 2 >= z.reads;
+  z.reads = z.slow = 0;
+  z.work = 0;
+  z.windowStart = now;
+  if (z.trialFrom) {
+    if (quick || rate < z.rateBefore * kWorthGrowing) {
+      allowed_ = z.trialFrom;
+      z.hold = z.nextHold;
+      z.nextHold = std::min(kLongestHold, z.nextHold * 2);
+    } else {
+      z.nextHold = kFirstHold;
+    }
+    z.trialFrom = 0;
+    return;
+  }
+  if (z.hold) --z.hold;
+  if (blocking && !z.hold && allowed_ < threads_.most && !queue_.empty() && HasRoom() &&
+      !stopping_) {
+    // Folders wait while readers wait on the disk: try twice the requests in flight.
+    z.trialFrom = allowed_;
+    z.rateBefore = rate;
     const unsigned target = std::min(threads_.most, allowed_ * 2);
     while (allowed_ < target) AddReader();
     workWanted_.notify_all();
@@ -175,7 +207,7 @@ void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mu
   lock.unlock();
   const bool slow = Read(*folder);
   lock.lock();
-  CountRead(slow);
+  CountRead(slow, folder->cost);
   folder->state = Folder::State::kRead;
   ++readFolders_;
   readEntries_ += folder->cost;
@@ -208,7 +240,7 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
       lock.unlock();
       const bool slow = Read(*folder);
       lock.lock();
-      CountRead(slow);
+      CountRead(slow, folder->cost);
       for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
       if (!folder->subFolders.empty()) workWanted_.notify_all();
       counted = false;

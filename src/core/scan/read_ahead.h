@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -85,7 +86,7 @@ class ReadAhead {
   void ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock);
   void Work(unsigned index);
   // With the lock held: counts a read and resizes the pool after every window of reads.
-  void CountRead(bool slow);
+  void CountRead(bool slow, std::size_t cost);
   void AddReader();
   bool HasRoom() const;
   // With the lock held: gives a folder about to be read the buffers of one already taken.
@@ -110,8 +111,16 @@ class ReadAhead {
   bool stopping_ = false;
   unsigned allowed_ = 0;  // threads with a lower index read; the others sleep
   unsigned peak_ = 0;
-  unsigned windowReads_ = 0;
-  unsigned windowSlow_ = 0;
+  struct Sizing {
+    std::chrono::steady_clock::time_point windowStart;
+    unsigned reads = 0;      // in the current window
+    unsigned slow = 0;       // of them, how many blocked
+    std::size_t work = 0;    // folders read, big ones counting more
+    unsigned trialFrom = 0;  // while a bigger pool is tried: the size before
+    double rateBefore = 0;   // work per second before the try
+    unsigned hold = 0;       // windows to wait before the next try
+    unsigned nextHold = 4;
+  } sizing_;
   std::vector<std::thread> pool_;
 };
 
