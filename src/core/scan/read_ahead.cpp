@@ -11,10 +11,11 @@ namespace {
 // about ten microseconds, plus a little per entry examined; one that waits takes ten times that.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
 constexpr auto kSlowReadPerEntry = std::chrono::microseconds(1);
-// The pool is resized after each window of reads: when at least half of them blocked it tries
-// twice the readers for one window, and keeps them only if they read clearly faster; otherwise it
-// waits a while (longer after each failed try) before trying again. A window of quick reads halves
-// it.
+// The pool is resized after each window of reads. When at least half of them blocked it tries
+// twice the readers for one window and keeps them only if they read clearly faster, then tries
+// again at once; otherwise it goes back, waits a while (longer after each try that changed
+// nothing) and then tries half the readers, kept unless clearly slower. A window of quick reads
+// halves the pool.
 constexpr unsigned kWindowReads = 32;
 // The work done in a window, in folders: a big folder counts as one more per so many entries.
 constexpr std::size_t kEntriesPerFolder = 16;
@@ -106,23 +107,35 @@ void ReadAhead::CountRead(bool slow, std::size_t cost) {
   z.work = 0;
   z.windowStart = now;
   if (z.trialFrom) {
-    if (quick || rate < z.rateBefore * kWorthGrowing) {
-      allowed_ = z.trialFrom;
+    // A bigger pool must read clearly faster to stay; a smaller one, not clearly slower.
+    const unsigned before = std::exchange(z.trialFrom, 0u);
+    const bool up = allowed_ > before;
+    const bool kept =
+        up ? !quick && rate >= z.rateBefore * kWorthGrowing : rate * kWorthGrowing >= z.rateBefore;
+    if (!kept) {
+      allowed_ = before;
+      workWanted_.notify_all();
+    }
+    if (up && kept) {
+      z.nextHold = kFirstHold;  // and straight on to the next try
+    } else {
       z.hold = z.nextHold;
       z.nextHold = std::min(kLongestHold, z.nextHold * 2);
-    } else {
-      z.nextHold = kFirstHold;
+      z.tryFewer = up;
+      return;
     }
-    z.trialFrom = 0;
-    return;
   }
   if (z.hold) --z.hold;
-  if (blocking && !z.hold && allowed_ < threads_.most && !queue_.empty() && HasRoom() &&
-      !stopping_) {
-    // Folders wait while readers wait on the disk: try twice the requests in flight.
+  if (blocking && !z.hold && !queue_.empty() && HasRoom() && !stopping_) {
+    // Folders wait while readers wait on the disk: try twice the requests in flight, or, after a
+    // bigger pool did not help, half of them.
+    const unsigned target =
+        z.tryFewer ? std::max(threads_.least, allowed_ / 2) : std::min(threads_.most, allowed_ * 2);
+    z.tryFewer = false;
+    if (target == allowed_) return;
     z.trialFrom = allowed_;
     z.rateBefore = rate;
-    const unsigned target = std::min(threads_.most, allowed_ * 2);
+    if (target < allowed_) allowed_ = target;
     while (allowed_ < target) AddReader();
     workWanted_.notify_all();
   } else if (quick && allowed_ > threads_.least) {

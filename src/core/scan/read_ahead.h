@@ -120,6 +120,7 @@ class ReadAhead {
     double rateBefore = 0;   // work per second before the try
     unsigned hold = 0;       // windows to wait before the next try
     unsigned nextHold = 4;
+    bool tryFewer = false;  // the last bigger pool did not help
   } sizing_;
   std::vector<std::thread> pool_;
 };
