@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <utility>
 
 namespace kelvo::scan {
@@ -57,7 +58,8 @@ ReadAhead::ReadAhead(ReadAheadThreads threads, std::uint64_t rootDevice, const R
   std::lock_guard lock(mutex_);
   sizing_.windowStart = std::chrono::steady_clock::now();
   pool_.reserve(threads_.most);
-  while (allowed_ < threads_.least) AddReader();
+  while (allowed_ < threads_.least && AddReader()) {
+  }
 }
 
 ReadAhead::~ReadAhead() {
@@ -81,13 +83,18 @@ unsigned ReadAhead::PeakReaders() const {
   return peak_;
 }
 
-void ReadAhead::AddReader() {
+bool ReadAhead::AddReader() {
   if (allowed_ == pool_.size()) {
     const unsigned index = allowed_;
-    pool_.emplace_back([this, index] { Work(index); });
+    try {
+      pool_.emplace_back([this, index] { Work(index); });
+    } catch (const std::system_error&) {
+      return false;  // no more threads to be had: read with those there are
+    }
   }
   ++allowed_;
   peak_ = std::max(peak_, allowed_);
+  return true;
 }
 
 void ReadAhead::CountRead(bool slow, std::size_t cost) {
@@ -136,7 +143,8 @@ void ReadAhead::CountRead(bool slow, std::size_t cost) {
     z.trialFrom = allowed_;
     z.rateBefore = rate;
     if (target < allowed_) allowed_ = target;
-    while (allowed_ < target) AddReader();
+    while (allowed_ < target && AddReader()) {
+    }
     workWanted_.notify_all();
   } else if (quick && allowed_ > threads_.least) {
     allowed_ = std::max(threads_.least, allowed_ / 2);

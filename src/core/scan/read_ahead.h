@@ -87,7 +87,7 @@ class ReadAhead {
   void Work(unsigned index);
   // With the lock held: counts a read and resizes the pool after every window of reads.
   void CountRead(bool slow, std::size_t cost);
-  void AddReader();
+  bool AddReader();  // false when no thread could be started
   bool HasRoom() const;
   // With the lock held: gives a folder about to be read the buffers of one already taken.
   void ReuseBuffers(Folder& folder);

