@@ -254,6 +254,8 @@ class JsonWriter final : public RowWriter {
     if (item.identity) {
       row["dev"] = item.identity->device;
       row["ino"] = item.identity->inode;
+      if (item.identity->modified) row["mtime"] = *item.identity->modified;
+      if (item.identity->born) row["btime"] = *item.identity->born;
     }
     out_.Append(row.dump());
     out_.Append('\n');

@@ -38,9 +38,10 @@ void AddScanOptions(CLI::App& command, ScanOptions& options) {
                   "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
                   "csv: RFC 4180 with a header line.\n"
                   "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
-                  "  ino). A text that is not valid UTF-8 is given with U+FFFD in place of the\n"
-                  "  bad bytes, and exactly as base64 of its bytes under the same key with\n"
-                  "  \"_base64\" appended (e.g. path_base64).")
+                  "  ino, mtime, btime; times in nanoseconds since 1970). A text that is not\n"
+                  "  valid UTF-8 is given with U+FFFD in place of the bad bytes, and exactly as\n"
+                  "  base64 of its bytes under the same key with \"_base64\" appended (e.g.\n"
+                  "  path_base64).")
       ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: one per core, up to 32 while reads\n"

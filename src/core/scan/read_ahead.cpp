@@ -45,13 +45,13 @@ bool ReadAhead::Later::operator()(const FolderRef& a, const FolderRef& b) const 
   return std::lexicographical_compare(b->key.begin(), b->key.end(), a->key.begin(), a->key.end());
 }
 
-ReadAhead::ReadAhead(unsigned threads, std::uint64_t rootDevice, const RuleSwitches& rules,
+ReadAhead::ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules,
                      Limits limits)
-    : ReadAhead(ReadAheadThreads{threads, threads}, rootDevice, rules, limits) {}
+    : ReadAhead(ReadAheadThreads{threads, threads}, root, rules, limits) {}
 
-ReadAhead::ReadAhead(ReadAheadThreads threads, std::uint64_t rootDevice, const RuleSwitches& rules,
+ReadAhead::ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
                      Limits limits)
-    : rootDevice_(rootDevice),
+    : root_(root),
       limits_(limits),
       rules_(rules.to_ullong()),
       threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
@@ -189,7 +189,7 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
 bool ReadAhead::Read(Folder& folder) const {
   const auto start = std::chrono::steady_clock::now();
   FolderContents& contents = folder.contents;
-  OpenSubFolder(*folder.parent, folder.self, rootDevice_, contents);
+  OpenSubFolder(*folder.parent, folder.self, root_, contents);
   folder.parent.reset();
   folder.cost = 1;
   if (contents.dir) {
