@@ -13,17 +13,21 @@ namespace {
 constexpr auto kSlowRead = std::chrono::microseconds(50);
 constexpr auto kSlowReadPerEntry = std::chrono::microseconds(1);
 // The pool is resized after each window of reads. When at least half of them blocked it tries
-// twice the readers for one window and keeps them only if they read clearly faster, then tries
-// again at once; otherwise it goes back, waits a while (longer after each try that changed
-// nothing) and then tries half the readers, kept unless clearly slower. A window of quick reads
-// halves the pool.
+// twice the readers for one window and keeps them only if they read clearly faster than the better
+// of the two windows before, then tries again at once; otherwise it goes back, waits a while
+// (longer after each try that changed nothing) and then tries half the readers, kept unless
+// clearly slower. A window of quick reads halves the pool. The measures are noisy on a busy
+// machine, hence the wide margin.
 constexpr unsigned kWindowReads = 32;
 // The work done in a window, in folders: a big folder counts as one more per so many entries.
 constexpr std::size_t kEntriesPerFolder = 16;
 constexpr auto kWindowTime = std::chrono::milliseconds(40);
-constexpr double kWorthGrowing = 1.15;
+constexpr double kWorthGrowing = 1.3;
 constexpr unsigned kFirstHold = 4;
 constexpr unsigned kLongestHold = 64;
+// Reads that block go straight to this many pool threads (eight readers with the walk's own): more
+// requests in flight than cores, not so many that a busy machine's cores are swamped.
+constexpr unsigned kFirstBlockingReaders = 7;
 }  // namespace
 
 class ReadAhead::Folder {
@@ -110,6 +114,7 @@ void ReadAhead::CountRead(bool slow, std::size_t cost) {
   if (z.reads < kWindowReads || (!quick && elapsed < kWindowTime)) return;
   const double rate = static_cast<double>(z.work) / std::chrono::duration<double>(elapsed).count();
   const bool blocking = z.slow * 2 >= z.reads;
+  const double lastRate = std::exchange(z.lastRate, rate);
   z.reads = z.slow = 0;
   z.work = 0;
   z.windowStart = now;
@@ -136,12 +141,21 @@ void ReadAhead::CountRead(bool slow, std::size_t cost) {
   if (blocking && !z.hold && !queue_.empty() && HasRoom() && !stopping_) {
     // Folders wait while readers wait on the disk: try twice the requests in flight, or, after a
     // bigger pool did not help, half of them.
+    if (allowed_ < std::min(threads_.most, kFirstBlockingReaders)) {
+      // The first sign of a cold disk: straight to a pool that suits most disks, then try from
+      // there.
+      while (allowed_ < std::min(threads_.most, kFirstBlockingReaders) && AddReader()) {
+      }
+      workWanted_.notify_all();
+      return;
+    }
+    const bool fewer = z.tryFewer || allowed_ >= threads_.most;  // at the ceiling: try below it
     const unsigned target =
-        z.tryFewer ? std::max(threads_.least, allowed_ / 2) : std::min(threads_.most, allowed_ * 2);
+        fewer ? std::max(threads_.least, allowed_ / 2) : std::min(threads_.most, allowed_ * 2);
     z.tryFewer = false;
     if (target == allowed_) return;
     z.trialFrom = allowed_;
-    z.rateBefore = rate;
+    z.rateBefore = std::max(rate, lastRate);  // a lucky window alone does not make a try pay
     if (target < allowed_) allowed_ = target;
     while (allowed_ < target && AddReader()) {
     }

@@ -117,6 +117,7 @@ class ReadAhead {
     std::size_t work = 0;    // folders read, big ones counting more
     unsigned trialFrom = 0;  // while a bigger pool is tried: the size before
     double rateBefore = 0;   // work per second before the try
+    double lastRate = 0;     // in the window before
     unsigned hold = 0;       // windows to wait before the next try
     unsigned nextHold = 4;
     bool tryFewer = false;  // the last bigger pool did not help
