@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "cleanup/deletion.h"
@@ -15,6 +17,7 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::cli {
 namespace {
@@ -25,7 +28,7 @@ struct Collected {
 };
 
 std::string Printable(const NativeString& path) {
-  return EscapeTsvField(NativeToUtf8(path));
+  return EscapeForTerminal(NativeToUtf8(path));
 }
 
 // One row per file, the first one listed, however many rules reported it.
@@ -37,15 +40,51 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
   return once;
 }
 
-void ScanForRows(const ResolvedScanOptions& resolved, Collected& out) {
+void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
+                 scan::PackageFilter* packageFiles, Collected& out) {
   CliScanControls controls(
       resolved.rules, resolved.roots,
       [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
       platform::ErrorStreamIsTerminal());
   scan::ScanState state;
+  state.folderReaders = FolderReaders(threads);
+  state.packageFiles = packageFiles;
   scan::RunScan(state, controls, platform::NativeFileSystem());
   controls.FinishProgress();
   out.scanIncomplete = controls.totals().unreadableFolders > 0;
+}
+
+// Whether a row names a folder that is not an empty-folder row: such a folder is never deleted,
+// with its contents or without. Rows without a kind (tsv lists) are looked at, without following
+// links.
+class FolderRowTest {
+ public:
+  bool operator()(const cleanup::DeletionRequest& row) {
+    if (row.emptyFolder) return false;
+    if (row.identity && row.identity->type != platform::EntryType::kUnknown)
+      return row.identity->type == platform::EntryType::kDirectory;
+    const std::size_t cut = row.path.find_last_of(platform::kSeparator);
+    if (cut == NativeString::npos || cut + 1 == row.path.size()) return false;
+    const NativeString parent = row.path.substr(0, cut + 1);
+    if (parent != parentPath_) {
+      parentPath_ = parent;
+      std::error_code ec;
+      parent_ = platform::NativeFileSystem().OpenDirectory(parent, ec);
+    }
+    platform::EntryStat st;
+    const NativeString name = row.path.substr(cut + 1);
+    return parent_ && !parent_->Stat(name.c_str(), st) &&
+           st.type == platform::EntryType::kDirectory;
+  }
+
+ private:
+  NativeString parentPath_;
+  std::unique_ptr<platform::Directory> parent_;
+};
+
+std::string FolderRowsKept(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " folder row" : " folder rows") +
+         " kept: folders are never deleted with their contents.\n";
 }
 
 std::uint64_t KnownBytes(const std::vector<cleanup::DeletionRequest>& rows) {
@@ -84,10 +123,17 @@ class ProgressLine {
 }  // namespace
 
 void AddCleanOptions(CLI::App& command, CleanOptions& options) {
-  AddScanOptions(command, options.scan);
-  command.add_option("--from", options.from,
-                     "Delete exactly the rows of a list printed by 'scan' (tsv or json), '-' for\n"
-                     "standard input, instead of scanning");
+  AddScanOptions(command, options.scan, /*withFormat=*/false);
+  CLI::Option* from =
+      command
+          .add_option("--from", options.from,
+                      "Delete exactly the rows of a list printed by 'scan' (tsv or json), '-' for\n"
+                      "standard input, instead of scanning. The whole list is refused, before\n"
+                      "anything is deleted, when a line is not a row of such a list.")
+          ->check(RefuseEmpty);
+  // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
+  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"})
+    from->excludes(command.get_option(scanOnly));
   command.add_flag("-y,--yes", options.yes,
                    "Delete without asking (needed when standard input is not a terminal)");
   command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
@@ -95,6 +141,9 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
 
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
+  // Loaded while the scan or the list reading starts; a listed row is checked as well.
+  std::optional<scan::PackageFilter> packageFilter;
+  if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());
   if (!options.from.empty()) {
     if (!options.scan.roots.empty()) {
       std::fprintf(stderr, "kelvo-cli: give either --from or folders to scan, not both\n");
@@ -115,19 +164,32 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
       return kExitUsage;
     }
-    ScanForRows(resolved, collected);
+    ScanForRows(resolved, options.scan.threads, packageFilter ? &*packageFilter : nullptr,
+                collected);
   }
-  const std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
+  if (packageFilter && !options.from.empty())
+    std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
+      return packageFilter->KeepsOut(r.path);
+    });
+  if (packageFilter && packageFilter->Kept())
+    std::fprintf(stderr, "%zu hits kept as package files\n", packageFilter->Kept());
+  std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
+  FolderRowTest isFolderRow;
+  const auto folders = std::stable_partition(
+      rows.begin(), rows.end(), [&](const cleanup::DeletionRequest& r) { return !isFolderRow(r); });
+  const std::size_t folderRows = static_cast<std::size_t>(rows.end() - folders);
+  rows.erase(folders, rows.end());
+  const std::string foldersKept = folderRows ? FolderRowsKept(folderRows) : std::string();
   const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
   const std::string total = FilesAndBytes(rows.size(), KnownBytes(rows));
 
   if (options.dryRun) {
     for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
-    std::printf("Would delete %s.\n", total.c_str());
+    std::printf("Would delete %s.\n%s", total.c_str(), foldersKept.c_str());
     return scanStatus;
   }
   if (rows.empty()) {
-    std::printf("Nothing to delete.\n");
+    std::printf("Nothing to delete.\n%s", foldersKept.c_str());
     return scanStatus;
   }
   if (!options.yes) {
@@ -185,7 +247,7 @@ int RunCleanCommand(const CleanOptions& options) {
     }
     summary += ")";
   }
-  std::printf("%s.\n", summary.c_str());
+  std::printf("%s.\n%s", summary.c_str(), foldersKept.c_str());
   return failed ? kExitPartial : scanStatus;
 }
 

@@ -1,6 +1,5 @@
-#include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <optional>
 
 #include "audit_command.h"
 #include "cli_scan_controls.h"
@@ -8,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::cli {
 
@@ -19,19 +19,25 @@ int RunScanCommand(const ScanOptions& options) {
   }
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(resolved.format, out);
+  scan::ScanState state;
+  state.folderReaders = FolderReaders(options.threads);
   CliScanControls controls(
-      resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
+      resolved.rules, resolved.roots,
+      [&](scan::JunkItem&& item) {
+        writer->Write(item);
+        if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
+      },
       platform::ErrorStreamIsTerminal(), options.dllAudit);
 
   std::optional<components::AuditSummary> audit;
-  scan::ScanState state;
-  // More readers than this only queue up on the same disks.
-  constexpr unsigned kMaxReaders = 64;
-  // Without --threads the readers follow the disk: one per core on a cached tree, more while
-  // reads wait on it.
-  state.folderReaders =
-      options.threads ? std::min(kMaxReaders, options.threads) : scan::ScanState::kReadersAsNeeded;
+  std::optional<scan::PackageFilter> packageFilter;
+  if (!options.includePackageFiles) {
+    packageFilter.emplace(platform::SystemPackageDatabases());
+    state.packageFiles = &*packageFilter;
+  }
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+    out.Flush();  // the walk's rows are out whatever the audit does
+    if (out.failed()) return;
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   });
@@ -40,16 +46,16 @@ int RunScanCommand(const ScanOptions& options) {
   controls.FinishProgress();
 
   const ScanTotals& t = controls.totals();
-  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders\n",
+  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders",
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),
                static_cast<unsigned long long>(t.unreadableFolders));
+  if (packageFilter)
+    std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
+  std::fputc('\n', stderr);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
-  if (out.failed()) {
-    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
-    return kExitPartial;
-  }
+  if (out.failed()) return kExitPartial;  // reported with the command's end
   return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 

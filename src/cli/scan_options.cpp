@@ -2,9 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <sstream>
+#include <thread>
 
 #include "platform/drives.h"
+#include "scan/scan_state.h"
 
 namespace kelvo::cli {
 namespace {
@@ -19,7 +22,19 @@ std::vector<std::string> SplitComma(const std::string& text) {
 
 }  // namespace
 
-void AddScanOptions(CLI::App& command, ScanOptions& options) {
+unsigned FolderReaders(unsigned threads) {
+  // More readers than this only queue up on the same disks.
+  constexpr unsigned kMaxReaders = 64;
+  // Without --threads the readers follow the disk: one per core on a cached tree, more while
+  // reads wait on it.
+  return threads ? std::min(kMaxReaders, threads) : scan::ScanState::kReadersAsNeeded;
+}
+
+std::string RefuseEmpty(const std::string& value) {
+  return value.empty() ? "an empty value names nothing" : std::string();
+}
+
+void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
   command.add_option(
       "--patterns", options.patterns,
       "Name patterns to look for: indices 0-17 of the pattern list, comma-separated,\n"
@@ -31,21 +46,25 @@ void AddScanOptions(CLI::App& command, ScanOptions& options) {
   command.add_option("--special", options.special,
                      "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
                      "'none' (default)");
-  command
-      .add_option("--format", options.format,
-                  "Output format: text (default), tsv, csv, json.\n"
-                  "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
-                  "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
-                  "csv: RFC 4180 with a header line.\n"
-                  "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
-                  "  ino, mtime, btime; times in nanoseconds since 1970). A text that is not\n"
-                  "  valid UTF-8 is given with U+FFFD in place of the bad bytes, and exactly as\n"
-                  "  base64 of its bytes under the same key with \"_base64\" appended (e.g.\n"
-                  "  path_base64).")
-      ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+  if (withFormat)
+    command
+        .add_option("--format", options.format,
+                    "Output format: text (default), tsv, csv, json.\n"
+                    "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
+                    "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
+                    "csv: RFC 4180 with a header line.\n"
+                    "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
+                    "  ino, mtime, btime; times in nanoseconds since 1970). A text that is not\n"
+                    "  valid UTF-8 is given with U+FFFD in place of the bad bytes, and exactly as\n"
+                    "  base64 of its bytes under the same key with \"_base64\" appended (e.g.\n"
+                    "  path_base64).")
+        ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: one per core, up to 32 while reads\n"
                      "  wait on the disk)");
+  command.add_flag("--include-package-files", options.includePackageFiles,
+                   "Also report files that installed packages own (dpkg, rpm, pacman, apk);\n"
+                   "by default they are kept out");
   command.add_option("ROOT", options.roots,
                      "Folders to scan (default: every local fixed disk, see 'drives')");
 }

@@ -24,6 +24,7 @@ struct ScanOptions {
   std::string format = "text";
   unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
+  bool includePackageFiles = false;  // off: files that installed packages own are never rows
   // scan only: the shared-DLL audit after the walk
   bool dllAudit = false;
 };
@@ -34,8 +35,15 @@ struct ResolvedScanOptions {
   std::vector<NativeString> roots;  // each ends with the separator
 };
 
-// Adds the scan options to a command (scan, clean).
-void AddScanOptions(CLI::App& command, ScanOptions& options);
+// Adds the scan options to a command (scan, clean); --format only where rows are printed.
+void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat = true);
+
+// Threads reading folders ahead of a scan for a --threads value (0: as many as the disk wants).
+unsigned FolderReaders(unsigned threads);
+
+// Refuses an empty value (--from "", --from=, --prefix ""): it names nothing, and must never mean
+// the default.
+std::string RefuseEmpty(const std::string& value);
 
 // Turns the option texts into switches; returns an error message when one is not understood.
 std::optional<std::string> ResolveScanOptions(const ScanOptions& options, ResolvedScanOptions& out);

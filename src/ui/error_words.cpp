@@ -15,7 +15,20 @@ QString ErrorWords(std::error_code error) {
     return QStringLiteral("文件正在使用");
   if (c == std::errc::is_a_directory) return QStringLiteral("这是一个文件夹");
   if (c == std::errc::directory_not_empty) return QStringLiteral("文件夹不是空的");
-  return QStringLiteral("错误: %1").arg(QString::fromStdString(error.message()));
+  if (c == std::errc::invalid_argument) return QStringLiteral("参数无效");
+  if (c == std::errc::io_error) return QStringLiteral("读写错误");
+  if (c == std::errc::filename_too_long) return QStringLiteral("名称太长");
+  if (c == std::errc::too_many_symbolic_link_levels) return QStringLiteral("符号链接层次太多");
+  if (c == std::errc::not_a_directory) return QStringLiteral("路径中有一项不是文件夹");
+  if (c == std::errc::too_many_files_open || c == std::errc::too_many_files_open_in_system)
+    return QStringLiteral("打开的文件太多");
+  if (c == std::errc::not_enough_memory) return QStringLiteral("内存不足");
+  if (c == std::errc::cross_device_link) return QStringLiteral("位于另一个文件系统");
+  if (c == std::errc::file_exists) return QStringLiteral("文件已存在");
+  if (c == std::errc::timed_out) return QStringLiteral("操作超时");
+  if (c == std::errc::interrupted) return QStringLiteral("操作被中断");
+  // The system's own message is English; the number lets a user look it up.
+  return QStringLiteral("系统错误 (代码 %1)").arg(error.value());
 }
 
 }  // namespace kelvo::ui

@@ -36,6 +36,8 @@ class MainWindow : public QWidget {
   static inline const QString kTitle = QStringLiteral("Kelvo 垃圾文件清扫器 2.02");
   static inline const QString kScanCaption = QStringLiteral("扫描垃圾");
   static inline const QString kStopCaption = QStringLiteral("停止扫描");
+  static inline const QString kDeleteCaption = QStringLiteral("清除垃圾");
+  static inline const QString kStopDeletionCaption = QStringLiteral("停止删除");
 
   explicit MainWindow(Services services, QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -62,6 +64,8 @@ class MainWindow : public QWidget {
   LiveOptions& options() { return options_; }
   bool Deleting() const { return deleter_.joinable(); }
   bool StartWaiting() const { return startWaiting_; }
+  // The list of folders that could not be read, in a dialog of its own.
+  void ShowUnreadableFolders();
 
   // The hidden deletion button's action, also run by "清除垃圾".
   void Command1Click();
@@ -86,6 +90,8 @@ class MainWindow : public QWidget {
   void OnDeletionDone(std::vector<std::size_t> positions, std::vector<RowDeletion> results);
   void UpdateStatus();
   void Exit();
+  // "删除 N 个文件 (共 X)?" answered with 是; true without asking when the option is off.
+  bool ConfirmDeletion(const std::vector<std::size_t>& positions);
 
   Services services_;
   LiveOptions options_;
@@ -113,6 +119,8 @@ class MainWindow : public QWidget {
   std::atomic<std::size_t> deleteTotal_{0};
   QTimer deletionTimer_;
   QString deletionNote_;
+  std::atomic<bool> stopDeletion_{false};
+  bool exitAfterDeletion_ = false;
 };
 
 }  // namespace kelvo::ui

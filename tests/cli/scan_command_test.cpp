@@ -1,6 +1,8 @@
 // kelvo-cli scan, run as a program on trees made by the test; outputs compared whole.
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,19 @@ TEST(ScanCommand, TsvRowsInDiscoveryOrder) {
                                      "in\\tside.dat\t" + a + "Temp/in\\tside.dat\tTemp临时文件\t0",
                                      "in\\tside.dat\t" + a + "Temp/in\\tside.dat\t零字节文件\t0"));
   EXPECT_THAT(r.err, ::testing::HasSubstr("4 rows, 5 bytes, 2 folders, 0 unreadable folders"));
+}
+
+// This machine's own package files: libx11-data owns the two .dir files of /usr/share/X11/locale.
+TEST(ScanCommand, PackageFilesAreKeptUnlessIncluded) {
+  if (::access("/var/lib/dpkg/info/libx11-data.list", F_OK) != 0) GTEST_SKIP() << "no libx11-data";
+  const std::string folder = "/usr/share/X11/locale";
+  auto kept = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", folder});
+  EXPECT_THAT(kept.out, ::testing::Not(::testing::HasSubstr("compose.dir")));
+  EXPECT_THAT(kept.err, ::testing::HasSubstr("hits kept as package files"));
+  auto included =
+      RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", "--include-package-files", folder});
+  EXPECT_THAT(included.out, ::testing::HasSubstr(folder + "/compose.dir\t"));
+  EXPECT_THAT(included.err, ::testing::Not(::testing::HasSubstr("package files")));
 }
 
 TEST(ScanCommand, OptionsSelectTheRules) {
@@ -85,6 +100,23 @@ TEST(ScanCommand, JsonRowsCarryRootAndIdentity) {
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"root\":\"" + tree.root() + "\""));
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"kind\":\"file\""));
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"ino\":"));
+}
+
+// With SIGPIPE ignored a write to a pipe nobody reads fails with EPIPE: the walk stops there
+// instead of walking the whole tree for nobody.
+TEST(ScanCommand, StopsWalkingWhenItsReaderIsGone) {
+  TempTree tree;
+  for (int folder = 0; folder < 40; ++folder)
+    for (int file = 0; file < 100; ++file)
+      tree.File("Temp/" + std::to_string(folder) + "/" + std::string(100, 'n') +
+                std::to_string(file));
+  auto r = RunProcess("/bin/sh",
+                      {"-c", "trap '' PIPE; { \"$0\" scan \"$1\"; echo \"exit $?\" >&2; } | true",
+                       KELVO_CLI_PATH, tree.Path("Temp")});
+  unsigned long long rows = 0;
+  ASSERT_EQ(std::sscanf(r.err.c_str(), "%llu rows", &rows), 1) << r.err;
+  EXPECT_LT(rows, 3000u);
+  EXPECT_THAT(r.err, ::testing::EndsWith("kelvo-cli: writing the output failed\nexit 1\n"));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 namespace kelvo::scan {
 
+class PackageFilter;
+
 // Flags keep the 16-bit -1/0 convention of the scan's controls.
 inline constexpr std::int16_t kFlagTrue = -1;
 inline constexpr std::int16_t kFlagFalse = 0;
@@ -27,6 +29,9 @@ struct ScanState {
   // disk. The results and their order are the same either way.
   static constexpr unsigned kReadersAsNeeded = 0;
   unsigned folderReaders = 1;
+
+  // When set, hits that an installed package owns are kept out of the results.
+  PackageFilter* packageFiles = nullptr;
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }
