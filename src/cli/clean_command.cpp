@@ -85,9 +85,15 @@ class ProgressLine {
 
 void AddCleanOptions(CLI::App& command, CleanOptions& options) {
   AddScanOptions(command, options.scan);
-  command.add_option("--from", options.from,
-                     "Delete exactly the rows of a list printed by 'scan' (tsv or json), '-' for\n"
-                     "standard input, instead of scanning");
+  CLI::Option* from = command.add_option(
+      "--from", options.from,
+      "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a list of\n"
+      "absolute paths one per line, '-' for standard input, instead of scanning");
+  command
+      .add_option("--from0", options.from0,
+                  "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
+                  "-print0), '-' for standard input, instead of scanning")
+      ->excludes(from);
   command.add_flag("-y,--yes", options.yes,
                    "Delete without asking (needed when standard input is not a terminal)");
   command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
@@ -95,18 +101,24 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
 
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
-  if (!options.from.empty()) {
+  const bool nulList = !options.from0.empty();
+  const std::string& source = nulList ? options.from0 : options.from;
+  const char* const sourceOption = nulList ? "--from0" : "--from";
+  if (!source.empty()) {
     if (!options.scan.roots.empty()) {
-      std::fprintf(stderr, "kelvo-cli: give either --from or folders to scan, not both\n");
+      std::fprintf(stderr, "kelvo-cli: %s: give either a list or folders to scan, not both\n",
+                   sourceOption);
       return kExitUsage;
     }
     std::string text;
-    if (auto error = ReadListText(options.from, text)) {
-      std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
+    if (auto error = ReadListText(source, text)) {
+      std::fprintf(stderr, "kelvo-cli: %s: %s\n", sourceOption, error->c_str());
       return kExitUsage;
     }
-    if (auto error = ParseDeletionList(text, collected.rows)) {
-      std::fprintf(stderr, "kelvo-cli: %s: %s\n", options.from.c_str(), error->c_str());
+    auto error =
+        nulList ? ParseNulPathList(text, collected.rows) : ParseDeletionList(text, collected.rows);
+    if (error) {
+      std::fprintf(stderr, "kelvo-cli: %s: %s: %s\n", sourceOption, source.c_str(), error->c_str());
       return kExitUsage;
     }
   } else {
@@ -131,7 +143,7 @@ int RunCleanCommand(const CleanOptions& options) {
     return scanStatus;
   }
   if (!options.yes) {
-    switch (AskOnTerminal("Delete " + total + "? [y/N] ", options.from == "-")) {
+    switch (AskOnTerminal("Delete " + total + "? [y/N] ", source == "-")) {
       case Answer::kYes:
         break;
       case Answer::kNo:

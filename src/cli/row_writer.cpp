@@ -1,4 +1,5 @@
 #include "row_writer.h"
+#include "scan/junk_rules.h"
 
 #include <nlohmann/json.hpp>
 
@@ -255,6 +256,7 @@ class JsonWriter final : public RowWriter {
       row["dev"] = item.identity->device;
       row["ino"] = item.identity->inode;
     }
+    row["rule_name"] = scan::RuleName(item.rule, item.emptyFolder);
     out_.Append(row.dump());
     out_.Append('\n');
   }
@@ -269,6 +271,19 @@ class JsonWriter final : public RowWriter {
       row[key + "_base64"] = Base64Encode(bytes);
     }
   }
+  OutputBuffer& out_;
+};
+
+// Paths only, each ended by a NUL byte, for xargs -0.
+class PathsWriter final : public RowWriter {
+ public:
+  explicit PathsWriter(OutputBuffer& out) : out_(out) {}
+  void Write(const scan::JunkItem& item) override {
+    out_.Append(NativeToUtf8(item.fullPath));
+    out_.Append('\0');
+  }
+
+ private:
   OutputBuffer& out_;
 };
 
@@ -315,6 +330,8 @@ std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out)
       return std::make_unique<CsvWriter>(out);
     case OutputFormat::kJson:
       return std::make_unique<JsonWriter>(out);
+    case OutputFormat::kPaths0:
+      return std::make_unique<PathsWriter>(out);
     case OutputFormat::kText:
     default:
       return std::make_unique<TextWriter>(out);

@@ -27,9 +27,9 @@ int RunScanCommand(const ScanOptions& options) {
   scan::ScanState state;
   // More readers than this only queue up on the same disks.
   constexpr unsigned kMaxReaders = 64;
-  state.folderReaders = std::min(
-      kMaxReaders,
-      options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency()));
+  state.folderReaders =
+      std::min(kMaxReaders, options.threads ? options.threads
+                                            : std::max(1u, std::thread::hardware_concurrency()));
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);

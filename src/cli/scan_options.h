@@ -24,8 +24,9 @@ struct ScanOptions {
   std::string format = "text";
   unsigned threads = 0;  // 0: the machine's cores
   std::vector<std::string> roots;
-  // scan only: the shared-DLL audit after the walk
+  // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
   bool dllAudit = false;
+  bool print0 = false;
 };
 
 struct ResolvedScanOptions {
