@@ -8,5 +8,7 @@
 namespace kelvo::ui {
 
 QString DeletionFailureWords(const cleanup::DeletionResult& result);
+// The reason of a row whose deletion never ran to its end.
+QString DeletionInterruptedWords();
 
 }  // namespace kelvo::ui

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QShortcut>
 #include <map>
 
+#include "deletion_words.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
@@ -37,7 +39,7 @@ QString SizeText(std::uint64_t bytes) {
 MainWindow::MainWindow(Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(std::move(services)) {
   setObjectName("Form1");
-  setWindowTitle(kTitle);
+  setWindowTitle(Title());
   setFixedSize(614, 430);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
@@ -50,7 +52,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
 
   connect(session_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
     labels_[1]->setText(path);
-    setWindowTitle(QStringLiteral("正在扫描:") + labels_[1]->text());
+    setWindowTitle(tr("正在扫描:") + labels_[1]->text());
     UpdateStatus();
   });
   connect(session_.get(), &ScanSession::scannedCountChanged, this,
@@ -103,7 +105,7 @@ void MainWindow::BuildControls() {
   image1_->setGeometry(Twips(85, 0, 9045, 300));
   image1_->setScaledContents(true);
 
-  auto* title = new DragArea(kTitle, this);
+  auto* title = new DragArea(Title(), this);
   title->setObjectName("Label1");
   // The design height is one pixel short of the bold line; centre it on the title bar instead.
   title->setGeometry(Twips(3000, 15, 3030, 270));
@@ -114,9 +116,10 @@ void MainWindow::BuildControls() {
   title->setPalette(titlePalette);
   labels_[0] = title;
 
-  const char* const popupCaptions[4] = {"扫描垃圾", "清除垃圾", "系统设置", "退出软件"};
+  const char* const popupCaptions[4] = {QT_TR_NOOP("扫描垃圾"), QT_TR_NOOP("清除垃圾"),
+                                        QT_TR_NOOP("系统设置"), QT_TR_NOOP("退出软件")};
   for (int i = 0; i < 4; ++i) {
-    auto* b = new PopupButton(QString::fromUtf8(popupCaptions[i]), this);
+    auto* b = new PopupButton(tr(popupCaptions[i]), this);
     b->setObjectName(QStringLiteral("asPopup%1").arg(i + 1));
     b->setGeometry(Twips(2520 + 1560 * i, 360, 1395, 435));
     b->setFont(UiFont(9));
@@ -153,10 +156,11 @@ void MainWindow::BuildControls() {
       "QFrame#Shape1 { border: 1px solid rgb(150,170,200); "
       "background: rgb(240,244,250); }");
 
-  const char* const ucCaptions[4] = {"全部选择", "全部不选", "撤消所选", "全部撤消"};
+  const char* const ucCaptions[4] = {QT_TR_NOOP("全部选择"), QT_TR_NOOP("全部不选"),
+                                     QT_TR_NOOP("撤消所选"), QT_TR_NOOP("全部撤消")};
   const int ucLeft[4] = {3120, 4440, 5880, 7320};
   for (int i = 0; i < 4; ++i) {
-    auto* b = new FlatButton(i, QString::fromUtf8(ucCaptions[i]), this);
+    auto* b = new FlatButton(i, tr(ucCaptions[i]), this);
     b->setObjectName(QStringLiteral("uc%1").arg(i));
     b->setGeometry(Twips(ucLeft[i], 4800, 975, 315));
     b->setFont(UiFont(9));
@@ -164,7 +168,7 @@ void MainWindow::BuildControls() {
     uc_[static_cast<std::size_t>(i)] = b;
   }
 
-  frame1_ = new QGroupBox(QStringLiteral("扫描详细信息"), this);
+  frame1_ = new QGroupBox(tr("扫描详细信息"), this);
   frame1_->setObjectName("Frame1");
   frame1_->setGeometry(Twips(2360, 5205, 6710, 1095));
   frame1_->setStyleSheet(FrameStyle("Frame1", "white"));
@@ -174,11 +178,12 @@ void MainWindow::BuildControls() {
     int left, top, width;
   };
   // Label7's design width is too small for a count; it gets the rest of the line.
-  const LabelSpec specs[] = {{3, "正在扫描:", 120, 240, 810},           {2, "", 960, 240, 3450},
-                             {4, "已扫描目录(个数):", 120, 600, 1530},  {5, "", 1800, 600, 1050},
-                             {6, "扫描到垃圾(个数):", 3360, 600, 1530}, {7, "", 5040, 600, 1500}};
+  const LabelSpec specs[] = {
+      {3, QT_TR_NOOP("正在扫描:"), 120, 240, 810},           {2, "", 960, 240, 3450},
+      {4, QT_TR_NOOP("已扫描目录(个数):"), 120, 600, 1530},  {5, "", 1800, 600, 1050},
+      {6, QT_TR_NOOP("扫描到垃圾(个数):"), 3360, 600, 1530}, {7, "", 5040, 600, 1500}};
   for (const auto& spec : specs) {
-    auto* l = new QLabel(QString::fromUtf8(spec.text), frame1_);
+    auto* l = new QLabel(*spec.text ? tr(spec.text) : QString(), frame1_);
     l->setObjectName(QStringLiteral("Label%1").arg(spec.n));
     // One pixel more above and below than designed, so that the glyphs are not cut.
     QRect r = Twips(spec.left, spec.top, spec.width, 180);
@@ -196,6 +201,30 @@ void MainWindow::BuildControls() {
   image1_->lower();
   for (int i = 1; i <= 3; ++i) edges_[static_cast<std::size_t>(i)]->lower();
   title->raise();
+  AddShortcuts();
+}
+
+// The usual keys, each doing what its button does, and only while that button could be clicked.
+void MainWindow::AddShortcuts() {
+  auto add = [this](const QKeySequence& keys, auto action) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, action);
+  };
+  auto clickIfEnabled = [](QAbstractButton* button) {
+    if (button->isEnabled()) button->click();
+  };
+  add(QKeySequence(Qt::Key_F5), [this, clickIfEnabled] {
+    if (popups_[0]->text() == ScanCaption()) clickIfEnabled(popups_[0]);
+  });
+  add(QKeySequence(Qt::Key_Escape), [this, clickIfEnabled] {
+    if (popups_[0]->text() == StopCaption()) clickIfEnabled(popups_[0]);
+  });
+  add(QKeySequence(Qt::Key_Delete), [this, clickIfEnabled] { clickIfEnabled(popups_[1]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_A), [this, clickIfEnabled] { clickIfEnabled(uc_[0]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Comma),
+      [this, clickIfEnabled] { clickIfEnabled(popups_[2]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Q), [this, clickIfEnabled] { clickIfEnabled(popups_[3]); });
 }
 
 void MainWindow::Startup() {
@@ -275,9 +304,9 @@ void MainWindow::SetListButtonsEnabled(bool enabled) {
 
 void MainWindow::OnScanButton() {
   try {
-    if (popups_[0]->text() == kScanCaption)
+    if (popups_[0]->text() == ScanCaption())
       StartPath();
-    else if (popups_[0]->text() == kStopCaption)
+    else if (popups_[0]->text() == StopCaption())
       StopPath();
   } catch (...) {
   }
@@ -287,7 +316,7 @@ void MainWindow::StartPath() {
   if (session_->Busy()) {
     // A stopped scan is still winding down: show the scanning state now, start when it has ended.
     startWaiting_ = true;
-    popups_[0]->setText(kStopCaption);
+    popups_[0]->setText(StopCaption());
     popups_[1]->setEnabled(false);
     SetListButtonsEnabled(false);
     return;
@@ -298,7 +327,7 @@ void MainWindow::StartPath() {
 void MainWindow::BeginScan() {
   session_->ClearScannedFolders();
   ClearResults();
-  popups_[0]->setText(kStopCaption);
+  popups_[0]->setText(StopCaption());
   popups_[1]->setEnabled(false);
   SetListButtonsEnabled(false);
   session_->Run();
@@ -309,7 +338,7 @@ void MainWindow::StopPath() {
   startWaiting_ = false;
   session_->Stop();
   SetListButtonsEnabled(true);
-  popups_[0]->setText(kScanCaption);
+  popups_[0]->setText(ScanCaption());
   popups_[1]->setEnabled(true);
   setWindowTitle(labels_[0]->text());
 }
@@ -317,7 +346,7 @@ void MainWindow::StopPath() {
 void MainWindow::RestoreIdle() {
   if (startWaiting_) return;  // the next scan starts as soon as this one is gone
   labels_[1]->setText(QString());
-  popups_[0]->setText(kScanCaption);
+  popups_[0]->setText(ScanCaption());
   popups_[1]->setEnabled(!Deleting());
   setWindowTitle(labels_[0]->text());
   SetListButtonsEnabled(!Deleting());
@@ -379,7 +408,7 @@ void MainWindow::Command1Click() {
       results.resize(items.size());
       for (auto& r : results)
         if (r.outcome == RowDeletion::Outcome::kFailed && r.reason.isEmpty())
-          r.reason = QStringLiteral("删除中断");
+          r.reason = DeletionInterruptedWords();
     }
     QMetaObject::invokeMethod(
         this,
@@ -401,7 +430,7 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   for (std::size_t i = 0; i < positions.size(); ++i) {
     if (results[i].outcome == RowDeletion::Outcome::kFailed) {
       ++failed;
-      ++failures[results[i].reason.isEmpty() ? QStringLiteral("原因不明") : results[i].reason];
+      ++failures[results[i].reason.isEmpty() ? tr("原因不明") : results[i].reason];
     } else {
       gone.push_back(positions[i]);
       freed += results[i].bytes;
@@ -410,19 +439,17 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   model_.RemoveRows(std::move(gone));
   labels_[4]->setText(QString());
   labels_[6]->setText(QString());
-  const bool scanning = popups_[0]->text() == kStopCaption;
+  const bool scanning = popups_[0]->text() == StopCaption();
   popups_[0]->setEnabled(true);
   popups_[1]->setEnabled(!scanning);
   SetListButtonsEnabled(!scanning);
-  deletionNote_ = QStringLiteral("已删除 %1 个").arg(positions.size() - failed);
-  if (failed) deletionNote_ += QStringLiteral(", %1 个未能删除").arg(failed);
+  deletionNote_ = tr("已删除 %1 个").arg(positions.size() - failed);
+  if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
   UpdateStatus();
   if (failed) {
-    QString text = QStringLiteral("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
-    for (const auto& [reason, count] : failures)
-      text += QStringLiteral("\n%1: %2 个").arg(reason).arg(count);
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("清除垃圾"), text,
-                                QMessageBox::Ok, this);
+    QString text = tr("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
+    for (const auto& [reason, count] : failures) text += tr("\n%1: %2 个").arg(reason).arg(count);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("清除垃圾"), text, QMessageBox::Ok, this);
     box->setObjectName("deletionReport");
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -430,15 +457,13 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
 }
 
 void MainWindow::UpdateStatus() {
-  QString text =
-      QStringLiteral("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
+  QString text = tr("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
   if (Deleting()) {
-    text += QStringLiteral("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
+    text += tr("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
   } else if (session_->Busy()) {
-    text += QStringLiteral("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
   } else if (session_->HasRun()) {
-    text +=
-        QStringLiteral("  上次扫描用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  上次扫描用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
   status_->setText(text);

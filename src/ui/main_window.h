@@ -33,9 +33,10 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  static inline const QString kTitle = QStringLiteral("Kelvo 垃圾文件清扫器 2.02");
-  static inline const QString kScanCaption = QStringLiteral("扫描垃圾");
-  static inline const QString kStopCaption = QStringLiteral("停止扫描");
+  // In the language of the interface.
+  static QString Title() { return tr("Kelvo 垃圾文件清扫器 2.02"); }
+  static QString ScanCaption() { return tr("扫描垃圾"); }
+  static QString StopCaption() { return tr("停止扫描"); }
 
   explicit MainWindow(Services services, QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -73,6 +74,7 @@ class MainWindow : public QWidget {
 
  private:
   void BuildControls();
+  void AddShortcuts();
   void createlv();
   void OnScanButton();
   void StartPath();

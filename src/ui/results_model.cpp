@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "type_words.h"
 #include "ui_text.h"
 
 namespace kelvo::ui {
@@ -59,10 +60,11 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[kColumnCount] = {"文件名", "文件路径", "文件类型",
-                                                     "文件大小(字节)"};
+  static const char* const kHeaders[kColumnCount] = {QT_TR_NOOP("文件名"), QT_TR_NOOP("文件路径"),
+                                                     QT_TR_NOOP("文件类型"),
+                                                     QT_TR_NOOP("文件大小(字节)")};
   if (section < 0 || section >= kColumnCount) return {};
-  return QString::fromUtf8(kHeaders[section]);
+  return tr(kHeaders[section]);
 }
 
 Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
@@ -86,7 +88,7 @@ void ResultsModel::SetChecked(int displayRow, bool checked) {
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
   for (auto& label : batch.newLabels) {
-    labelTexts_.push_back(ToQString(label));
+    labelTexts_.push_back(TypeWords(ToQString(label)));
     labels_.push_back(std::move(label));
   }
   for (auto& root : batch.newRoots) roots_.push_back(std::move(root));

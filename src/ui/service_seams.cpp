@@ -64,7 +64,7 @@ std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
   }
   // A row without a result keeps its file's row in the list.
   for (std::size_t i = results.size(); i < out.size(); ++i)
-    out[i].reason = QStringLiteral("删除中断");
+    out[i].reason = DeletionInterruptedWords();
   return out;
 }
 
