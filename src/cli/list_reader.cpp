@@ -117,6 +117,12 @@ std::optional<std::string> ParseJsonLine(std::string_view line, cleanup::Deletio
       if (!type) return "kind is not one of file, dir, symlink, other, unknown";
       identity.type = *type;
     }
+    for (auto [key, time] : {std::pair{"mtime", &identity.modified}, {"btime", &identity.born}}) {
+      const auto found = value.find(key);
+      if (found == value.end()) continue;
+      if (!found->is_number_integer()) return std::string(key) + " is not a whole number";
+      *time = found->get<std::int64_t>();
+    }
     row.identity = identity;
   }
   const auto emptyFolder = value.find("empty_folder");

@@ -255,6 +255,8 @@ class JsonWriter final : public RowWriter {
     if (item.identity) {
       row["dev"] = item.identity->device;
       row["ino"] = item.identity->inode;
+      if (item.identity->modified) row["mtime"] = *item.identity->modified;
+      if (item.identity->born) row["btime"] = *item.identity->born;
     }
     row["rule_name"] = scan::RuleName(item.rule, item.emptyFolder);
     out_.Append(row.dump());

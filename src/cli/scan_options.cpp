@@ -39,16 +39,16 @@ void AddScanOptions(CLI::App& command, ScanOptions& options) {
                      "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
                      "'none' (default)");
   command
-      .add_option(
-          "--format", options.format,
-          "Output format: text (default), tsv, csv, json.\n"
-          "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
-          "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
-          "csv: RFC 4180 with a header line.\n"
-          "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
-          "  ino, rule_name). A text that is not valid UTF-8 is given with U+FFFD in place of the\n"
-          "  bad bytes, and exactly as base64 of its bytes under the same key with\n"
-          "  \"_base64\" appended (e.g. path_base64).")
+      .add_option("--format", options.format,
+                  "Output format: text (default), tsv, csv, json.\n"
+                  "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
+                  "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
+                  "csv: RFC 4180 with a header line.\n"
+                  "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
+                  "  ino, mtime, btime, rule_name; times in nanoseconds since 1970). A text that\n"
+                  "  is not valid UTF-8 is given with U+FFFD in place of the bad bytes, and\n"
+                  "  exactly as base64 of its bytes under the same key with \"_base64\"\n"
+                  "  appended (e.g. path_base64).")
       ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: the machine's cores)");

@@ -35,6 +35,10 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
     row.inode = item.identity->inode;
     row.type = static_cast<std::uint8_t>(item.identity->type);
     row.Set(ResultRow::kHasIdentity, true);
+    row.modified = item.identity->modified.value_or(0);
+    row.Set(ResultRow::kHasModified, item.identity->modified.has_value());
+    row.born = item.identity->born.value_or(0);
+    row.Set(ResultRow::kHasBorn, item.identity->born.has_value());
   }
   row.Set(ResultRow::kEmptyFolder, item.emptyFolder);
   return row;
@@ -49,9 +53,14 @@ scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>&
   if (row.rootIndex < roots.size()) item.root = roots[row.rootIndex];
   item.rule = row.rule;
   if (row.Has(ResultRow::kHasSize)) item.size = row.size;
-  if (row.Has(ResultRow::kHasIdentity))
-    item.identity =
-        scan::EntryIdentity{row.device, row.inode, static_cast<platform::EntryType>(row.type)};
+  if (row.Has(ResultRow::kHasIdentity)) {
+    scan::EntryIdentity& id = item.identity.emplace();
+    id.device = row.device;
+    id.inode = row.inode;
+    id.type = static_cast<platform::EntryType>(row.type);
+    if (row.Has(ResultRow::kHasModified)) id.modified = row.modified;
+    if (row.Has(ResultRow::kHasBorn)) id.born = row.born;
+  }
   item.emptyFolder = row.Has(ResultRow::kEmptyFolder);
   return item;
 }

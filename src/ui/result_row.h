@@ -18,6 +18,8 @@ struct ResultRow {
   std::uint64_t size = 0;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::int64_t modified = 0;     // with kHasModified
+  std::int64_t born = 0;         // with kHasBorn
   std::uint32_t nameOffset = 0;  // the file name is fullPath from here on
   std::uint32_t labelIndex = 0;
   std::uint16_t rootIndex = 0;
@@ -29,6 +31,8 @@ struct ResultRow {
   static constexpr std::uint8_t kHasIdentity = 2;
   static constexpr std::uint8_t kEmptyFolder = 4;
   static constexpr std::uint8_t kChecked = 8;
+  static constexpr std::uint8_t kHasModified = 16;
+  static constexpr std::uint8_t kHasBorn = 32;
 
   bool Has(std::uint8_t flag) const { return (flags & flag) != 0; }
   void Set(std::uint8_t flag, bool on) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -42,8 +43,9 @@ std::string KeepLines(const std::string& text, const std::string& without) {
   return kept;
 }
 
-// Runs the program on a new terminal and types answer after the question.
-ProcessResult RunOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
+// Runs the program on a new terminal and types answer after the question, once meanwhile has run.
+ProcessResult RunOnTerminal(const std::vector<std::string>& args, const std::string& answer,
+                            const std::function<void()>& meanwhile = {}) {
   int master = -1;
   const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
   if (pid < 0) return {};
@@ -64,6 +66,7 @@ ProcessResult RunOnTerminal(const std::vector<std::string>& args, const std::str
     if (n <= 0) break;
     result.out.append(buffer, static_cast<std::size_t>(n));
     if (!answered && result.out.find("[y/N] ") != std::string::npos) {
+      if (meanwhile) meanwhile();
       const std::string line = answer + "\n";
       if (::write(master, line.data(), line.size()) < 0) break;
       answered = true;
@@ -138,6 +141,15 @@ TEST_F(CleanCommandTest, OnATerminalTheAnswerDecides) {
   EXPECT_EQ(yes.exitStatus, 0) << yes.out;
   EXPECT_THAT(yes.out, HasSubstr("Deleted 2 files (8 bytes)"));
   EXPECT_FALSE(Exists(Junk("a.tmp")));
+}
+
+TEST_F(CleanCommandTest, AFileWrittenWhileTheQuestionWaitsStays) {
+  tree.File("junk/zero.tmp", "");
+  auto r = RunOnTerminal({"clean", Junk()}, "y",
+                         [&] { std::ofstream(Junk("zero.tmp"), std::ios::app) << "now data"; });
+  EXPECT_EQ(r.exitStatus, 1) << r.out;
+  EXPECT_THAT(r.out, HasSubstr(Junk("zero.tmp") + ": changed since the scan"));
+  EXPECT_TRUE(Exists(Junk("zero.tmp")));
 }
 
 TEST_F(CleanCommandTest, AnEditedListDeletesOnlyTheRowsLeft) {

@@ -75,7 +75,7 @@ class ResultsListTest : public QObject {
     ui::ResultsModel model;
     Feeder feed;
     scan::JunkItem item = Item("/x/\xff\xfe.tmp", 7);  // a name that is not UTF-8
-    item.identity = scan::EntryIdentity{5, 9, platform::EntryType::kFile};
+    item.identity = scan::EntryIdentity{5, 9, platform::EntryType::kFile, -3, std::nullopt};
     item.rule = 19;
     model.AppendBatch(feed.Batch({item}));
     const scan::JunkItem back = model.ItemAt(0);
@@ -87,6 +87,7 @@ class ResultsListTest : public QObject {
     QCOMPARE(*back.size, 7u);
     QCOMPARE(back.identity->inode, 9u);
     QCOMPARE(back.identity->device, 5u);
+    QVERIFY(back.identity->modified == -3 && !back.identity->born);  // the deletion compares them
   }
 
   void sortCyclesAndResets() {
@@ -129,8 +130,8 @@ class ResultsListTest : public QObject {
     QCOMPARE(model.CheckedBottomUp().front(), 0u);  // the oldest row is the bottom one
     QCOMPARE(model.RemoveChecked(), 40000u);
     QCOMPARE(model.rowCount(), 0);
-    // Little more than the path bytes per row.
-    QVERIFY(sizeof(ui::ResultRow) <= 80);
+    // Little more than the path bytes and the identity a deletion checks per row.
+    QVERIFY(sizeof(ui::ResultRow) <= 96);
   }
 
   void flatButtonsRaiseOnHoverAndAct() {

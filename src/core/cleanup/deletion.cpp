@@ -111,9 +111,10 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
     platform::RemovalTarget target;
     target.path = row.path;
     target.root = row.root;
-    if (row.identity)
+    if (const auto& id = row.identity)
       target.expected =
-          platform::ExpectedEntry{row.identity->device, row.identity->inode, row.identity->type};
+          platform::ExpectedEntry{id->device, id->inode, id->type, id->modified, id->born};
+    target.size = row.size;
     target.emptyFolder = row.emptyFolder;
     results.push_back(FromReport(remover.Remove(target)));
     if (progress) progress(results.size(), rows.size());

@@ -1,6 +1,7 @@
 // Removing one directory entry that a scan reported, without ever leaving the scanned tree: the
-// path is walked from its root one component at a time, no symbolic link or reparse point is
-// followed, and the entry must still be the one the scan saw.
+// path is walked from its root one component at a time, no symbolic link, reparse point or mount
+// point (bind mounts of the same file system included) is passed, and the entry must still be the
+// one the scan saw, checked once more right before it is removed.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,10 @@ struct ExpectedEntry {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   EntryType type = EntryType::kUnknown;  // kUnknown: device and inode are compared alone
+  // Compared for everything but folders, whose times change with their contents; a file deleted
+  // and created again may get the same inode number back, but not the same times.
+  std::optional<std::int64_t> modified;  // nanoseconds since 1970
+  std::optional<std::int64_t> born;      // nanoseconds since 1970, where the platform tells it
 };
 
 struct RemovalTarget {
@@ -25,6 +30,8 @@ struct RemovalTarget {
   // known: the walk then starts at the file system's top and may cross into other file systems.
   NativeStringView root;
   std::optional<ExpectedEntry> expected;
+  // The size the scan saw; a file of another size has changed since and stays.
+  std::optional<std::uint64_t> size;
   // Only such an entry may be a folder, and it is removed only while it is empty.
   bool emptyFolder = false;
 };
@@ -34,7 +41,7 @@ enum class RemovalStatus : std::uint8_t {
   kGone,             // nothing by that name any more
   kChanged,          // another entry than the one expected stands there
   kLinkInPath,       // a folder on the way is a symbolic link or reparse point
-  kOtherFileSystem,  // a folder on the way lies on another file system than the root
+  kOtherFileSystem,  // a folder on the way lies on another file system or mount than the root
   kPermissionDenied,
   kInUse,
   kNotEmpty,
@@ -48,12 +55,15 @@ struct RemovalReport {
   std::uint64_t bytes = 0;  // size of the removed entry
 };
 
-// Keeps the last parent folder open between calls, so rows of one folder are not walked again and
-// again. One remover per thread.
+// Keeps the folders of the last path open between calls and walks only the part of the next path
+// that differs, so rows given in path order cost time linear in the tree, however deep it is. One
+// remover per thread.
 class EntryRemover {
  public:
   virtual ~EntryRemover() = default;
   virtual RemovalReport Remove(const RemovalTarget& target) = 0;
+  // How many folders this remover has opened so far.
+  virtual std::uint64_t FoldersOpened() const = 0;
 };
 
 std::unique_ptr<EntryRemover> MakeNativeEntryRemover();

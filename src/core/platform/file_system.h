@@ -31,6 +31,9 @@ struct EntryStat {
   std::uint64_t size = 0;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::int64_t modified = 0;  // last write, nanoseconds since 1970
+  std::int64_t born = 0;      // creation, nanoseconds since 1970, when bornKnown
+  bool bornKnown = false;
 };
 
 // The entries of one directory, "." and ".." left out, in the order the platform returned them.
@@ -78,6 +81,9 @@ class Directory {
 
   virtual std::uint64_t Device() const = 0;
   virtual std::uint64_t Inode() const = 0;
+  // The mount the directory lies on; unlike the device this tells a bind mount of the same file
+  // system from its source. 0 when the platform cannot tell (the device alone then decides).
+  virtual std::uint64_t MountId() const { return 0; }
 };
 
 class FileSystem {
@@ -86,6 +92,13 @@ class FileSystem {
   // Opens a directory by its full path (a scan root).
   virtual std::unique_ptr<Directory> OpenDirectory(const NativeString& path,
                                                    std::error_code& ec) = 0;
+  // The folder a scan root names, as its canonical absolute path ending with the separator: no
+  // ".", "..", doubled separator or symbolic link left, so that what is matched against the path
+  // is what lies on disk. Fails when the root is missing or not a folder.
+  virtual std::error_code ResolveRoot(NativeStringView root, NativeString& canonical) {
+    canonical.assign(root);
+    return {};
+  }
 };
 
 // The operating system's file system.

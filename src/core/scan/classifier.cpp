@@ -106,7 +106,7 @@ void Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
   item.rule = rule;
   item.root = NativeString(folder.root);
   if (EnsureStat(folder, cname, facts)) {
-    item.identity = EntryIdentity{facts.stat.device, facts.stat.inode, facts.stat.type};
+    item.identity = IdentityOf(facts.stat);
     if (facts.stat.type != EntryType::kDirectory) item.size = facts.stat.size;
   }
   controls_.AddJunkItem(std::move(item));

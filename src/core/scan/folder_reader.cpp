@@ -19,11 +19,11 @@ void FolderContents::Clear() {
   elsewhere = false;
 }
 
-void OpenSubFolder(platform::Directory& parent, const SubFolder& child, std::uint64_t rootDevice,
+void OpenSubFolder(platform::Directory& parent, const SubFolder& child, const RootMount& root,
                    FolderContents& out) {
   std::unique_ptr<platform::Directory> dir = parent.OpenChild(child.name.c_str(), out.error);
   if (!dir) return;
-  if (dir->Device() != rootDevice) {
+  if (!root.Holds(*dir)) {
     out.elsewhere = true;
   } else if (child.identityKnown &&
              (dir->Device() != child.device || dir->Inode() != child.inode)) {

@@ -23,21 +23,31 @@ struct SubFolder {
   bool identityKnown = false;
 };
 
+// Where the walk's root lies: a folder on another device or another mount (a bind mount of the
+// same file system included) is a boundary. mount is 0 where the platform does not tell.
+struct RootMount {
+  std::uint64_t device = 0;
+  std::uint64_t mount = 0;
+  bool Holds(const platform::Directory& dir) const {
+    return dir.Device() == device && (mount == 0 || dir.MountId() == 0 || dir.MountId() == mount);
+  }
+};
+
 struct FolderContents {
   std::shared_ptr<platform::Directory> dir;
   platform::Listing listing;
   std::vector<EntryFacts> facts;    // one per listing entry
   std::vector<SubFolder> children;  // in listing order
   std::error_code error;            // the folder could not be opened or listed
-  bool elsewhere = false;           // on another file system than the root: not entered
+  bool elsewhere = false;           // on another file system or mount than the root: not entered
 
   void Clear();  // keeps the buffers for the next folder
 };
 
 // Opens a sub-folder below its open parent into out.dir. A folder that is not the one the listing
-// saw (replaced in between) fails as if it had vanished; one on another file system is marked
-// elsewhere and closed again.
-void OpenSubFolder(platform::Directory& parent, const SubFolder& child, std::uint64_t rootDevice,
+// saw (replaced in between) fails as if it had vanished; one on another file system or mount is
+// marked elsewhere and closed again.
+void OpenSubFolder(platform::Directory& parent, const SubFolder& child, const RootMount& root,
                    FolderContents& out);
 
 // Lists out.dir into out: the entries with what the listing tells of them (an entry of unknown type

@@ -14,7 +14,16 @@ struct EntryIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   platform::EntryType type = platform::EntryType::kUnknown;
+  // A file deleted and created again may get the freed inode number back, but not these.
+  std::optional<std::int64_t> modified;  // nanoseconds since 1970
+  std::optional<std::int64_t> born;      // where the platform tells it
 };
+
+inline EntryIdentity IdentityOf(const platform::EntryStat& stat) {
+  EntryIdentity id{stat.device, stat.inode, stat.type, stat.modified, std::nullopt};
+  if (stat.bornKnown) id.born = stat.born;
+  return id;
+}
 
 inline constexpr int kAuditRule = 0;  // rows of the shared-DLL audit
 

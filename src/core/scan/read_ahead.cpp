@@ -24,9 +24,9 @@ bool ReadAhead::Later::operator()(const FolderRef& a, const FolderRef& b) const 
   return std::lexicographical_compare(b->key.begin(), b->key.end(), a->key.begin(), a->key.end());
 }
 
-ReadAhead::ReadAhead(unsigned threads, std::uint64_t rootDevice, const RuleSwitches& rules,
+ReadAhead::ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules,
                      Limits limits)
-    : rootDevice_(rootDevice), limits_(limits), rules_(rules.to_ullong()) {
+    : root_(root), limits_(limits), rules_(rules.to_ullong()) {
   threads = std::max(threads, 1u);
   threads_.reserve(threads);
   for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
@@ -78,7 +78,7 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
 // Runs without the lock: the folder belongs to whoever set it to kReading.
 void ReadAhead::Read(Folder& folder) const {
   FolderContents& contents = folder.contents;
-  OpenSubFolder(*folder.parent, folder.self, rootDevice_, contents);
+  OpenSubFolder(*folder.parent, folder.self, root_, contents);
   folder.parent.reset();
   folder.cost = 1;
   if (!contents.dir) return;  // failed, or on another file system

@@ -34,8 +34,7 @@ class ReadAhead {
   // threads: the size of the pool (at least 1); the walk's own thread also reads while it would
   // otherwise wait. rules: the rules in force, to examine likely hits
   // ahead; see SetRules.
-  ReadAhead(unsigned threads, std::uint64_t rootDevice, const RuleSwitches& rules,
-            Limits limits = {});
+  ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules, Limits limits = {});
   ~ReadAhead();  // stops the pool; what was read and not taken is dropped
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -71,7 +70,7 @@ class ReadAhead {
   // With the lock held: gives a folder about to be read the buffers of one already taken.
   void ReuseBuffers(Folder& folder);
 
-  const std::uint64_t rootDevice_;
+  const RootMount root_;
   const Limits limits_;
   const FolderMarkers markerCounter_;
   std::atomic<unsigned long long> rules_;

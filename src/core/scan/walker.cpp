@@ -24,13 +24,19 @@ void Walker::ShowAndCount(NativeStringView path) {
 }
 
 void Walker::Walk(NativeStringView root) {
-  root_ = NativeString(root);
   stack_.clear();
+  // Matching and deleting go by the path on disk, never by the text typed: "temp/../docs" holds
+  // no temp folder, and a link named temp is not one either.
+  if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
+    controls_.FolderUnreadable(root, ec);
+    return;
+  }
+  path_ = root_;
   ShowAndCount(root_);
   if (!state_.IsRunning()) return;
 
   Frame top;
-  top.path = root_;
+  top.pathLength = path_.size();
   std::error_code ec;
   std::unique_ptr<platform::Directory> rootDir = fs_.OpenDirectory(root_, ec);
   if (!rootDir) {
@@ -39,7 +45,7 @@ void Walker::Walk(NativeStringView root) {
   }
   contents_.Clear();
   contents_.dir = std::move(rootDir);
-  rootDevice_ = contents_.dir->Device();
+  rootMount_ = {contents_.dir->Device(), contents_.dir->MountId()};
   top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
   if (std::error_code listError = ReadFolder(contents_)) {
@@ -52,7 +58,7 @@ void Walker::Walk(NativeStringView root) {
   if (state_.folderReaders > 1) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ =
-        std::make_unique<ReadAhead>(state_.folderReaders - 1, rootDevice_, classifier_.LastRules());
+        std::make_unique<ReadAhead>(state_.folderReaders - 1, rootMount_, classifier_.LastRules());
     top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
   }
   stack_.push_back(std::move(top));
@@ -67,13 +73,14 @@ void Walker::Walk(NativeStringView root) {
     const std::size_t index = parent.next++;
     Frame child;
     child.self = parent.children[index];
-    child.path = parent.path;
-    child.path += child.self.name;
-    child.path += platform::kSeparator;
+    path_.resize(parent.pathLength);
+    path_ += child.self.name;
+    path_ += platform::kSeparator;
+    child.pathLength = path_.size();
     const bool listed = OpenChild(parentIndex, index, child);
-    // A folder on another file system is a boundary: neither shown nor entered.
+    // A folder on another file system or mount is a boundary: neither shown nor entered.
     if (contents_.elsewhere) continue;
-    ShowAndCount(child.path);
+    ShowAndCount(path_);
     if (!state_.IsRunning()) {
       // Stopped: whatever was read ahead is dropped unseen.
       StopReadingAhead();
@@ -81,14 +88,14 @@ void Walker::Walk(NativeStringView root) {
     }
     if (!listed && !contents_.error) contents_.error = ReadFolder(contents_);
     if (contents_.error) {
-      controls_.FolderUnreadable(child.path, contents_.error);
+      controls_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();
       continue;
     }
     child.self.device = contents_.dir->Device();
     child.self.inode = contents_.dir->Inode();
     child.self.identityKnown = true;
-    child.markers = markerCounter_.Extend(stack_[parentIndex].markers, child.path);
+    child.markers = markerCounter_.Extend(stack_[parentIndex].markers, path_);
     ClassifyAndKeep(child, /*isRoot=*/false);
     if (child.children.empty()) continue;
     stack_.push_back(std::move(child));
@@ -107,18 +114,20 @@ bool Walker::OpenChild(std::size_t parentIndex, std::size_t index, Frame& child)
   }
   contents_.Clear();
   if (EnsureOpen(parentIndex, contents_.error))
-    OpenSubFolder(*stack_[parentIndex].dir, child.self, rootDevice_, contents_);
+    OpenSubFolder(*stack_[parentIndex].dir, child.self, rootMount_, contents_);
   return false;
 }
 
 void Walker::ClassifyAndKeep(Frame& frame, bool isRoot) {
   if (state_.IsClassifying()) {
     FolderToClassify folder;
-    folder.path = frame.path;
+    folder.path = path_;
     folder.root = root_;
     folder.isRoot = isRoot;
-    folder.identity =
-        EntryIdentity{frame.self.device, frame.self.inode, platform::EntryType::kDirectory};
+    folder.identity = {};
+    folder.identity.device = frame.self.device;
+    folder.identity.inode = frame.self.inode;
+    folder.identity.type = platform::EntryType::kDirectory;
     folder.markers = &frame.markers;
     folder.directory = contents_.dir.get();
     folder.listing = &contents_.listing;

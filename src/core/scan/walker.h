@@ -17,8 +17,9 @@ namespace kelvo::scan {
 // Walks the tree under root (a path ending with the separator): every folder reached is shown and
 // counted; while the scan runs it is listed once, classified, and its sub-folders are entered in
 // listing order. Folders whose names start with "." are not entered; symbolic links are never
-// followed; the walk stays on the root's file system. Never throws on file-system errors: a folder
-// that cannot be read is reported through the controls and skipped.
+// followed; the walk stays on the root's file system and mount. The root is first resolved to its
+// canonical path, which the rows, the folder markers and the deletion all use. Never throws on
+// file-system errors: a folder that cannot be read is reported through the controls and skipped.
 //
 // With state.folderReaders above 1, folders are read ahead on that many threads; what the controls
 // see, and in which order, is the same as with one.
@@ -32,8 +33,10 @@ class Walker {
   void Walk(NativeStringView root);
 
  private:
+  // One per folder on the current path. Only the folder's own name is kept (in self): the path of
+  // the folder in hand is path_, so a deep tree costs memory linear in its depth.
   struct Frame {
-    NativeString path;  // ends with the separator
+    std::size_t pathLength = 0;  // of path_ while this folder is in hand
     SubFolder self;
     MarkerCounts markers{};
     std::shared_ptr<platform::Directory> dir;
@@ -58,7 +61,8 @@ class Walker {
   Classifier classifier_;
   FolderMarkers markerCounter_;
   NativeString root_;
-  std::uint64_t rootDevice_ = 0;
+  NativeString path_;  // the folder in hand, ending with the separator
+  RootMount rootMount_;
   std::vector<Frame> stack_;
   FolderContents contents_;  // the folder in hand
   std::unique_ptr<ReadAhead> readAhead_;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "cleanup/deletion.h"
+#include "platform/entry_removal.h"
 #include "platform/file_system.h"
 #include "scan/driver.h"
 #include "support/recording_controls.h"
@@ -266,6 +268,32 @@ TEST_F(DeletionTest, PathsDeeperThanPathMax) {
   rows = Scan();
   rows[0].root.clear();
   EXPECT_EQ(DeleteItems(rows)[0].outcome, DeletionOutcome::kDeleted);
+}
+
+// A .tmp file at every level of a chain longer than PATH_MAX, deleted in the window's order (bottom
+// first) and in the scan's: each folder is opened about once, not once per row below it.
+TEST_F(DeletionTest, DeepTreesAreDeletedOpeningEachFolderAboutOnce) {
+  constexpr int kDepth = 400;
+  for (bool bottomFirst : {true, false}) {
+    int fd = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::mkdirat(fd, "deep", 0755), 0);
+    for (int i = 0; i <= kDepth; ++i) {
+      const int next = ::openat(fd, i == 0 ? "deep" : "dddddddddddd", O_RDONLY | O_DIRECTORY);
+      ::close(fd);
+      fd = next;
+      ::close(::openat(fd, "f.tmp", O_CREAT | O_WRONLY, 0644));
+      ASSERT_EQ(::mkdirat(fd, "dddddddddddd", 0755), 0);
+    }
+    ::close(fd);
+    std::vector<DeletionRequest> rows = Scan("deep");
+    ASSERT_EQ(rows.size(), kDepth + 1u);
+    if (!bottomFirst) std::reverse(rows.begin(), rows.end());
+    auto remover = platform::MakeNativeEntryRemover();
+    for (const auto& r : DeleteItems(rows, *remover, {}))
+      EXPECT_EQ(r.outcome, DeletionOutcome::kDeleted) << DescribeFailure(r);
+    EXPECT_LE(remover->FoldersOpened(), 3u * kDepth) << bottomFirst;
+    testing::RemoveTree(tree.Path("deep"));
+  }
 }
 
 TEST_F(DeletionTest, AnotherFileSystemOnTheWayIsRefused) {

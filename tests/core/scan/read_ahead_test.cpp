@@ -261,7 +261,7 @@ void VisitSynchronously(platform::Directory& parent, const std::vector<SubFolder
                         const std::string& path, std::uint64_t device, std::vector<Visit>& out) {
   for (const SubFolder& child : children) {
     FolderContents contents;
-    OpenSubFolder(parent, child, device, contents);
+    OpenSubFolder(parent, child, {device, 0}, contents);
     if (contents.elsewhere) continue;
     Visit v{path + child.name + "/", {}, false};
     if (!contents.dir || ReadFolder(contents)) {
@@ -317,7 +317,7 @@ TEST(ReadAheadPool, HandsFoldersOverInWalkOrderUnderAnyLimits) {
   for (ReadAheadLimits limits :
        {ReadAheadLimits{1, 1}, ReadAheadLimits{4, 20}, ReadAheadLimits{}}) {
     for (unsigned threads : {1u, 3u}) {
-      ReadAhead ahead(threads, root->Device(), RuleSwitches().set(), limits);
+      ReadAhead ahead(threads, {root->Device(), 0}, RuleSwitches().set(), limits);
       std::vector<Visit> got;
       std::size_t budget = SIZE_MAX;
       VisitAhead(ahead, ahead.Begin(root, top.children, MarkerCounts{}), top.children, "/C/", got,
@@ -339,7 +339,7 @@ TEST(ReadAheadPool, DroppedHalfWayStopsCleanly) {
   for (std::size_t stopAfter : {0u, 1u, 10u, 100u}) {
     std::vector<Visit> got;
     {
-      ReadAhead ahead(2, root->Device(), RuleSwitches(), {});
+      ReadAhead ahead(2, {root->Device(), 0}, RuleSwitches(), {});
       std::size_t budget = stopAfter;
       VisitAhead(ahead, ahead.Begin(root, top.children, MarkerCounts{}), top.children, "/C/", got,
                  budget);

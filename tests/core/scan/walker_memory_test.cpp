@@ -1,4 +1,6 @@
 // The order of the walk, its stop points and its failures, on an in-memory tree.
+#include <malloc.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -181,6 +183,33 @@ TEST_F(WalkerTest, DeepTreesNeedNoRecursionAndReopenClosedAncestors) {
   EXPECT_EQ(controls.rows.size(), 301u);
   EXPECT_EQ(controls.scannedFolders.size(), 601u);
   EXPECT_EQ(NativeToUtf8(controls.rows.back().fileName), "s.tmp");
+}
+
+// Heap in use at the deepest folder of a chain: the walk keeps one name per level, not the path of
+// each level (3,000 levels of 40-byte names would otherwise hold 180 MB of paths).
+class HeapWatchingControls : public RecordingControls {
+ public:
+  void ShowFolder(NativeStringView) override { peak = std::max(peak, mallinfo2().uordblks); }
+  std::size_t AddScannedFolder(NativeStringView) override { return ++folders; }
+  std::size_t peak = 0;
+  std::size_t folders = 0;
+};
+
+TEST(WalkerDepthTest, ADeepChainCostsMemoryLinearInItsDepth) {
+  constexpr int kDepth = 3000;
+  MemoryFileSystem fs;
+  MemoryNode* node = &fs.AddRoot("/C/");
+  for (int i = 0; i < kDepth; ++i) node = &node->AddFolder(std::string(40, 'd'));
+  node->AddFile("leaf.tmp");
+  HeapWatchingControls controls;
+  controls.driveKeys = {"/C/"};
+  controls.patterns[0] = true;
+  ScanState state;
+  const std::size_t before = mallinfo2().uordblks;
+  RunScan(state, controls, fs);
+  ASSERT_EQ(controls.rows.size(), 1u);
+  EXPECT_EQ(controls.folders, kDepth + 1u);
+  EXPECT_LT(controls.peak - before, 16u << 20);
 }
 
 }  // namespace

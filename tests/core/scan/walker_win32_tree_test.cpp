@@ -46,6 +46,16 @@ class Win32TreeTest : public ::testing::Test {
   ScanState state;
 };
 
+// Markers and rows come from the folder's final path, not from the text typed.
+TEST_F(Win32TreeTest, TheRootIsTheFolderItNames) {
+  tree.File("docs/thesis.tmp");
+  tree.Dir("Temp");
+  controls.driveKeys = {tree.PathUtf8("Temp") + "\\..\\docs"};
+  Scan();
+  EXPECT_THAT(controls.RowTexts(),
+              ::testing::ElementsAre(Row(1, "docs/thesis.tmp", "tmp临时文件", "1")));
+}
+
 TEST_F(Win32TreeTest, FoldersWithAttributesAreExaminedPlainOnesOnlyEntered) {
   tree.File("Temp/plain/p.dat");
   tree.File("Temp/hid/h.dat");

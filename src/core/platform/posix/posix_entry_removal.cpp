@@ -1,7 +1,12 @@
 // Removal with descriptors: the parent folder is reached from the root by openat(O_DIRECTORY |
-// O_NOFOLLOW) one component at a time, the entry is examined with fstatat(AT_SYMLINK_NOFOLLOW) and
+// O_NOFOLLOW) one component at a time, the entry is examined with statx(AT_SYMLINK_NOFOLLOW) and
 // removed with unlinkat relative to that parent, so no path is ever resolved through a symbolic
 // link below the root and paths longer than PATH_MAX work.
+//
+// The folders of the last path stay open as a chain (the deepest few by descriptor, the others by
+// name and identity): the next row only opens the components where its path differs, and climbs
+// back to a closed ancestor through ".." checked against the identity it had, so deleting a tree in
+// path order opens each folder about once, however deep it is.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,42 +16,11 @@
 #include <vector>
 
 #include "platform/entry_removal.h"
-#include "platform/posix/posix_attributes.h"
+#include "platform/posix/posix_stat.h"
+#include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
 namespace {
-
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() { Reset(); }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = other.Release();
-    }
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 std::error_code Errno(int e) {
   return {e, std::generic_category()};
@@ -90,6 +64,10 @@ bool IsSymlinkAt(int dirfd, const char* name) {
   return ::fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
+// Descriptors kept open at the deep end of the chain; the rest are reopened through "..".
+constexpr std::size_t kOpenWindow = 32;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+
 // The components of path below root; false when path is not under root or holds an empty, "." or
 // ".." component (which could lead out of the tree).
 bool SplitBelowRoot(std::string_view path, std::string_view root, std::vector<std::string>& out) {
@@ -119,97 +97,145 @@ class PosixEntryRemover final : public EntryRemover {
     const std::string name = std::move(parts.back());
     parts.pop_back();
 
-    std::string parentKey = root;
-    for (const std::string& p : parts) (parentKey += p) += '/';
-    if (!cachedParent_.valid() || cachedKey_ != parentKey || cachedRoot_ != root ||
-        cachedRootKnown_ != rootKnown) {
-      cachedParent_.Reset();
+    if (levels_.empty() || root_ != root || rootKnown_ != rootKnown) {
+      levels_.clear();
       RemovalReport failure;
-      UniqueFd parent = OpenParent(root, rootKnown, parts, failure);
-      if (!parent.valid()) return failure;
-      cachedParent_ = std::move(parent);
-      cachedKey_ = std::move(parentKey);
-      cachedRoot_ = root;
-      cachedRootKnown_ = rootKnown;
+      if (!OpenRoot(root, failure)) return failure;
+      root_ = std::move(root);
+      rootKnown_ = rootKnown;
     }
-    RemovalReport report = RemoveIn(cachedParent_.get(), name.c_str(), target, rootKnown);
-    if (report.status == RemovalStatus::kRemoved && target.emptyFolder) cachedParent_.Reset();
-    return report;
+    RemovalReport failure;
+    if (!ReachParent(parts, failure)) return failure;
+    return RemoveIn(levels_.back().fd.get(), name.c_str(), target);
   }
+
+  std::uint64_t FoldersOpened() const override { return opened_; }
 
  private:
-  // Opens the folder that holds the entry; on failure returns an invalid descriptor and says why.
-  UniqueFd OpenParent(const std::string& root, bool rootKnown,
-                      const std::vector<std::string>& parts, RemovalReport& failure) {
-    // The root is opened as the scan opened it: the user named it, links in it included.
-    UniqueFd dir(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
-    if (!dir.valid()) {
-      failure = ReportErrno(errno);
-      return {};
-    }
-    struct stat st;
-    if (::fstat(dir.get(), &st) != 0) {
-      failure = ReportErrno(errno);
-      return {};
-    }
-    rootDevice_ = st.st_dev;
-    for (const std::string& part : parts) {
-      UniqueFd next(::openat(dir.get(), part.c_str(),
-                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
-      if (!next.valid()) {
-        const int e = errno;
-        if (e == ELOOP || e == ENOTDIR) {
-          // A link where a folder was is refused; any other non-folder means the entry is gone.
-          failure = IsSymlinkAt(dir.get(), part.c_str()) ? Report(RemovalStatus::kLinkInPath, e)
-                    : e == ENOTDIR                       ? Report(RemovalStatus::kGone)
-                                                         : Report(RemovalStatus::kFailed, e);
-        } else {
-          failure = ReportErrno(e);
-        }
-        return {};
-      }
-      if (::fstat(next.get(), &st) != 0) {
-        failure = ReportErrno(errno);
-        return {};
-      }
-      if (rootKnown && st.st_dev != rootDevice_) {
-        failure = Report(RemovalStatus::kOtherFileSystem);
-        return {};
-      }
-      dir = std::move(next);
-    }
-    return dir;
+  struct Level {
+    std::string name;  // empty for the root
+    FolderIdentity id;
+    UniqueFd fd;  // closed above the window, reopened through ".." when needed
+  };
+
+  int OpenFolder(int dirfd, const char* name, int flags) {
+    ++opened_;
+    return ::openat(dirfd, name, flags);
   }
 
-  RemovalReport RemoveIn(int parent, const char* name, const RemovalTarget& target,
-                         bool rootKnown) {
-    struct stat st;
-    if (::fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return ReportErrno(errno);
-    const EntryType type = TypeFromMode(st.st_mode);
+  bool OpenRoot(const std::string& root, RemovalReport& failure) {
+    // The root is opened as the scan opened it: the user named it, links in it included.
+    Level top;
+    top.fd = UniqueFd(OpenFolder(AT_FDCWD, root.c_str(), kFolderFlags & ~O_NOFOLLOW));
+    if (!top.fd) {
+      failure = ReportErrno(errno);
+      return false;
+    }
+    if (std::error_code ec = IdentifyFolder(top.fd.get(), top.id)) {
+      failure = ReportErrno(ec.value());
+      return false;
+    }
+    levels_.push_back(std::move(top));
+    return true;
+  }
+
+  // Makes levels_ the chain of open folders from the root down to the one parts names.
+  bool ReachParent(const std::vector<std::string>& parts, RemovalReport& failure) {
+    std::size_t keep = 0;  // levels below the root that the new path shares
+    while (keep < parts.size() && keep + 1 < levels_.size() &&
+           levels_[keep + 1].name == parts[keep])
+      ++keep;
+    if (!levels_[keep].fd && !ReopenUpTo(keep)) keep = 0;
+    levels_.resize(keep + 1);
+    for (std::size_t i = keep; i < parts.size(); ++i)
+      if (!Descend(parts[i], failure)) return false;
+    return true;
+  }
+
+  // Reopens level index from the nearest open level below it, one ".." at a time, each checked
+  // against the identity the folder had; false when one was moved meanwhile.
+  bool ReopenUpTo(std::size_t index) {
+    std::size_t open = index + 1;
+    while (!levels_[open].fd) ++open;  // the deepest level is always open
+    for (std::size_t i = open; i > index; --i) {
+      UniqueFd up(OpenFolder(levels_[i].fd.get(), "..", kFolderFlags));
+      FolderIdentity id;
+      if (!up || IdentifyFolder(up.get(), id) || id.device != levels_[i - 1].id.device ||
+          id.inode != levels_[i - 1].id.inode)
+        return false;
+      levels_[i - 1].fd = std::move(up);
+    }
+    return true;
+  }
+
+  bool Descend(const std::string& part, RemovalReport& failure) {
+    const int dir = levels_.back().fd.get();
+    UniqueFd next(OpenFolder(dir, part.c_str(), kFolderFlags));
+    if (!next) {
+      const int e = errno;
+      if (e == ELOOP || e == ENOTDIR) {
+        // A link where a folder was is refused; any other non-folder means the entry is gone.
+        failure = IsSymlinkAt(dir, part.c_str()) ? Report(RemovalStatus::kLinkInPath, e)
+                  : e == ENOTDIR                 ? Report(RemovalStatus::kGone)
+                                                 : Report(RemovalStatus::kFailed, e);
+      } else {
+        failure = ReportErrno(e);
+      }
+      return false;
+    }
+    Level level;
+    if (std::error_code ec = IdentifyFolder(next.get(), level.id)) {
+      failure = ReportErrno(ec.value());
+      return false;
+    }
+    if (rootKnown_ && !OnRootMount(level.id)) {
+      failure = Report(RemovalStatus::kOtherFileSystem);
+      return false;
+    }
+    level.name = part;
+    level.fd = std::move(next);
+    levels_.push_back(std::move(level));
+    if (levels_.size() > kOpenWindow + 1) levels_[levels_.size() - 1 - kOpenWindow].fd = UniqueFd();
+    return true;
+  }
+
+  // A mount point, bind mounts of the root's own file system included, is a boundary.
+  bool OnRootMount(const FolderIdentity& id) const {
+    const FolderIdentity& root = levels_.front().id;
+    return id.device == root.device && (id.mount == 0 || root.mount == 0 || id.mount == root.mount);
+  }
+
+  RemovalReport RemoveIn(int parent, const char* name, const RemovalTarget& target) {
+    // Examined right before the unlink, relative to the same pinned parent.
+    EntryStat st;
+    if (std::error_code ec = StatEntryAt(parent, name, st)) return ReportErrno(ec.value());
+    const bool folder = st.type == EntryType::kDirectory;
     if (const auto& want = target.expected) {
-      if (static_cast<std::uint64_t>(st.st_dev) != want->device ||
-          static_cast<std::uint64_t>(st.st_ino) != want->inode ||
-          (want->type != EntryType::kUnknown && want->type != type))
+      if (st.device != want->device || st.inode != want->inode ||
+          (want->type != EntryType::kUnknown && want->type != st.type) ||
+          (want->born && st.bornKnown && *want->born != st.born) ||
+          (!folder && want->modified && *want->modified != st.modified))
         return Report(RemovalStatus::kChanged);
     }
-    if (type == EntryType::kDirectory) {
+    if (!folder && target.size && *target.size != st.size) return Report(RemovalStatus::kChanged);
+    if (folder) {
       if (!target.emptyFolder) return Report(RemovalStatus::kIsDirectory);
-      if (rootKnown && st.st_dev != rootDevice_) return Report(RemovalStatus::kOtherFileSystem);
+      if (rootKnown_ && st.device != levels_.front().id.device)
+        return Report(RemovalStatus::kOtherFileSystem);
       if (::unlinkat(parent, name, AT_REMOVEDIR) != 0) return ReportErrno(errno);
       return Report(RemovalStatus::kRemoved);
     }
     if (target.emptyFolder) return Report(RemovalStatus::kChanged);  // no longer a folder
     if (::unlinkat(parent, name, 0) != 0) return ReportErrno(errno);
     RemovalReport done = Report(RemovalStatus::kRemoved);
-    done.bytes = static_cast<std::uint64_t>(st.st_size);
+    done.bytes = st.size;
     return done;
   }
 
-  UniqueFd cachedParent_;
-  std::string cachedKey_;
-  std::string cachedRoot_;
-  bool cachedRootKnown_ = false;
-  dev_t rootDevice_ = 0;
+  std::vector<Level> levels_;  // levels_[0] is the root
+  std::string root_;
+  bool rootKnown_ = false;
+  std::uint64_t opened_ = 0;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Directories as open descriptors: children are opened with openat(O_NOFOLLOW), listed with raw
-// getdents64 and examined with fstatat(AT_SYMLINK_NOFOLLOW), so depth and path length are unlimited
+// getdents64 and examined with statx(AT_SYMLINK_NOFOLLOW), so depth and path length are unlimited
 // and no symbolic link is ever followed below a root.
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,10 +9,13 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_attributes.h"
+#include "platform/posix/posix_stat.h"
 
 namespace kelvo::platform {
 namespace {
@@ -46,8 +49,7 @@ std::error_code LastError() {
 
 class PosixDirectory final : public Directory {
  public:
-  PosixDirectory(int fd, std::uint64_t device, std::uint64_t inode)
-      : fd_(fd), device_(device), inode_(inode) {}
+  PosixDirectory(int fd, const FolderIdentity& id) : fd_(fd), id_(id) {}
   ~PosixDirectory() override { ::close(fd_); }
   PosixDirectory(const PosixDirectory&) = delete;
   PosixDirectory& operator=(const PosixDirectory&) = delete;
@@ -80,22 +82,16 @@ class PosixDirectory final : public Directory {
   }
 
   std::error_code Stat(const NativeChar* name, EntryStat& out) override {
-    struct stat st;
-    if (::fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
-    out.type = TypeFromMode(st.st_mode);
-    out.attributes = AttributesFromMode(st.st_mode, name[0] == '.');
-    out.size = static_cast<std::uint64_t>(st.st_size);
-    out.device = static_cast<std::uint64_t>(st.st_dev);
-    out.inode = static_cast<std::uint64_t>(st.st_ino);
-    return {};
+    return StatEntryAt(fd_, name, out);
   }
 
   std::unique_ptr<Directory> OpenChild(const NativeChar* name, std::error_code& ec) override {
     return OpenAt(fd_, name, O_NOFOLLOW, ec);
   }
 
-  std::uint64_t Device() const override { return device_; }
-  std::uint64_t Inode() const override { return inode_; }
+  std::uint64_t Device() const override { return id_.device; }
+  std::uint64_t Inode() const override { return id_.inode; }
+  std::uint64_t MountId() const override { return id_.mount; }
 
   static std::unique_ptr<Directory> OpenAt(int dirfd, const char* path, int extraFlags,
                                            std::error_code& ec) {
@@ -104,21 +100,17 @@ class PosixDirectory final : public Directory {
       ec = LastError();
       return nullptr;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      ec = LastError();
+    FolderIdentity id;
+    if ((ec = IdentifyFolder(fd, id))) {
       ::close(fd);
       return nullptr;
     }
-    ec.clear();
-    return std::make_unique<PosixDirectory>(fd, static_cast<std::uint64_t>(st.st_dev),
-                                            static_cast<std::uint64_t>(st.st_ino));
+    return std::make_unique<PosixDirectory>(fd, id);
   }
 
  private:
   int fd_;
-  std::uint64_t device_;
-  std::uint64_t inode_;
+  FolderIdentity id_;
   bool listed_ = false;
 };
 
@@ -126,6 +118,18 @@ class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<Directory> OpenDirectory(const NativeString& path, std::error_code& ec) override {
     return PosixDirectory::OpenAt(AT_FDCWD, path.c_str(), 0, ec);
+  }
+
+  std::error_code ResolveRoot(NativeStringView root, NativeString& canonical) override {
+    const std::string text(root);
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(text.c_str(), nullptr), std::free);
+    if (!real) return LastError();
+    struct stat st;
+    if (::stat(real.get(), &st) != 0) return LastError();
+    if (!S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::not_a_directory);
+    canonical = real.get();
+    if (canonical.back() != '/') canonical.push_back('/');
+    return {};
   }
 };
 

@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "platform/entry_removal.h"
+#include "platform/win32/file_time.h"
 #include "platform/win32/reparse_check.h"
-#include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_handle.h"
 
 namespace kelvo::platform {
 namespace {
@@ -140,33 +141,43 @@ class Win32EntryRemover final : public EntryRemover {
 
     std::wstring parentPath = root;
     for (const std::wstring& p : parts) (parentPath += p) += L'\\';
-    // An empty folder may itself be held open as the parent of an earlier row.
-    if (target.emptyFolder) ReleaseChain();
-    if (chain_.empty() || cachedParent_ != parentPath || cachedRoot_ != root ||
-        cachedRootKnown_ != rootKnown) {
+    if (chain_.empty() || cachedRoot_ != root || cachedRootKnown_ != rootKnown) {
       ReleaseChain();
-      RemovalReport failure;
-      if (!PinChain(root, rootKnown, parts, failure)) {
-        ReleaseChain();
-        return failure;
-      }
-      cachedParent_ = parentPath;
       cachedRoot_ = root;
       cachedRootKnown_ = rootKnown;
+    }
+    // Only the folders where this path differs from the last one are opened; an empty folder
+    // row's own folder, held as a parent of an earlier row, is let go here.
+    RemovalReport failure;
+    if (!PinChain(root, rootKnown, parts, failure)) {
+      ReleaseChain();
+      return failure;
     }
     return RemoveEntry(parentPath + name, target, rootKnown);
   }
 
+  std::uint64_t FoldersOpened() const override { return opened_; }
+
  private:
   void ReleaseChain() {
     chain_.clear();
-    cachedParent_.clear();
+    pinned_.clear();
   }
 
-  // Opens and holds the root and every folder below it down to the parent.
+  // Holds the root and every folder below it down to the parent, keeping those already held.
   bool PinChain(const std::wstring& root, bool rootKnown, const std::vector<std::wstring>& parts,
                 RemovalReport& failure) {
+    if (!chain_.empty()) {
+      std::size_t keep = 0;
+      while (keep < parts.size() && keep < pinned_.size() && pinned_[keep] == parts[keep]) ++keep;
+      chain_.resize(keep + 1);
+      pinned_.resize(keep);
+      std::wstring path = root;
+      for (std::size_t i = 0; i < keep; ++i) (path += parts[i]) += L'\\';
+      return PinBelow(path, rootKnown, parts, failure);
+    }
     // The root is opened as the scan opened it: the user named it, reparse points included.
+    ++opened_;
     UniqueHandle top(::CreateFileW(LongPath(root).c_str(), kPinAccess,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -181,10 +192,17 @@ class Win32EntryRemover final : public EntryRemover {
     }
     rootVolume_ = info.dwVolumeSerialNumber;
     chain_.push_back(std::move(top));
+    return PinBelow(root, rootKnown, parts, failure);
+  }
 
-    std::wstring path = root;
-    for (const std::wstring& part : parts) {
+  // Opens the folders of parts from the first one not held yet; path is the last one held.
+  bool PinBelow(std::wstring path, bool rootKnown, const std::vector<std::wstring>& parts,
+                RemovalReport& failure) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    for (std::size_t i = pinned_.size(); i < parts.size(); ++i) {
+      const std::wstring& part = parts[i];
       path += part;
+      ++opened_;
       UniqueHandle dir(::CreateFileW(
           LongPath(path).c_str(), kPinAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -210,6 +228,7 @@ class Win32EntryRemover final : public EntryRemover {
         return false;
       }
       chain_.push_back(std::move(dir));
+      pinned_.push_back(part);
       path += L'\\';
     }
     return true;
@@ -230,11 +249,17 @@ class Win32EntryRemover final : public EntryRemover {
       r.error = std::make_error_code(std::errc::operation_not_supported);
       return r;
     }
+    const bool folder = type == EntryType::kDirectory;
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (const auto& want = target.expected) {
       if (info.dwVolumeSerialNumber != want->device || FileIndex(info) != want->inode ||
-          (want->type != EntryType::kUnknown && want->type != type))
+          (want->type != EntryType::kUnknown && want->type != type) ||
+          (!folder && want->modified &&
+           *want->modified != FileTimeNanoseconds(info.ftLastWriteTime)))
         return Report(RemovalStatus::kChanged);
     }
+    if (!folder && target.size && *target.size != size) return Report(RemovalStatus::kChanged);
     if (type == EntryType::kDirectory && !target.emptyFolder)
       return Report(RemovalStatus::kIsDirectory);
     if (type != EntryType::kDirectory && target.emptyFolder) return Report(RemovalStatus::kChanged);
@@ -256,13 +281,13 @@ class Win32EntryRemover final : public EntryRemover {
     }
     entry.reset();  // the entry goes when the last handle to it is closed
     RemovalReport done = Report(RemovalStatus::kRemoved);
-    if (type != EntryType::kDirectory)
-      done.bytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (!folder) done.bytes = size;
     return done;
   }
 
-  std::vector<UniqueHandle> chain_;
-  std::wstring cachedParent_;
+  std::vector<UniqueHandle> chain_;  // the root, then one per name in pinned_
+  std::vector<std::wstring> pinned_;
+  std::uint64_t opened_ = 0;
   std::wstring cachedRoot_;
   bool cachedRootKnown_ = false;
   DWORD rootVolume_ = 0;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/file_system.h"
+#include "platform/win32/file_time.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/reparse_check.h"
 #include "platform/win32/win32_error.h"
@@ -49,6 +50,7 @@ std::error_code StatHandle(HANDLE handle, EntryStat& out) {
   out.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   out.device = info.dwVolumeSerialNumber;
   out.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  out.modified = FileTimeNanoseconds(info.ftLastWriteTime);
   return {};
 }
 
@@ -103,6 +105,7 @@ class Win32Directory final : public Directory {
     out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     out.device = device_;
     out.inode = 0;
+    out.modified = FileTimeNanoseconds(data.ftLastWriteTime);
     return {};
   }
 
@@ -147,6 +150,38 @@ class Win32FileSystem final : public FileSystem {
     NativeString longPath = ToLongPath(path, ec);
     if (ec) return nullptr;
     return Win32Directory::Open(std::move(longPath), /*follow=*/true, ec);
+  }
+
+  // The final path of the folder's handle: links, junctions, "." and ".." resolved by the system.
+  std::error_code ResolveRoot(NativeStringView root, NativeString& canonical) override {
+    std::error_code ec;
+    const NativeString longPath = ToLongPath(NativeString(root), ec);
+    if (ec) return ec;
+    UniqueHandle handle = OpenEntry(longPath, /*follow=*/true);
+    if (!handle) return LastWin32Error();
+    EntryStat stat;
+    if ((ec = StatHandle(handle.get(), stat))) return ec;
+    if (stat.type != EntryType::kDirectory) return std::make_error_code(std::errc::not_a_directory);
+    NativeString resolved(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD n = ::GetFinalPathNameByHandleW(handle.get(), resolved.data(),
+                                                  static_cast<DWORD>(resolved.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      if (n == 0) return LastWin32Error();
+      if (n < resolved.size()) {
+        resolved.resize(n);
+        break;
+      }
+      resolved.resize(n);
+    }
+    // Back to the form users write: "\\?\UNC\server\share" as "\\server\share", "\\?\C:" as "C:".
+    if (resolved.rfind(L"\\\\?\\UNC\\", 0) == 0)
+      resolved.replace(0, 8, L"\\\\");
+    else if (resolved.rfind(L"\\\\?\\", 0) == 0)
+      resolved.erase(0, 4);
+    if (resolved.empty() || resolved.back() != L'\\') resolved.push_back(L'\\');
+    canonical = std::move(resolved);
+    return {};
   }
 };
 
