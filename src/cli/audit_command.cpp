@@ -11,9 +11,11 @@
 namespace kelvo::cli {
 
 void AddAuditOptions(CLI::App& command, AuditOptions& options) {
-  command.add_option("--prefix", options.prefix,
-                     "Wine prefix folder to read (default: $WINEPREFIX, else ~/.wine; on Windows\n"
-                     "the system's registry)");
+  command
+      .add_option("--prefix", options.prefix,
+                  "Wine prefix folder to read (default: $WINEPREFIX, else ~/.wine; on Windows\n"
+                  "the system's registry)")
+      ->check(RefuseEmpty);
   command
       .add_option("--format", options.format,
                   "Output format: text (default), tsv, csv, json, as for scan. json rows carry\n"
@@ -33,6 +35,13 @@ int ReportAudit(const components::AuditSummary& summary, const std::string& wher
   if (summary.endStatus != platform::kRegNoMoreItems) {
     std::fprintf(stderr, "kelvo-cli: reading the shared-DLL table stopped early: %s\n",
                  platform::RegStatusText(summary.endStatus).c_str());
+    return kExitPartial;
+  }
+  if (summary.unreadable) {
+    // An entry that could not be read may be one whose count is 0: the list is not the whole table.
+    std::fprintf(stderr,
+                 "kelvo-cli: the shared-DLL table is incomplete: %zu %s could not be read\n",
+                 summary.unreadable, summary.unreadable == 1 ? "entry" : "entries");
     return kExitPartial;
   }
   return kExitOk;
@@ -69,10 +78,7 @@ int RunAuditCommand(const AuditOptions& options) {
   writer->Finish();
   out.Flush();
   const int status = ReportAudit(summary, where);
-  if (out.failed()) {
-    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
-    return kExitPartial;
-  }
+  if (out.failed()) return kExitPartial;  // reported with the command's end
   return status;
 }
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -25,7 +26,7 @@ struct Collected {
 };
 
 std::string Printable(const NativeString& path) {
-  return EscapeTsvField(NativeToUtf8(path));
+  return EscapeForTerminal(NativeToUtf8(path));
 }
 
 // One row per file, the first one listed, however many rules reported it.
@@ -37,15 +38,49 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
   return once;
 }
 
-void ScanForRows(const ResolvedScanOptions& resolved, Collected& out) {
+void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads, Collected& out) {
   CliScanControls controls(
       resolved.rules, resolved.roots,
       [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
       platform::ErrorStreamIsTerminal());
   scan::ScanState state;
+  state.folderReaders = FolderReaders(threads);
   scan::RunScan(state, controls, platform::NativeFileSystem());
   controls.FinishProgress();
   out.scanIncomplete = controls.totals().unreadableFolders > 0;
+}
+
+// Whether a row names a folder that is not an empty-folder row: such a folder is never deleted,
+// with its contents or without. Rows without a kind (tsv lists) are looked at, without following
+// links.
+class FolderRowTest {
+ public:
+  bool operator()(const cleanup::DeletionRequest& row) {
+    if (row.emptyFolder) return false;
+    if (row.identity && row.identity->type != platform::EntryType::kUnknown)
+      return row.identity->type == platform::EntryType::kDirectory;
+    const std::size_t cut = row.path.find_last_of(platform::kSeparator);
+    if (cut == NativeString::npos || cut + 1 == row.path.size()) return false;
+    const NativeString parent = row.path.substr(0, cut + 1);
+    if (parent != parentPath_) {
+      parentPath_ = parent;
+      std::error_code ec;
+      parent_ = platform::NativeFileSystem().OpenDirectory(parent, ec);
+    }
+    platform::EntryStat st;
+    const NativeString name = row.path.substr(cut + 1);
+    return parent_ && !parent_->Stat(name.c_str(), st) &&
+           st.type == platform::EntryType::kDirectory;
+  }
+
+ private:
+  NativeString parentPath_;
+  std::unique_ptr<platform::Directory> parent_;
+};
+
+std::string FolderRowsKept(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " folder row" : " folder rows") +
+         " kept: folders are never deleted with their contents.\n";
 }
 
 std::uint64_t KnownBytes(const std::vector<cleanup::DeletionRequest>& rows) {
@@ -84,16 +119,27 @@ class ProgressLine {
 }  // namespace
 
 void AddCleanOptions(CLI::App& command, CleanOptions& options) {
-  AddScanOptions(command, options.scan);
-  CLI::Option* from = command.add_option(
-      "--from", options.from,
-      "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a list of\n"
-      "absolute paths one per line, '-' for standard input, instead of scanning");
-  command
-      .add_option("--from0", options.from0,
-                  "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
-                  "-print0), '-' for standard input, instead of scanning")
-      ->excludes(from);
+  AddScanOptions(command, options.scan, /*withFormat=*/false);
+  CLI::Option* from =
+      command
+          .add_option("--from", options.from,
+                      "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a\n"
+                      "list of absolute paths one per line, '-' for standard input, instead of\n"
+                      "scanning. The whole list is refused, before anything is deleted, when a\n"
+                      "line is not a row of such a list.")
+          ->check(RefuseEmpty);
+  CLI::Option* from0 =
+      command
+          .add_option("--from0", options.from0,
+                      "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
+                      "-print0), '-' for standard input, instead of scanning")
+          ->check(RefuseEmpty);
+  from0->excludes(from);
+  // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
+  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"}) {
+    from->excludes(command.get_option(scanOnly));
+    from0->excludes(command.get_option(scanOnly));
+  }
   command.add_flag("-y,--yes", options.yes,
                    "Delete without asking (needed when standard input is not a terminal)");
   command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
@@ -127,19 +173,25 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
       return kExitUsage;
     }
-    ScanForRows(resolved, collected);
+    ScanForRows(resolved, options.scan.threads, collected);
   }
-  const std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
+  std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
+  FolderRowTest isFolderRow;
+  const auto folders = std::stable_partition(
+      rows.begin(), rows.end(), [&](const cleanup::DeletionRequest& r) { return !isFolderRow(r); });
+  const std::size_t folderRows = static_cast<std::size_t>(rows.end() - folders);
+  rows.erase(folders, rows.end());
+  const std::string foldersKept = folderRows ? FolderRowsKept(folderRows) : std::string();
   const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
   const std::string total = FilesAndBytes(rows.size(), KnownBytes(rows));
 
   if (options.dryRun) {
     for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
-    std::printf("Would delete %s.\n", total.c_str());
+    std::printf("Would delete %s.\n%s", total.c_str(), foldersKept.c_str());
     return scanStatus;
   }
   if (rows.empty()) {
-    std::printf("Nothing to delete.\n");
+    std::printf("Nothing to delete.\n%s", foldersKept.c_str());
     return scanStatus;
   }
   if (!options.yes) {
@@ -197,7 +249,7 @@ int RunCleanCommand(const CleanOptions& options) {
     }
     summary += ")";
   }
-  std::printf("%s.\n", summary.c_str());
+  std::printf("%s.\n%s", summary.c_str(), foldersKept.c_str());
   return failed ? kExitPartial : scanStatus;
 }
 

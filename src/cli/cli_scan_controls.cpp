@@ -66,7 +66,8 @@ void CliScanControls::FinishProgress() {
 void CliScanControls::FolderUnreadable(NativeStringView path, std::error_code error) {
   ++totals_.unreadableFolders;
   FinishProgress();
-  std::fprintf(stderr, "kelvo-cli: cannot read %s: %s\n", NativeToUtf8(path).c_str(),
+  std::fprintf(stderr, "kelvo-cli: cannot read %s: %s\n",
+               EscapeForTerminal(NativeToUtf8(path), Backslashes::kKept).c_str(),
                error.message().c_str());
 }
 

@@ -12,6 +12,10 @@ inline constexpr int kExitUsage = 2;
 // The whole command line, arguments in UTF-8 (on POSIX: as the system gave them).
 int RunCommandLine(int argc, char** argv);
 
+// Every write to standard output is checked here, once, at the end: a status of 0 becomes 1 when
+// something printed was lost (a full disk, a closed pipe).
+int FinishOutput(int status);
+
 int RunScanCommand(const ScanOptions& options);
 int RunDrivesCommand();
 

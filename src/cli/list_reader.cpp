@@ -55,6 +55,7 @@ std::optional<std::string> ParseTsvLine(std::string_view line, cleanup::Deletion
   if (!UnescapeTsvField(fields[1], path) || !UnescapeTsvField(fields[2], type))
     return "a backslash that is not one of \\\\ \\t \\n \\r";
   if (path.empty()) return "the path is empty";
+  if (path.find('\0') != std::string::npos) return "the path holds a NUL byte";
   if (!ParseSize(fields[3], row.size)) return "the size is not a number";
   row.path = Utf8ToNative(path);
   row.emptyFolder = type == scan::kEmptyFolderLabel;
@@ -62,23 +63,27 @@ std::optional<std::string> ParseTsvLine(std::string_view line, cleanup::Deletion
 }
 
 // A text of a json row: its exact bytes when the writer gave them in base64, else the text itself.
+// The two must agree as the writer wrote them (the bytes with U+FFFD for what is not UTF-8): a row
+// edited in one and not the other would show one file and delete another.
 std::optional<std::string> JsonText(const nlohmann::json& row, const std::string& key,
                                     std::string& out) {
+  out.clear();
+  const auto text = row.find(key);
+  if (text != row.end()) {
+    if (!text->is_string()) return key + " is not a string";
+    out = text->get<std::string>();
+  }
   const auto exact = row.find(key + "_base64");
   if (exact != row.end()) {
     if (!exact->is_string()) return key + "_base64 is not a string";
     bool ok = false;
-    out = Base64Decode(exact->get<std::string>(), ok);
+    std::string bytes = Base64Decode(exact->get<std::string>(), ok);
     if (!ok) return key + "_base64 is not base64";
-    return std::nullopt;
+    if (text == row.end() || ToLossyUtf8(bytes) != out)
+      return key + "_base64 names another " + key + " than " + key;
+    out = std::move(bytes);
   }
-  const auto text = row.find(key);
-  if (text == row.end()) {
-    out.clear();
-    return std::nullopt;
-  }
-  if (!text->is_string()) return key + " is not a string";
-  out = text->get<std::string>();
+  if (out.find('\0') != std::string::npos) return "the " + key + " holds a NUL byte";
   return std::nullopt;
 }
 
@@ -194,6 +199,9 @@ bool UnescapeTsvField(std::string_view field, std::string& out) {
 std::optional<std::string> ParseDeletionList(std::string_view text,
                                              std::vector<cleanup::DeletionRequest>& rows) {
   rows.clear();
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // as some editors save UTF-8
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
   const std::vector<std::string_view> lines = Lines(text);
   enum class Kind { kTsv, kJson, kPlain };
   std::optional<Kind> kind;

@@ -14,8 +14,9 @@ namespace kelvo::cli {
 // Parses the whole text of a list. tsv lines give the path only (fields unescaped, no root, no
 // identity); json lines give the path, the scan root, the identity and the exact bytes of texts
 // that are not UTF-8. A list whose first line is an absolute path is a plain list of paths, one
-// per line, taken as they are. Empty lines are skipped. Returns a message naming the line when the
-// text is not such a list.
+// per line, taken as they are. Empty lines and a leading UTF-8 byte-order mark are skipped. Returns
+// a message naming the first line that is not such a row (a path holding a NUL byte, a json text
+// whose base64 names other bytes): the list has been altered, and none of it is to be deleted.
 std::optional<std::string> ParseDeletionList(std::string_view text,
                                              std::vector<cleanup::DeletionRequest>& rows);
 

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "audit_command.h"
 #include "clean_command.h"
@@ -46,6 +47,16 @@ int RunCommandLine(int argc, char** argv) {
       "audit-dlls", "List the files of the shared-DLL table whose count has dropped to 0");
   AddAuditOptions(*auditDlls, auditOptions);
 
+  // The parser would take the next argument as the value of "--from=": an empty value names
+  // nothing and must never mean the default (for --from, scanning every disk).
+  for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.size() > 3 && arg.substr(0, 2) == "--" && arg.find('=') == arg.size() - 1) {
+      std::fprintf(stderr, "kelvo-cli: %.*s: an empty value names nothing\n",
+                   static_cast<int>(arg.size() - 1), arg.data());
+      return kExitUsage;
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -60,11 +71,18 @@ int RunCommandLine(int argc, char** argv) {
     return kExitUsage;
   }
 
-  if (scan->parsed()) return RunScanCommand(scanOptions);
-  if (clean->parsed()) return RunCleanCommand(cleanOptions);
-  if (drives->parsed()) return RunDrivesCommand();
-  if (auditDlls->parsed()) return RunAuditCommand(auditOptions);
-  return kExitUsage;
+  int status = kExitUsage;
+  if (scan->parsed()) status = RunScanCommand(scanOptions);
+  if (clean->parsed()) status = RunCleanCommand(cleanOptions);
+  if (drives->parsed()) status = RunDrivesCommand();
+  if (auditDlls->parsed()) status = RunAuditCommand(auditOptions);
+  return FinishOutput(status);
+}
+
+int FinishOutput(int status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "kelvo-cli: writing the output failed\n");
+  return status == kExitOk ? kExitPartial : status;
 }
 
 }  // namespace kelvo::cli

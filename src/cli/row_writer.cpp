@@ -98,6 +98,35 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
+std::string EscapeForTerminal(std::string_view bytes, Backslashes backslashes) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const auto hex = [&](std::string& out, unsigned char c) {
+    out += "\\x";
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 15]);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const std::size_t n = Utf8SequenceLength(bytes, i);
+    if (c == '\\' && backslashes == Backslashes::kKept) {
+      out.push_back('\\');
+    } else if (c == '\\' || c == '\t' || c == '\n' || c == '\r') {
+      AppendEscapedTsvField(out, bytes.substr(i, 1));
+    } else if (n == 0 || c < 0x20 || c == 0x7F) {
+      hex(out, c);
+    } else if (c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
+      hex(out, c);  // U+0080-U+009F: the C1 controls
+      hex(out, static_cast<unsigned char>(bytes[i + 1]));
+    } else {
+      out.append(bytes.substr(i, n));
+    }
+    i += n ? n : 1;
+  }
+  return out;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     std::size_t n = Utf8SequenceLength(bytes, i);
@@ -309,12 +338,12 @@ class TextWriter final : public RowWriter {
     if (size.size() < 14) out_.Append(std::string(14 - size.size(), ' '));
     out_.Append(size);
     out_.Append("  ");
-    std::string type = EscapeTsvField(NativeToUtf8(item.typeLabel));
+    std::string type = EscapeForTerminal(NativeToUtf8(item.typeLabel));
     out_.Append(type);
     std::size_t width = DisplayWidth(type);
     out_.Append(std::string(width < 16 ? 16 - width : 0, ' '));
     out_.Append("  ");
-    out_.Append(EscapeTsvField(NativeToUtf8(item.fullPath)));
+    out_.Append(EscapeForTerminal(NativeToUtf8(item.fullPath)));
     out_.Append('\n');
   }
 

@@ -49,6 +49,12 @@ std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out)
 // Appends bytes with backslash, tab, newline and carriage return written as \\, \t, \n and \r.
 void AppendEscapedTsvField(std::string& out, std::string_view bytes);
 std::string EscapeTsvField(std::string_view bytes);
+// Text for a terminal: the tsv escapes, and every other control character (C0, DEL, C1) and every
+// byte that is not valid UTF-8 as \xHH, so a name can neither move the cursor nor hide a line.
+// Messages may keep backslashes as they are, for Windows paths that read as typed.
+enum class Backslashes { kEscaped, kKept };
+std::string EscapeForTerminal(std::string_view bytes,
+                              Backslashes backslashes = Backslashes::kEscaped);
 std::string QuoteCsvField(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 std::string ToLossyUtf8(std::string_view bytes);  // invalid sequences become U+FFFD

@@ -1,6 +1,4 @@
-#include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include "audit_command.h"
 #include "cli_scan_controls.h"
@@ -19,18 +17,20 @@ int RunScanCommand(const ScanOptions& options) {
   }
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(resolved.format, out);
+  scan::ScanState state;
+  state.folderReaders = FolderReaders(options.threads);
   CliScanControls controls(
-      resolved.rules, resolved.roots, [&](scan::JunkItem&& item) { writer->Write(item); },
+      resolved.rules, resolved.roots,
+      [&](scan::JunkItem&& item) {
+        writer->Write(item);
+        if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
+      },
       platform::ErrorStreamIsTerminal(), options.dllAudit);
 
   std::optional<components::AuditSummary> audit;
-  scan::ScanState state;
-  // More readers than this only queue up on the same disks.
-  constexpr unsigned kMaxReaders = 64;
-  state.folderReaders =
-      std::min(kMaxReaders, options.threads ? options.threads
-                                            : std::max(1u, std::thread::hardware_concurrency()));
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+    out.Flush();  // the walk's rows are out whatever the audit does
+    if (out.failed()) return;
     audit =
         components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   });
@@ -45,10 +45,7 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.unreadableFolders));
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
-  if (out.failed()) {
-    std::fprintf(stderr, "kelvo-cli: writing the rows failed\n");
-    return kExitPartial;
-  }
+  if (out.failed()) return kExitPartial;  // reported with the command's end
   return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 

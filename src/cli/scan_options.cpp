@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <sstream>
+#include <thread>
 
 #include "platform/drives.h"
 
@@ -25,7 +27,18 @@ int PatternIndexByName(std::string_view name) {
 
 }  // namespace
 
-void AddScanOptions(CLI::App& command, ScanOptions& options) {
+unsigned FolderReaders(unsigned threads) {
+  // More readers than this only queue up on the same disks.
+  constexpr unsigned kMaxReaders = 64;
+  return std::min(kMaxReaders,
+                  threads ? threads : std::max(1u, std::thread::hardware_concurrency()));
+}
+
+std::string RefuseEmpty(const std::string& value) {
+  return value.empty() ? "an empty value names nothing" : std::string();
+}
+
+void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
   command.add_option(
       "--patterns", options.patterns,
       "Name patterns to look for, comma-separated: indices 0-17 of the pattern list or\n"
@@ -38,18 +51,19 @@ void AddScanOptions(CLI::App& command, ScanOptions& options) {
   command.add_option("--special", options.special,
                      "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
                      "'none' (default)");
-  command
-      .add_option("--format", options.format,
-                  "Output format: text (default), tsv, csv, json.\n"
-                  "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
-                  "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
-                  "csv: RFC 4180 with a header line.\n"
-                  "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
-                  "  ino, mtime, btime, rule_name; times in nanoseconds since 1970). A text that\n"
-                  "  is not valid UTF-8 is given with U+FFFD in place of the bad bytes, and\n"
-                  "  exactly as base64 of its bytes under the same key with \"_base64\"\n"
-                  "  appended (e.g. path_base64).")
-      ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+  if (withFormat)
+    command
+        .add_option("--format", options.format,
+                    "Output format: text (default), tsv, csv, json.\n"
+                    "tsv: name, path, type, size separated by tabs, no header; backslash, tab,\n"
+                    "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
+                    "csv: RFC 4180 with a header line.\n"
+                    "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
+                    "  ino, mtime, btime, rule_name; times in nanoseconds since 1970). A text\n"
+                    "  that is not valid UTF-8 is given with U+FFFD in place of the bad bytes,\n"
+                    "  and exactly as base64 of its bytes under the same key with \"_base64\"\n"
+                    "  appended (e.g. path_base64).")
+        ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: the machine's cores)");
   command.add_option("ROOT", options.roots,

@@ -35,8 +35,15 @@ struct ResolvedScanOptions {
   std::vector<NativeString> roots;  // each ends with the separator
 };
 
-// Adds the scan options to a command (scan, clean).
-void AddScanOptions(CLI::App& command, ScanOptions& options);
+// Adds the scan options to a command (scan, clean); --format only where rows are printed.
+void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat = true);
+
+// Threads reading folders ahead of a scan for a --threads value (0: the machine's cores).
+unsigned FolderReaders(unsigned threads);
+
+// Refuses an empty value (--from "", --from=, --prefix ""): it names nothing, and must never mean
+// the default.
+std::string RefuseEmpty(const std::string& value);
 
 // Turns the option texts into switches; returns an error message when one is not understood.
 std::optional<std::string> ResolveScanOptions(const ScanOptions& options, ResolvedScanOptions& out);

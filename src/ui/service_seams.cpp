@@ -1,5 +1,7 @@
 #include "service_seams.h"
 
+#include <QtGlobal>
+
 #include "cleanup/deletion.h"
 #include "components/shared_dll_audit.h"
 #include "deletion_words.h"
@@ -37,7 +39,16 @@ QString BootFileName() {
 }
 
 void AuditSharedDlls(scan::ScanControls& controls) {
-  components::AuditSharedDlls(controls);
+  const components::AuditSummary summary = components::AuditSharedDlls(
+      controls, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+  // The rows show what could be read; a table read only in part must not pass for the whole one.
+  if (summary.openStatus != platform::kRegSuccess) {
+    qWarning("shared-DLL table not read: %s", platform::RegStatusText(summary.openStatus).c_str());
+  } else if (summary.endStatus != platform::kRegNoMoreItems || summary.unreadable) {
+    qWarning("shared-DLL table incomplete: %zu of %zu entries unreadable, reading ended with: %s",
+             summary.unreadable, summary.examined,
+             platform::RegStatusText(summary.endStatus).c_str());
+  }
 }
 
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,

@@ -1,5 +1,7 @@
 // kelvo-cli audit-dlls and scan --dll-audit, run as a program on Wine prefixes made by the test.
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,22 +16,24 @@ using ::testing::HasSubstr;
 using testing::RunProcess;
 using testing::TempTree;
 
-void MakePrefix(TempTree& tree) {
+constexpr char kSystemReg[] =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\Machine\n"
+    "\n"
+    "#arch=win64\n"
+    "\n"
+    "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs] 1796680555\n"
+    "#time=1dd8695bbf5fea4\n"
+    "\"C:\\\\windows\\\\system32\\\\orphan.dll\"=dword:00000000\n"
+    "\"C:\\\\windows\\\\system32\\\\used.dll\"=dword:00000002\n"
+    "\"C:\\\\Program Files\\\\\\x6f14\\x793a\\\\gone,\\\"x\\\".ocx\"=\"0\"\n";
+
+void MakePrefix(TempTree& tree, const std::string& moreValues = "") {
   tree.Dir("prefix/drive_c/windows/system32");
   tree.Dir("prefix/dosdevices");
   tree.Symlink("../drive_c", "prefix/dosdevices/c:");
   tree.File("prefix/drive_c/windows/system32/ORPHAN.DLL", "12345");
-  tree.File("prefix/system.reg",
-            "WINE REGISTRY Version 2\n"
-            ";; All keys relative to REGISTRY\\\\Machine\n"
-            "\n"
-            "#arch=win64\n"
-            "\n"
-            "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs] 1796680555\n"
-            "#time=1dd8695bbf5fea4\n"
-            "\"C:\\\\windows\\\\system32\\\\orphan.dll\"=dword:00000000\n"
-            "\"C:\\\\windows\\\\system32\\\\used.dll\"=dword:00000002\n"
-            "\"C:\\\\Program Files\\\\\\x6f14\\x793a\\\\gone,\\\"x\\\".ocx\"=\"0\"\n");
+  tree.File("prefix/system.reg", kSystemReg + moreValues);
 }
 
 TEST(AuditCommand, PrintsTheRowsOfAPrefixInEveryFormat) {
@@ -105,6 +109,47 @@ TEST(AuditCommand, ScanRunsTheAuditAfterTheWalkOnlyWhenAsked) {
   EXPECT_EQ(without.exitStatus, 0) << without.err;
   EXPECT_EQ(without.out, "a.tmp\t" + tree.Path("scanned/a.tmp") + "\ttmp临时文件\t2\n");
   EXPECT_THAT(without.err, ::testing::Not(HasSubstr("shared-DLL")));
+}
+
+// A value cut short or malformed may have been a count of 0: the table is reported incomplete.
+TEST(AuditCommand, UnreadableValuesMakeTheTableIncomplete) {
+  TempTree tree;
+  MakePrefix(tree,
+             "\"C:\\\\windows\\\\cut.dll\"=hex(4):00\n"
+             "\"C:\\\\windows\\\\bad.dll\"=dword:0000\n"
+             "\"C:\\\\windows\\\\last.dll\"=dwo");
+  auto r =
+      RunProcess(KELVO_CLI_PATH, {"audit-dlls", "--format=tsv", "--prefix", tree.Path("prefix")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.out, ::testing::Not(HasSubstr(".dll\t0")));
+  EXPECT_EQ(r.err,
+            "shared-DLL table: 6 entries, 2 with a count of 0, 3 unreadable\n"
+            "kelvo-cli: the shared-DLL table is incomplete: 3 entries could not be read\n");
+}
+
+// A FIFO must not hang the audit, a huge sparse file must not exhaust memory, and the scan's rows
+// are printed whatever the audit meets.
+TEST(AuditCommand, ARegistryFileThatIsNoPlainFileOrTooLargeIsRefusedUnread) {
+  TempTree tree;
+  MakePrefix(tree);
+  tree.File("scanned/a.tmp", "12");
+  const std::string reg = tree.Path("prefix/system.reg");
+  ASSERT_EQ(::unlink(reg.c_str()), 0);
+  ASSERT_EQ(::mkfifo(reg.c_str(), 0644), 0);
+  auto fifo = RunProcess(KELVO_CLI_PATH, {"audit-dlls", "--prefix", tree.Path("prefix")});
+  EXPECT_EQ(fifo.exitStatus, 1);
+  EXPECT_THAT(fifo.err, HasSubstr(": the registry file is not a regular file\n"));
+
+  ASSERT_EQ(::unlink(reg.c_str()), 0);
+  tree.File("prefix/system.reg", "");
+  ASSERT_EQ(::truncate(reg.c_str(), 1ll << 40), 0);  // sparse: claims 1 TB
+  ::setenv("WINEPREFIX", tree.Path("prefix").c_str(), 1);
+  auto scan =
+      RunProcess(KELVO_CLI_PATH, {"scan", "--dll-audit", "--format=tsv", tree.Path("scanned")});
+  ::unsetenv("WINEPREFIX");
+  EXPECT_EQ(scan.exitStatus, 1);
+  EXPECT_EQ(scan.out, "a.tmp\t" + tree.Path("scanned/a.tmp") + "\ttmp临时文件\t2\n");
+  EXPECT_THAT(scan.err, HasSubstr(": the registry file is larger than 256 MB\n"));
 }
 
 }  // namespace

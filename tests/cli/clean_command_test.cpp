@@ -214,5 +214,86 @@ TEST_F(CleanCommandTest, BadUsageAndBadListsExitWithTwo) {
   EXPECT_THAT(empty.out, Not(HasSubstr("Deleted")));
 }
 
+TEST_F(CleanCommandTest, EmptyNamesAndIgnoredOptionsAreUsageErrors) {
+  const std::vector<std::vector<std::string>> refused = {
+      {"clean", "--dry-run", "--from", ""},  // never "scan every disk"
+      {"clean", "--dry-run", "--from=", ListFile("")},
+      {"audit-dlls", "--prefix", ""},
+      {"clean", "--format=tsv", "--dry-run", Junk()},
+      {"clean", "--dry-run", "--patterns=all", "--from", ListFile("")},
+      {"clean", "--dry-run", "--threads=2", "--from", ListFile("")},
+  };
+  for (const auto& args : refused) {
+    auto r = RunProcess(KELVO_CLI_PATH, args);
+    EXPECT_EQ(r.exitStatus, 2) << args[1] << args[2];
+    EXPECT_EQ(r.out, "");
+  }
+  auto threads = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", "--threads=1", Junk()});
+  EXPECT_EQ(threads.exitStatus, 0) << threads.err;
+  EXPECT_THAT(threads.out, HasSubstr("Would delete 2 files (8 bytes)."));
+}
+
+TEST_F(CleanCommandTest, AlteredListsAreRefusedWholeAndAByteOrderMarkIsNot) {
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", Junk()});
+  tree.File("junk/thesis.odt", "mine");
+  const std::string nul = "{\"path\":\"" + Junk("thesis.odt") + "\\u0000.tmp\"}\n";
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out + nul);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "kelvo-cli: -: line 4: the path holds a NUL byte\n");
+  EXPECT_TRUE(Exists(Junk("thesis.odt")));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, "\xEF\xBB\xBF" + list.out);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_FALSE(Exists(Junk("a.tmp")));
+}
+
+// Folders inside a temp folder are rows, but only an empty-folder row may remove a folder.
+TEST(CleanFolderRows, AreKeptAndCountedApartNotAsFailures) {
+  TempTree tree;
+  tree.File("Temp/f", "12");
+  tree.Dir("Temp/.hidden");
+  tree.Dir("Temp/ro", 0555);
+  const std::string kept = "2 folder rows kept: folders are never deleted with their contents.\n";
+  auto dry = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", tree.Path("Temp")});
+  EXPECT_EQ(dry.exitStatus, 0) << dry.err;
+  EXPECT_EQ(dry.out, tree.Path("Temp/f") + "\nWould delete 1 file (2 bytes).\n" + kept);
+
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.Path("Temp")});
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "Deleted 1 file (2 bytes), 0 already gone, 0 failed.\n" + kept);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(Exists(tree.Path("Temp/.hidden")));
+  EXPECT_TRUE(Exists(tree.Path("Temp/ro")));
+}
+
+// Names with control bytes must not drive the terminal of the one reviewing them; data stays exact.
+TEST(CleanTerminalText, ControlBytesInNamesAreShownEscaped) {
+  TempTree tree;
+  tree.File("Temp/a\x1b[2J\x07\xc2\x9bz", "1");
+  const std::string shown = tree.Path("Temp/a\\x1b[2J\\x07\\xc2\\x9bz");
+  auto dry = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", tree.Path("Temp")});
+  EXPECT_EQ(dry.out, shown + "\nWould delete 1 file (1 bytes).\n");
+  auto text = RunProcess(KELVO_CLI_PATH, {"scan", tree.Path("Temp")});
+  EXPECT_EQ(text.out, "             1  Temp临时文件      " + shown + "\n");
+
+  auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", tree.Path("Temp")});
+  ASSERT_EQ(::unlink(tree.Path("Temp/a\x1b[2J\x07\xc2\x9bz").c_str()), 0);
+  tree.Dir("Temp/a\x1b[2J\x07\xc2\x9bz");
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out);
+  EXPECT_EQ(r.err, "kelvo-cli: not deleted: " + shown + ": changed since the scan\n");
+}
+
+TEST(CleanOutput, AFailedWriteIsAFailure) {
+  TempTree tree;
+  tree.File("Temp/f", "1");
+  auto r = RunProcess("/bin/sh", {"-c", "exec \"$0\" clean --dry-run \"$1\" >/dev/full",
+                                  KELVO_CLI_PATH, tree.Path("Temp")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "kelvo-cli: writing the output failed\n");
+  EXPECT_TRUE(Exists(tree.Path("Temp/f")));
+}
+
 }  // namespace
 }  // namespace kelvo::cli

@@ -10,6 +10,7 @@ namespace kelvo::cli {
 namespace {
 
 using ::testing::HasSubstr;
+using namespace std::string_literals;
 
 TEST(TsvUnescape, UndoesExactlyTheWritersEscapes) {
   std::string out;
@@ -85,6 +86,30 @@ TEST(DeletionList, WhatIsNotAListIsRefusedWithItsLine) {
   // A tsv name may begin with a brace.
   ASSERT_FALSE(ParseDeletionList("{a}.tmp\t/x/{a}.tmp\tt\t1\n", rows));
   EXPECT_EQ(rows[0].path, "/x/{a}.tmp");
+}
+
+// An edited list must never show one path and delete another: the whole list is refused.
+TEST(DeletionList, PathsThatShowOneFileAndNameAnotherAreRefused) {
+  std::vector<cleanup::DeletionRequest> rows;
+  const std::string ok = "{\"path\":\"/d/a.tmp\"}\n";
+  EXPECT_EQ(ParseDeletionList(ok + R"({"path":"/d/thesis.odt\u0000.tmp"})", rows).value_or(""),
+            "line 2: the path holds a NUL byte");
+  EXPECT_EQ(ParseDeletionList("a\t/d/thesis.odt\0.tmp\tt\t1\n"s, rows).value_or(""),
+            "line 1: the path holds a NUL byte");
+  const std::string other = R"({"path":"/d/a.tmp","path_base64":")" + Base64Encode("/d/b") + "\"}";
+  EXPECT_EQ(ParseDeletionList(ok + ok + other, rows).value_or(""),
+            "line 3: path_base64 names another path than path");
+  const std::string alone = R"({"path_base64":")" + Base64Encode("/d/b\xff") + "\"}";
+  EXPECT_EQ(ParseDeletionList(alone, rows).value_or(""),
+            "line 1: path_base64 names another path than path");
+  // A leading byte-order mark, as some editors save UTF-8, is not part of the first row.
+  ASSERT_FALSE(ParseDeletionList("\xEF\xBB\xBF" + ok, rows));
+  EXPECT_EQ(rows.at(0).path, "/d/a.tmp");
+  ASSERT_FALSE(
+      ParseDeletionList("\xEF\xBB\xBF"
+                        "a\t/d/a\tt\t1\n",
+                        rows));
+  EXPECT_EQ(rows.at(0).path, "/d/a");
 }
 
 }  // namespace

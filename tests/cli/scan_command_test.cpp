@@ -1,6 +1,8 @@
 // kelvo-cli scan, run as a program on trees made by the test; outputs compared whole.
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -85,6 +87,23 @@ TEST(ScanCommand, JsonRowsCarryRootAndIdentity) {
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"root\":\"" + tree.root() + "\""));
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"kind\":\"file\""));
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"ino\":"));
+}
+
+// With SIGPIPE ignored a write to a pipe nobody reads fails with EPIPE: the walk stops there
+// instead of walking the whole tree for nobody.
+TEST(ScanCommand, StopsWalkingWhenItsReaderIsGone) {
+  TempTree tree;
+  for (int folder = 0; folder < 40; ++folder)
+    for (int file = 0; file < 100; ++file)
+      tree.File("Temp/" + std::to_string(folder) + "/" + std::string(100, 'n') +
+                std::to_string(file));
+  auto r = RunProcess("/bin/sh",
+                      {"-c", "trap '' PIPE; { \"$0\" scan \"$1\"; echo \"exit $?\" >&2; } | true",
+                       KELVO_CLI_PATH, tree.Path("Temp")});
+  unsigned long long rows = 0;
+  ASSERT_EQ(std::sscanf(r.err.c_str(), "%llu rows", &rows), 1) << r.err;
+  EXPECT_LT(rows, 3000u);
+  EXPECT_THAT(r.err, ::testing::EndsWith("kelvo-cli: writing the output failed\nexit 1\n"));
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ platform::RegStatus ReadRegValue(platform::Registry& registry, platform::RegRoot
       break;
     case platform::kRegBinary:
     case platform::kRegDword: {
-      if (size == 0) break;  // no bytes: no number
+      if (size == 0) break;                                // no bytes: no number
+      if (type == platform::kRegDword && size < 4) break;  // cut short: not a number at all
       std::uint32_t number = 0;
       for (std::size_t i = 0; i < 4 && i < size; ++i)
         number |= static_cast<std::uint32_t>(data[i]) << (8 * i);

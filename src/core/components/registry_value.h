@@ -13,7 +13,8 @@ namespace kelvo::components {
 
 // Nothing (not read, or a type other than 1-4), a text (REG_SZ, REG_EXPAND_SZ not expanded, up to
 // its first NUL) or a signed 32-bit number (REG_DWORD, REG_BINARY: the first four bytes,
-// little-endian; fewer bytes are read as a smaller number).
+// little-endian; a REG_BINARY of fewer bytes is read as a smaller number, a REG_DWORD of fewer
+// bytes is nothing).
 using RegValue = std::variant<std::monostate, std::u16string, std::int32_t>;
 
 // Opens subkey under root with read access, reads the named value and closes the key again,

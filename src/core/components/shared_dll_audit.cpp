@@ -57,6 +57,12 @@ AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& r
       }
       continue;
     }
+    if (status == platform::kRegInvalidData) {
+      ++summary.examined;  // an entry that may have been a count of 0: counted, not listed
+      ++summary.unreadable;
+      ++index;
+      continue;
+    }
     if (status != platform::kRegSuccess) {
       summary.endStatus = status;
       more = false;

@@ -230,7 +230,10 @@ class WineRegistryParser {
     return text_.substr(pos_, end - pos_);
   }
 
-  void Problem(std::string message) { file_.AddProblem(lineNumber_, std::move(message)); }
+  void Problem(std::string message) {
+    if (key_) key_->AddUnreadableValue();
+    file_.AddProblem(lineNumber_, std::move(message));
+  }
 
   void ReadSection(std::string_view rest) {
     key_ = nullptr;

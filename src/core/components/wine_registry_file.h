@@ -42,8 +42,14 @@ class RegistryKeyRecord {
   // A value of the same name (ignoring case) is replaced in its place.
   void SetValue(RegistryValue value);
 
+  // Lines of this key's section that could not be read (a malformed value, a line cut short): each
+  // may have been a value, so the key's values are known to be incomplete.
+  std::size_t unreadableValues() const { return unreadableValues_; }
+  void AddUnreadableValue() { ++unreadableValues_; }
+
  private:
   std::u16string path_;
+  std::size_t unreadableValues_ = 0;
   std::vector<RegistryValue> values_;
   std::unordered_map<std::u16string, std::size_t> byFoldedName_;
 };
@@ -57,7 +63,7 @@ class WineRegistryFile {
  public:
   // Reads the text of a registry file. A text without the header gives nothing and the reason in
   // error; a line that cannot be understood (garbage, a value cut short) is skipped and noted in
-  // problems().
+  // problems(), and counted with the key whose section it is in.
   static std::optional<WineRegistryFile> Parse(std::string_view text, std::string& error);
 
   // The key at path, case-insensitive; "" is the root. A key that only appears as the parent of

@@ -21,6 +21,9 @@ inline constexpr RegStatus kRegSuccess = 0;
 inline constexpr RegStatus kRegFileNotFound = 2;  // no such key or value
 inline constexpr RegStatus kRegAccessDenied = 5;
 inline constexpr RegStatus kRegInvalidHandle = 6;
+inline constexpr RegStatus kRegInvalidData = 13;  // this entry cannot be read; others may follow
+inline constexpr RegStatus kRegNotAFile = 222;    // the registry's file is not a plain file
+inline constexpr RegStatus kRegFileTooLarge = 223;
 inline constexpr RegStatus kRegMoreData = 234;     // a name or data does not fit its buffer
 inline constexpr RegStatus kRegNoMoreItems = 259;  // the index is past the last value
 inline constexpr RegStatus kRegCorrupt = 1009;     // the registry's store cannot be read
@@ -63,8 +66,9 @@ class Registry {
 
   // Value number index of an open key. nameCapacity counts UTF-16 units with the terminating NUL,
   // dataCapacity bytes, as the platform's buffers would: when the name or the data does not fit,
-  // the status is kRegMoreData and the caller may grow the capacities and ask again. Past the last
-  // value: kRegNoMoreItems.
+  // the status is kRegMoreData and the caller may grow the capacities and ask again. An entry that
+  // cannot be read at all: kRegInvalidData, and the next index goes on. Past the last value:
+  // kRegNoMoreItems.
   virtual RegStatus EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
                               std::uint32_t dataCapacity, EnumeratedValue& out) = 0;
 

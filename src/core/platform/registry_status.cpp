@@ -12,6 +12,12 @@ std::string RegStatusText(RegStatus status) {
       return "access denied";
     case kRegInvalidHandle:
       return "invalid key handle";
+    case kRegInvalidData:
+      return "the entry cannot be read";
+    case kRegNotAFile:
+      return "the registry file is not a regular file";
+    case kRegFileTooLarge:
+      return "the registry file is larger than 256 MB";
     case kRegMoreData:
       return "more data than the buffer holds";
     case kRegNoMoreItems:

@@ -16,6 +16,9 @@
 
 namespace kelvo::platform {
 
+// A registry file is refused unread beyond this size (kRegFileTooLarge); real ones are a few MB.
+inline constexpr std::uint64_t kLargestRegistryFile = 256ull << 20;
+
 // $WINEPREFIX when set, else ~/.wine.
 std::string DefaultWinePrefix();
 

@@ -13,8 +13,6 @@
 namespace kelvo::platform {
 namespace {
 
-constexpr std::uint64_t kLargestFile = 1ull << 30;
-
 RegStatus StatusFromErrno(int error) {
   switch (error) {
     case EACCES:
@@ -28,16 +26,16 @@ RegStatus StatusFromErrno(int error) {
   }
 }
 
-bool ReadWhole(int fd, std::uint64_t size, std::string& out) {
+// Grows with what is read, never by what the file claims: a sparse file may claim anything.
+bool ReadWhole(int fd, std::string& out) {
   out.clear();
-  out.reserve(static_cast<std::size_t>(size));
   char buffer[64 * 1024];
   for (;;) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
-    if (out.size() + static_cast<std::size_t>(n) > kLargestFile) return false;
+    if (out.size() + static_cast<std::size_t>(n) > kLargestRegistryFile) return false;
     out.append(buffer, static_cast<std::size_t>(n));
   }
 }
@@ -64,14 +62,19 @@ std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix
     return nullptr;
   }
   const std::string path = folder + (root == RegRoot::kLocalMachine ? "/system.reg" : "/user.reg");
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking: a FIFO or device put there must not hold the open; only a plain file is read.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   struct stat st;
   if (!fd || ::fstat(fd.get(), &st) != 0) {
     status = StatusFromErrno(errno);
     return nullptr;
   }
   if (!S_ISREG(st.st_mode)) {
-    status = kRegFileNotFound;
+    status = kRegNotAFile;
+    return nullptr;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > kLargestRegistryFile) {
+    status = kRegFileTooLarge;
     return nullptr;
   }
   const std::int64_t modifiedNs =
@@ -87,8 +90,8 @@ std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix
     }
   }
   std::string text;
-  if (!ReadWhole(fd.get(), static_cast<std::uint64_t>(st.st_size), text)) {
-    status = kRegCorrupt;
+  if (!ReadWhole(fd.get(), text)) {
+    status = text.size() >= kLargestRegistryFile ? kRegFileTooLarge : kRegCorrupt;
     return nullptr;
   }
   std::string error;
@@ -138,7 +141,10 @@ RegStatus WineRegistry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t
   if (!Find(key, opened)) return kRegInvalidHandle;
   if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
   const auto& values = opened.record->values();
-  if (index >= values.size()) return kRegNoMoreItems;
+  // Lines of the key that could not be read come after its values, one entry each.
+  if (index >= values.size())
+    return index - values.size() < opened.record->unreadableValues() ? kRegInvalidData
+                                                                     : kRegNoMoreItems;
   const components::RegistryValue& value = values[index];
   out.requiredDataSize = static_cast<std::uint32_t>(value.data.size());
   if (value.name.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return kRegMoreData;
