@@ -5,7 +5,7 @@ _kelvo_cli() {
     _init_completion -s || return
 
     local commands="scan clean drives audit-dlls"
-    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --format --threads --help"
+    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --threads --help"
     local -a patterns=(recommended all none tmp old gid bak chk ftg fts _mp syd wbk xlk
         '$$$' '@@@' '---' '??$' '??~' dir '~*')
 
@@ -66,7 +66,7 @@ _kelvo_cli() {
                 return
             fi
             ;;
-        scan) options="$scan_options --print0 -0 --dll-audit" ;;
+        scan) options="$scan_options --format --print0 -0 --dll-audit" ;;
         clean) options="$scan_options --from --from0 --yes -y --dry-run -n" ;;
         drives) options="--help" ;;
         audit-dlls) options="--prefix --format --help" ;;

@@ -46,6 +46,8 @@ TEST(CommandLine, EveryBadOptionIsNamedFirst) {
        "kelvo-cli: --patterns: 'zip' is not a pattern index 0-17 or name\n"},
       {{"scan", "-0", "--format=tsv"}, "kelvo-cli: --format: cannot be given with --print0\n"},
       {{"clean", "--from=a", "--from0=b"}, "kelvo-cli: --from: cannot be given with --from0\n"},
+      {{"clean", "--from0=-", "--zero"}, "kelvo-cli: --zero: cannot be given with --from0\n"},
+      {{"clean", "--from0="}, "kelvo-cli: --from0: an empty value names nothing\n"},
       {{"clean", "--from0=/nonexistent/list"},
        "kelvo-cli: --from0: cannot read /nonexistent/list: No such file or directory\n"},
   };
