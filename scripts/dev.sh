@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libcli11-dev nlohmann-json3-dev
+  qt6-base-dev qt6-translations-l10n libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev

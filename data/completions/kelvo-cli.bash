@@ -5,7 +5,8 @@ _kelvo_cli() {
     _init_completion -s || return
 
     local commands="scan clean drives audit-dlls"
-    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --threads --help"
+    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --threads
+        --include-package-files --help"
     local -a patterns=(recommended all none tmp old gid bak chk ftg fts _mp syd wbk xlk
         '$$$' '@@@' '---' '??$' '??~' dir '~*')
 

@@ -19,6 +19,7 @@ complete -c kelvo-cli -n $scanning -l zero -d 'Report zero-byte files and empty 
 complete -c kelvo-cli -n $scanning -l no-zero -d 'Leave zero-byte files and empty folders alone'
 complete -c kelvo-cli -n $scanning -l special -x -a 'recent history cookies ie-cache all none' -d 'Special folders'
 complete -c kelvo-cli -n $scanning -l threads -x -d 'Threads reading folders ahead'
+complete -c kelvo-cli -n $scanning -l include-package-files -d 'Also report files that installed packages own'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from scan audit-dlls" -l format -x -a 'text tsv csv json' -d 'Output format'
 complete -c kelvo-cli -n $scanning -a '(__fish_complete_directories)'
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "cleanup/deletion.h"
@@ -16,6 +17,7 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::cli {
 namespace {
@@ -38,13 +40,15 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
   return once;
 }
 
-void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads, Collected& out) {
+void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
+                 scan::PackageFilter* packageFiles, Collected& out) {
   CliScanControls controls(
       resolved.rules, resolved.roots,
       [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
       platform::ErrorStreamIsTerminal());
   scan::ScanState state;
   state.folderReaders = FolderReaders(threads);
+  state.packageFiles = packageFiles;
   scan::RunScan(state, controls, platform::NativeFileSystem());
   controls.FinishProgress();
   out.scanIncomplete = controls.totals().unreadableFolders > 0;
@@ -147,6 +151,9 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
 
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
+  // Loaded while the scan or the list reading starts; a listed row is checked as well.
+  std::optional<scan::PackageFilter> packageFilter;
+  if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());
   const bool nulList = !options.from0.empty();
   const std::string& source = nulList ? options.from0 : options.from;
   const char* const sourceOption = nulList ? "--from0" : "--from";
@@ -173,8 +180,15 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
       return kExitUsage;
     }
-    ScanForRows(resolved, options.scan.threads, collected);
+    ScanForRows(resolved, options.scan.threads, packageFilter ? &*packageFilter : nullptr,
+                collected);
   }
+  if (packageFilter && !options.from.empty())
+    std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
+      return packageFilter->KeepsOut(r.path);
+    });
+  if (packageFilter && packageFilter->Kept())
+    std::fprintf(stderr, "%zu hits kept as package files\n", packageFilter->Kept());
   std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
   FolderRowTest isFolderRow;
   const auto folders = std::stable_partition(

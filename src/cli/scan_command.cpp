@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <optional>
 
 #include "audit_command.h"
 #include "cli_scan_controls.h"
@@ -6,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::cli {
 
@@ -28,6 +30,11 @@ int RunScanCommand(const ScanOptions& options) {
       platform::ErrorStreamIsTerminal(), options.dllAudit);
 
   std::optional<components::AuditSummary> audit;
+  std::optional<scan::PackageFilter> packageFilter;
+  if (!options.includePackageFiles) {
+    packageFilter.emplace(platform::SystemPackageDatabases());
+    state.packageFiles = &*packageFilter;
+  }
   scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
     out.Flush();  // the walk's rows are out whatever the audit does
     if (out.failed()) return;
@@ -39,10 +46,13 @@ int RunScanCommand(const ScanOptions& options) {
   controls.FinishProgress();
 
   const ScanTotals& t = controls.totals();
-  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders\n",
+  std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders",
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),
                static_cast<unsigned long long>(t.unreadableFolders));
+  if (packageFilter)
+    std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
+  std::fputc('\n', stderr);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end

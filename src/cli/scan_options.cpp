@@ -66,6 +66,9 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
         ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: the machine's cores)");
+  command.add_flag("--include-package-files", options.includePackageFiles,
+                   "Also report files that installed packages own (dpkg, rpm, pacman, apk);\n"
+                   "by default they are kept out");
   command.add_option("ROOT", options.roots,
                      "Folders to scan (default: every local fixed disk, see 'drives')");
 }

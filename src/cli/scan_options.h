@@ -24,6 +24,7 @@ struct ScanOptions {
   std::string format = "text";
   unsigned threads = 0;  // 0: the machine's cores
   std::vector<std::string> roots;
+  bool includePackageFiles = false;  // off: files that installed packages own are never rows
   // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
   bool dllAudit = false;
   bool print0 = false;

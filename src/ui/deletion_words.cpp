@@ -31,8 +31,4 @@ QString DeletionFailureWords(const cleanup::DeletionResult& result) {
                       : QCoreApplication::translate("kelvo::ui::DeletionWords", "其他错误");
 }
 
-QString DeletionInterruptedWords() {
-  return QCoreApplication::translate("kelvo::ui::DeletionWords", "删除中断");
-}
-
 }  // namespace kelvo::ui

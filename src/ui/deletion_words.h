@@ -8,7 +8,5 @@
 namespace kelvo::ui {
 
 QString DeletionFailureWords(const cleanup::DeletionResult& result);
-// The reason of a row whose deletion never ran to its end.
-QString DeletionInterruptedWords();
 
 }  // namespace kelvo::ui

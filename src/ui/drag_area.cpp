@@ -6,6 +6,11 @@
 namespace kelvo::ui {
 
 void DragArea::mousePressEvent(QMouseEvent* event) {
+  // Only the left button moves the window, as with a system title bar.
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();
+    return;
+  }
   QWidget* top = window();
   QWindow* handle = top->windowHandle();
   if (handle && handle->startSystemMove()) {
@@ -18,13 +23,13 @@ void DragArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void DragArea::mouseMoveEvent(QMouseEvent* event) {
-  if (manual_ && event->buttons() != Qt::NoButton)
+  if (manual_ && (event->buttons() & Qt::LeftButton))
     window()->move(event->globalPosition().toPoint() - grabOffset_);
   event->accept();
 }
 
 void DragArea::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->buttons() == Qt::NoButton) manual_ = false;
+  if (!(event->buttons() & Qt::LeftButton)) manual_ = false;
   event->accept();
 }
 

@@ -28,6 +28,12 @@ class LiveOptions {
   bool ZeroByte() const { return zeroByte_.load(); }
   void SetAudit(bool on) { audit_.store(on); }
   bool Audit() const { return audit_.load(); }
+  // Off by default: files that installed packages own are kept out of the results.
+  void SetIncludePackageFiles(bool on) { includePackageFiles_.store(on); }
+  bool IncludePackageFiles() const { return includePackageFiles_.load(); }
+  // "删除前确认": ask before a deletion (off by default).
+  void SetConfirmDeletion(bool on) { confirmDeletion_.store(on); }
+  bool ConfirmDeletion() const { return confirmDeletion_.load(); }
 
   // The tree's nodes, numbered from 1; set once when the tree is built, before any scan.
   void SetNodes(int driveCount, std::vector<NativeString> keys);
@@ -44,6 +50,8 @@ class LiveOptions {
   std::atomic<bool> tempFolders_{false};
   std::atomic<bool> zeroByte_{false};
   std::atomic<bool> audit_{false};
+  std::atomic<bool> includePackageFiles_{false};
+  std::atomic<bool> confirmDeletion_{false};
   int driveCount_ = 0;
   std::vector<NativeString> keys_;              // index node - 1
   std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1

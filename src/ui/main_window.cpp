@@ -2,12 +2,18 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 #include <map>
+#include <set>
 
-#include "deletion_words.h"
+#include "error_words.h"
+
 #include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
@@ -48,6 +54,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
   model_.SetRowIcon(pictures::RowIcon());
   session_ =
       std::make_unique<ScanSession>(options_, model_, *services_.fileSystem, services_.audit, this);
+  session_->SetPackageFilterFactory(services_.packageFilter);
   BuildControls();
 
   connect(session_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
@@ -193,6 +200,8 @@ void MainWindow::BuildControls() {
   status_ = new QLabel(frame1_);
   status_->setObjectName("statusLine");
   status_->setGeometry(Twips(120, 840, 6400, 210));
+  status_->setTextFormat(Qt::RichText);
+  connect(status_, &QLabel::linkActivated, this, [this] { ShowUnreadableFolders(); });
   QPalette gray = status_->palette();
   gray.setColor(QPalette::WindowText, QColor(90, 90, 90));
   status_->setPalette(gray);
@@ -325,6 +334,7 @@ void MainWindow::StartPath() {
 }
 
 void MainWindow::BeginScan() {
+  deletionNote_.clear();  // the note belongs to the last deletion, not to a new list
   session_->ClearScannedFolders();
   ClearResults();
   popups_[0]->setText(StopCaption());
@@ -347,7 +357,7 @@ void MainWindow::RestoreIdle() {
   if (startWaiting_) return;  // the next scan starts as soon as this one is gone
   labels_[1]->setText(QString());
   popups_[0]->setText(ScanCaption());
-  popups_[1]->setEnabled(!Deleting());
+  if (!Deleting()) popups_[1]->setEnabled(true);  // while deleting it is the stop button
   setWindowTitle(labels_[0]->text());
   SetListButtonsEnabled(!Deleting());
   UpdateStatus();
@@ -377,20 +387,46 @@ void MainWindow::ucClick(int index) {
   }
 }
 
+bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
+  if (!options_.ConfirmDeletion()) return true;
+  std::set<NativeString> files;
+  std::uint64_t bytes = 0;
+  for (std::size_t p : positions) {
+    const scan::JunkItem item = model_.ItemAt(p);
+    if (files.insert(item.fullPath).second) bytes += item.size.value_or(0);
+  }
+  QMessageBox box(QMessageBox::Question, tr("清除垃圾"),
+                  tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes)),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setObjectName("confirmDeletion");
+  box.button(QMessageBox::Yes)->setText(tr("是"));
+  box.button(QMessageBox::No)->setText(tr("否"));
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 void MainWindow::Command1Click() {
-  if (Deleting()) return;
+  if (Deleting()) {
+    // The button reads "停止删除" now: stop after the file in hand.
+    stopDeletion_.store(true);
+    popups_[1]->setEnabled(false);
+    return;
+  }
   std::vector<std::size_t> positions = model_.CheckedBottomUp();
   if (positions.empty()) {
     labels_[4]->setText(QString());
     labels_[6]->setText(QString());
     return;
   }
+  if (!ConfirmDeletion(positions)) return;
   std::vector<scan::JunkItem> items;
   items.reserve(positions.size());
   for (std::size_t p : positions) items.push_back(model_.ItemAt(p));
   popups_[0]->setEnabled(false);
-  popups_[1]->setEnabled(false);
+  popups_[1]->setText(StopDeletionCaption());
+  popups_[1]->setEnabled(true);
   SetListButtonsEnabled(false);
+  stopDeletion_.store(false);
   deleteDone_ = 0;
   deleteTotal_ = items.size();
   deletionTimer_.start();
@@ -400,15 +436,16 @@ void MainWindow::Command1Click() {
       results = services_.deleteItems(items, [this](std::size_t done, std::size_t total) {
         deleteDone_.store(done);
         deleteTotal_.store(total);
+        return !stopDeletion_.load();
       });
     } catch (...) {
     }
     if (results.size() != items.size()) {
       // Whatever went wrong, no row whose file may still exist leaves the list.
+      const std::size_t tried = results.size();
       results.resize(items.size());
-      for (auto& r : results)
-        if (r.outcome == RowDeletion::Outcome::kFailed && r.reason.isEmpty())
-          r.reason = DeletionInterruptedWords();
+      for (std::size_t i = tried; i < results.size(); ++i)
+        results[i].outcome = RowDeletion::Outcome::kNotTried;
     }
     QMetaObject::invokeMethod(
         this,
@@ -425,15 +462,18 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   deletionTimer_.stop();
   std::vector<std::size_t> gone;
   std::map<QString, int> failures;
-  std::size_t failed = 0;
+  std::size_t failed = 0, deleted = 0, notTried = 0;
   std::uint64_t freed = 0;
   for (std::size_t i = 0; i < positions.size(); ++i) {
-    if (results[i].outcome == RowDeletion::Outcome::kFailed) {
+    if (results[i].outcome == RowDeletion::Outcome::kNotTried) {
+      ++notTried;  // stopped before it: the row stays as it is
+    } else if (results[i].outcome == RowDeletion::Outcome::kFailed) {
       ++failed;
       ++failures[results[i].reason.isEmpty() ? tr("原因不明") : results[i].reason];
     } else {
       gone.push_back(positions[i]);
       freed += results[i].bytes;
+      if (results[i].outcome == RowDeletion::Outcome::kDeleted) ++deleted;
     }
   }
   model_.RemoveRows(std::move(gone));
@@ -441,11 +481,18 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   labels_[6]->setText(QString());
   const bool scanning = popups_[0]->text() == StopCaption();
   popups_[0]->setEnabled(true);
+  popups_[1]->setText(DeleteCaption());
   popups_[1]->setEnabled(!scanning);
   SetListButtonsEnabled(!scanning);
-  deletionNote_ = tr("已删除 %1 个").arg(positions.size() - failed);
+  // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
+  deletionNote_ = tr("已删除 %1 个").arg(deleted);
   if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
+  if (notTried) deletionNote_ += tr(", 已停止");
   UpdateStatus();
+  if (exitAfterDeletion_) {
+    close();
+    return;
+  }
   if (failed) {
     QString text = tr("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
     for (const auto& [reason, count] : failures) text += tr("\n%1: %2 个").arg(reason).arg(count);
@@ -463,19 +510,56 @@ void MainWindow::UpdateStatus() {
   } else if (session_->Busy()) {
     text += tr("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
   } else if (session_->HasRun()) {
-    text += tr("  上次扫描用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
+  text = text.toHtmlEscaped();
+  // The scan's count of kept package files, until a deletion's note takes its place.
+  if (const std::size_t kept = session_->PackageFilesKept();
+      kept && deletionNote_.isEmpty() && !Deleting())
+    text += tr("  保留 %1 个软件包文件").arg(kept);
+  if (const std::size_t unreadable = session_->controls().UnreadableFolders())
+    text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   status_->setText(text);
 }
 
+void MainWindow::ShowUnreadableFolders() {
+  auto* dialog = new QDialog(this);
+  dialog->setObjectName("unreadableFolders");
+  dialog->setWindowTitle(tr("无法读取的文件夹"));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  auto* list = new QListWidget(dialog);
+  for (const auto& u : session_->controls().UnreadableList())
+    list->addItem(ToQString(u.path) + QStringLiteral("  (") + ErrorWords(u.error) +
+                  QStringLiteral(")"));
+  auto* close = new QPushButton(tr("关闭"), dialog);
+  connect(close, &QPushButton::clicked, dialog, &QDialog::close);
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(list);
+  layout->addWidget(close, 0, Qt::AlignRight);
+  dialog->resize(520, 300);
+  dialog->show();
+}
+
 void MainWindow::Exit() {
+  if (Deleting()) {
+    // Stop after the file in hand; the window closes when the deletion has ended.
+    exitAfterDeletion_ = true;
+    stopDeletion_.store(true);
+    return;
+  }
   if (dialog_) dialog_->close();
   if (tips_) tips_->close();
   close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (Deleting()) {
+    exitAfterDeletion_ = true;
+    stopDeletion_.store(true);
+    event->ignore();
+    return;
+  }
   if (dialog_) dialog_->hide();
   if (tips_) tips_->close();
   session_->Stop();

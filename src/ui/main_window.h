@@ -37,6 +37,8 @@ class MainWindow : public QWidget {
   static QString Title() { return tr("Kelvo 垃圾文件清扫器 2.02"); }
   static QString ScanCaption() { return tr("扫描垃圾"); }
   static QString StopCaption() { return tr("停止扫描"); }
+  static QString DeleteCaption() { return tr("清除垃圾"); }
+  static QString StopDeletionCaption() { return tr("停止删除"); }
 
   explicit MainWindow(Services services, QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -63,6 +65,8 @@ class MainWindow : public QWidget {
   LiveOptions& options() { return options_; }
   bool Deleting() const { return deleter_.joinable(); }
   bool StartWaiting() const { return startWaiting_; }
+  // The list of folders that could not be read, in a dialog of its own.
+  void ShowUnreadableFolders();
 
   // The hidden deletion button's action, also run by "清除垃圾".
   void Command1Click();
@@ -87,6 +91,8 @@ class MainWindow : public QWidget {
   void OnDeletionDone(std::vector<std::size_t> positions, std::vector<RowDeletion> results);
   void UpdateStatus();
   void Exit();
+  // "删除 N 个文件 (共 X)?" answered with 是; true without asking when the option is off.
+  bool ConfirmDeletion(const std::vector<std::size_t>& positions);
 
   Services services_;
   LiveOptions options_;
@@ -114,6 +120,8 @@ class MainWindow : public QWidget {
   std::atomic<std::size_t> deleteTotal_{0};
   QTimer deletionTimer_;
   QString deletionNote_;
+  std::atomic<bool> stopDeletion_{false};
+  bool exitAfterDeletion_ = false;
 };
 
 }  // namespace kelvo::ui

@@ -42,9 +42,18 @@ void ScanSession::ClearScannedFolders() {
 void ScanSession::Run() {
   if (Busy()) return;
   restorePosted_.store(false);
+  // The lists load in the background while the walk starts. The previous filter goes on the
+  // worker: its loading may still run, and waiting for it is no work for the GUI thread.
+  std::shared_ptr<scan::PackageFilter> previous = std::move(packageFilter_);
+  if (packageFilterFactory_ && !options_.IncludePackageFiles())
+    packageFilter_ = packageFilterFactory_();
+  state_.packageFiles = packageFilter_.get();
   clock_.start();
   timer_.start();
-  worker_ = std::thread([this] { WorkerMain(); });
+  worker_ = std::thread([this, previous]() mutable {
+    previous.reset();
+    WorkerMain();
+  });
 }
 
 void ScanSession::WorkerMain() {

@@ -7,11 +7,14 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "live_options.h"
 #include "results_model.h"
 #include "scan/driver.h"
+#include "scan/package_filter.h"
 #include "scan/scan_state.h"
 #include "window_scan_controls.h"
 
@@ -44,6 +47,12 @@ class ScanSession : public QObject {
   qint64 LastElapsedMs() const { return lastElapsedMs_; }
   bool HasRun() const { return hasRun_; }
   qint64 ElapsedMs() const { return Busy() ? clock_.elapsed() : lastElapsedMs_; }
+  // Makes the filter that keeps package files out of each scan (unless the options include them).
+  void SetPackageFilterFactory(std::function<std::unique_ptr<scan::PackageFilter>()> factory) {
+    packageFilterFactory_ = std::move(factory);
+  }
+  // Hits of the last or running scan kept out as package files.
+  std::size_t PackageFilesKept() const { return packageFilter_ ? packageFilter_->Kept() : 0; }
   // Moves what the worker produced into the list and reports what changed.
   void Refresh();
 
@@ -67,6 +76,8 @@ class ScanSession : public QObject {
   scan::AuditFunction audit_;
   scan::ScanState state_;
   WindowScanControls controls_;
+  std::function<std::unique_ptr<scan::PackageFilter>()> packageFilterFactory_;
+  std::unique_ptr<scan::PackageFilter> packageFilter_;  // replaced only while not busy
   std::thread worker_;
   std::atomic<bool> restorePosted_{false};
   QTimer timer_;

@@ -25,6 +25,10 @@ std::int16_t ReadTipsSwitch(const NativeString& path) {
   return settings::ReadTipsSwitch(path);
 }
 
+std::string ReadIniValue(const NativeString& path, std::string_view section, std::string_view key) {
+  return settings::ReadIniValue(path, section, key, "");
+}
+
 std::error_code WriteIniValue(const NativeString& path, std::string_view section,
                               std::string_view key, std::string_view value) {
   return settings::WriteIniValue(path, section, key, value);
@@ -32,6 +36,15 @@ std::error_code WriteIniValue(const NativeString& path, std::string_view section
 
 std::error_code WriteBootCleanup() {
   return settings::WriteBootCleanup(settings::DefaultBootCleanupTarget());
+}
+
+QString BootCleanupDoneBy() {
+  auto rule = settings::BootCleanupDoneBy(settings::DefaultBootCleanupTarget());
+  return rule ? QString::fromStdString(*rule) : QString();
+}
+
+std::unique_ptr<scan::PackageFilter> PackageFilter() {
+  return std::make_unique<scan::PackageFilter>(platform::SystemPackageDatabases());
 }
 
 QString BootFileName() {
@@ -53,10 +66,15 @@ void AuditSharedDlls(scan::ScanControls& controls) {
 
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
                                      const DeletionProgressFunction& progress) {
-  std::vector<cleanup::DeletionRequest> requests;
-  requests.reserve(items.size());
-  for (const auto& item : items) requests.push_back(cleanup::RequestFor(item));
-  const std::vector<cleanup::DeletionResult> results = cleanup::DeleteItems(requests, progress);
+  // One file at a time, so that a stop takes effect after the file in hand.
+  std::vector<cleanup::DeletionResult> results;
+  results.reserve(items.size());
+  for (const auto& item : items) {
+    std::vector<cleanup::DeletionResult> one = cleanup::DeleteItems({cleanup::RequestFor(item)});
+    if (one.empty()) break;
+    results.push_back(one.front());
+    if (progress && !progress(results.size(), items.size())) break;
+  }
   std::vector<RowDeletion> out(items.size());
   for (std::size_t i = 0; i < out.size() && i < results.size(); ++i) {
     switch (results[i].outcome) {
@@ -73,9 +91,9 @@ std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
     }
     out[i].bytes = results[i].bytes;
   }
-  // A row without a result keeps its file's row in the list.
+  // A row without a result was never tried; its file's row stays in the list.
   for (std::size_t i = results.size(); i < out.size(); ++i)
-    out[i].reason = DeletionInterruptedWords();
+    out[i].outcome = RowDeletion::Outcome::kNotTried;
   return out;
 }
 

@@ -11,6 +11,9 @@ std::int16_t ReadTipsSwitch(const NativeString& path);
 std::error_code WriteIniValue(const NativeString& path, std::string_view section,
                               std::string_view key, std::string_view value);
 std::error_code WriteBootCleanup();
+QString BootCleanupDoneBy();
+std::string ReadIniValue(const NativeString& path, std::string_view section, std::string_view key);
+std::unique_ptr<scan::PackageFilter> PackageFilter();
 QString BootFileName();
 void AuditSharedDlls(scan::ScanControls& controls);
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,

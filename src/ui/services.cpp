@@ -1,6 +1,8 @@
 #include "services.h"
 
 #include <cstdlib>
+#include <sstream>
+#include <string>
 
 #include "service_seams.h"
 
@@ -15,9 +17,21 @@ Services DefaultServices() {
     s.settingsPath = seams::SettingsFilePath;
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
+  s.readIniValue = seams::ReadIniValue;
   s.writeBootCleanup = seams::WriteBootCleanup;
   s.bootFileName = seams::BootFileName;
-  s.listDrives = platform::ListFixedDrives;
+  s.bootCleanupDoneBy = seams::BootCleanupDoneBy;
+  s.packageFilter = seams::PackageFilter;
+  if (const char* env = std::getenv("KELVO_DRIVES"); env && *env) {
+    // Folders ("/a/:/b/") shown as the disks, for screenshots of a scan that touches no real disk.
+    std::vector<platform::Drive> drives;
+    std::istringstream list(env);
+    for (std::string folder; std::getline(list, folder, ':');)
+      if (!folder.empty()) drives.push_back({Utf8ToNative(folder), Utf8ToNative(folder)});
+    s.listDrives = [drives] { return drives; };
+  } else {
+    s.listDrives = platform::ListFixedDrives;
+  }
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = seams::AuditSharedDlls;
   s.deleteItems = seams::DeleteItems;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -14,28 +15,38 @@
 #include "platform/file_system.h"
 #include "scan/driver.h"
 #include "scan/junk_item.h"
+#include "scan/package_filter.h"
 
 namespace kelvo::ui {
 
 // What became of one row handed to the deletion.
 struct RowDeletion {
-  enum class Outcome { kDeleted, kAlreadyGone, kFailed };
+  enum class Outcome { kDeleted, kAlreadyGone, kFailed, kNotTried };  // kNotTried: stopped before
   Outcome outcome = Outcome::kFailed;
   QString reason;  // for a failure, in words for the user
   std::uint64_t bytes = 0;
 };
 
-using DeletionProgressFunction = std::function<void(std::size_t done, std::size_t total)>;
+// Called after every file; false stops the deletion there.
+using DeletionProgressFunction = std::function<bool(std::size_t done, std::size_t total)>;
 
 struct Services {
   std::function<void()> installComponents;
   std::function<NativeString()> settingsPath;
   std::function<std::int16_t(const NativeString& path)> readTipsSwitch;
+  // One value of the settings file, "" when it is not there (nullptr: nothing is read back).
+  std::function<std::string(const NativeString& path, std::string_view section,
+                            std::string_view key)>
+      readIniValue;
   std::function<std::error_code(const NativeString& path, std::string_view section,
                                 std::string_view key, std::string_view value)>
       writeIniValue;
   std::function<std::error_code()> writeBootCleanup;
   std::function<QString()> bootFileName;  // the boot file, for messages
+  // The system's own rule that already empties the temporary folder at boot, or empty.
+  std::function<QString()> bootCleanupDoneBy;
+  // Loads the installed packages' file lists in the background for one scan (nullptr: none).
+  std::function<std::unique_ptr<scan::PackageFilter>()> packageFilter;
   std::function<std::vector<platform::Drive>()> listDrives;
   platform::FileSystem* fileSystem = nullptr;
   scan::AuditFunction audit;
@@ -46,7 +57,8 @@ struct Services {
 };
 
 // The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one
-// beside the program (for tests and screenshots).
+// beside the program, and KELVO_DRIVES ("/a/:/b/") the folders offered as disks (for tests and
+// screenshots).
 Services DefaultServices();
 
 }  // namespace kelvo::ui

@@ -78,6 +78,30 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   connect(checks_[2], &QCheckBox::toggled, this, [this](bool on) { options_.SetZeroByte(on); });
   connect(checks_[3], &QCheckBox::toggled, this, [this](bool on) { options_.SetAudit(on); });
 
+  // Two options of this program's own, beside the buttons. Package files stay out unless asked
+  // for; the confirmation is stored and read back at the next start.
+  packageFiles_ = new QCheckBox(tr("扫描软件包的文件(危险)"), this);
+  packageFiles_->setObjectName("packageFiles");
+  packageFiles_->setGeometry(292, 198, 170, 20);
+  packageFiles_->setToolTip(tr("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
+  connect(packageFiles_, &QCheckBox::toggled, this,
+          [this](bool on) { options_.SetIncludePackageFiles(on); });
+  confirm_ = new QCheckBox(tr("删除前确认"), this);
+  confirm_->setObjectName("confirmDeletion");
+  confirm_->setGeometry(292, 219, 170, 20);
+  if (services_.readIniValue) {
+    try {
+      confirm_->setChecked(services_.readIniValue(services_.settingsPath(), "check", "confirm") ==
+                           "1");
+    } catch (...) {
+    }
+  }
+  options_.SetConfirmDeletion(confirm_->isChecked());
+  connect(confirm_, &QCheckBox::clicked, this, [this](bool on) {
+    options_.SetConfirmDeletion(on);
+    Write("check", "confirm", on);
+  });
+
   ApplyRecommended();
 }
 
@@ -125,6 +149,24 @@ void SettingsDialog::Write(std::string_view section, std::string_view key, bool 
 void SettingsDialog::OnCheck1Clicked(bool ticked) {
   if (ticked) {
     std::error_code ec;
+    QString doneBy;
+    try {
+      if (services_.bootCleanupDoneBy) doneBy = services_.bootCleanupDoneBy();
+    } catch (...) {
+    }
+    if (!doneBy.isEmpty()) {
+      // The system already empties the folder at boot; a line of ours would only hide its rule.
+      auto* box = new QMessageBox(QMessageBox::Information, tr("扫描设置"),
+                                  tr("系统已在每次开机时清空临时文件目录,由这条规则完成:\n%1\n"
+                                     "Kelvo 不再写入自己的规则。")
+                                      .arg(doneBy),
+                                  QMessageBox::Ok, this);
+      box->setObjectName("bootCleanupDoneBy");
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->open();
+      Write("check", "check1", ticked);
+      return;
+    }
     try {
       ec = services_.writeBootCleanup();
     } catch (...) {

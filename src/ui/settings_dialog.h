@@ -22,6 +22,8 @@ class SettingsDialog : public QDialog {
 
   QListWidget* List1() const { return list_; }
   QCheckBox* Check(int n) const { return checks_.at(static_cast<std::size_t>(n - 1)); }
+  QCheckBox* PackageFilesCheck() const { return packageFiles_; }
+  QCheckBox* ConfirmCheck() const { return confirm_; }
   FlatButton* Button(int n) const { return buttons_.at(static_cast<std::size_t>(n - 11)); }
   bool PatternTicked(int index) const;
 
@@ -40,6 +42,8 @@ class SettingsDialog : public QDialog {
   QListWidget* list_ = nullptr;
   std::array<QCheckBox*, 4> checks_{};
   std::array<FlatButton*, 5> buttons_{};
+  QCheckBox* packageFiles_ = nullptr;
+  QCheckBox* confirm_ = nullptr;
 };
 
 }  // namespace kelvo::ui

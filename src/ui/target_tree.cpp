@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
 
@@ -19,11 +20,18 @@ TargetTree::TargetTree(LiveOptions& options, QWidget* parent)
     : QTreeWidget(parent), options_(options) {
   setColumnCount(1);
   header()->hide();
-  // Long texts make the tree scroll sideways rather than being cut.
-  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  header()->setStretchLastSection(false);
-  setTextElideMode(Qt::ElideNone);
-  setRootIsDecorated(true);
+  // The tree is narrow. A small indentation and icons, and a smaller size (Chinese glyphs keep
+  // theirs) let every fixed node show whole; a text that still does not fit, such as a long mount
+  // path, is shortened in its middle (both ends stay) with the whole text in its tooltip, rather
+  // than cut off at the edge behind a sideways scroll.
+  setIndentation(8);
+  setIconSize(QSize(14, 14));
+  setFont(UiFont(7.5));
+  setRootIsDecorated(false);  // both roots stay expanded; their arrows would only take room
+  header()->setSectionResizeMode(QHeaderView::Stretch);
+  header()->setStretchLastSection(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setTextElideMode(Qt::ElideMiddle);
   setSelectionMode(QAbstractItemView::SingleSelection);
   connect(this, &QTreeWidget::itemChanged, this, &TargetTree::OnItemChanged);
 }
@@ -34,6 +42,7 @@ QTreeWidgetItem* TargetTree::AddNode(QTreeWidgetItem* parent, const QString& key
   const int number = static_cast<int>(nodes_.size()) + 1;
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setText(0, text);
+  item->setToolTip(0, text);  // the whole text, also where the tree is scrolled away from it
   item->setData(0, kNodeRole, number);
   item->setData(0, kKeyRole, key);
   item->setData(0, kImageRole, image);

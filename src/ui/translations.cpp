@@ -1,7 +1,8 @@
 #include "translations.h"
 
+#include "qt_translations.h"
+
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace kelvo::ui {

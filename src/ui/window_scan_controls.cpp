@@ -59,8 +59,17 @@ void WindowScanControls::RestoreIdle() {
   if (onRestoreIdle) onRestoreIdle();
 }
 
-void WindowScanControls::FolderUnreadable(NativeStringView, std::error_code) {
+void WindowScanControls::FolderUnreadable(NativeStringView path, std::error_code error) {
+  {
+    std::lock_guard lock(unreadableMutex_);
+    unreadableList_.push_back({NativeString(path), error});
+  }
   unreadable_.fetch_add(1, std::memory_order_relaxed);
+}
+
+std::vector<WindowScanControls::Unreadable> WindowScanControls::UnreadableList() {
+  std::lock_guard lock(unreadableMutex_);
+  return unreadableList_;
 }
 
 RowBatch WindowScanControls::TakeRows() {
@@ -95,6 +104,8 @@ void WindowScanControls::PrepareForScan() {
   folders_.Clear();
   lastJunkCount_.store(SIZE_MAX);
   unreadable_.store(0);
+  std::lock_guard unreadableLock(unreadableMutex_);
+  unreadableList_.clear();
 }
 
 }  // namespace kelvo::ui

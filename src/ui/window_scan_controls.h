@@ -58,6 +58,12 @@ class WindowScanControls final : public scan::ScanControls {
   // Rows left the list on the GUI side; the count the scan reads follows.
   void RowsWithdrawn(std::size_t n) { rowCount_.fetch_sub(n, std::memory_order_relaxed); }
   std::size_t UnreadableFolders() const { return unreadable_.load(); }
+  struct Unreadable {
+    NativeString path;
+    std::error_code error;
+  };
+  // The folders that could not be read so far, in the order met.
+  std::vector<Unreadable> UnreadableList();
 
   // Between scans only (no worker running).
   void PrepareForScan();
@@ -78,6 +84,9 @@ class WindowScanControls final : public scan::ScanControls {
   std::mutex folderMutex_;
   NativeString folder_;
   bool folderDirty_ = false;
+
+  std::mutex unreadableMutex_;
+  std::vector<Unreadable> unreadableList_;
 
   std::mutex rowMutex_;
   RowBatch pending_;

@@ -43,6 +43,19 @@ TEST(ScanCommand, TsvRowsInDiscoveryOrder) {
   EXPECT_THAT(r.err, ::testing::HasSubstr("4 rows, 5 bytes, 2 folders, 0 unreadable folders"));
 }
 
+// This machine's own package files: libx11-data owns the two .dir files of /usr/share/X11/locale.
+TEST(ScanCommand, PackageFilesAreKeptUnlessIncluded) {
+  if (::access("/var/lib/dpkg/info/libx11-data.list", F_OK) != 0) GTEST_SKIP() << "no libx11-data";
+  const std::string folder = "/usr/share/X11/locale";
+  auto kept = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", folder});
+  EXPECT_THAT(kept.out, ::testing::Not(::testing::HasSubstr("compose.dir")));
+  EXPECT_THAT(kept.err, ::testing::HasSubstr("hits kept as package files"));
+  auto included =
+      RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", "--include-package-files", folder});
+  EXPECT_THAT(included.out, ::testing::HasSubstr(folder + "/compose.dir\t"));
+  EXPECT_THAT(included.err, ::testing::Not(::testing::HasSubstr("package files")));
+}
+
 TEST(ScanCommand, OptionsSelectTheRules) {
   TempTree tree;
   tree.File("a.ftg");

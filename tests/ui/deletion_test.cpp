@@ -3,10 +3,13 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "fake_services.h"
 #include "main_window.h"
@@ -185,30 +188,87 @@ class DeletionTest : public QObject {
     box->close();
   }
 
-  void buttonsAreDisabledWhileDeleting() {
-    auto log = std::make_shared<ServiceLog>();
-    ui::Services services = testing::MakeFakeServices(log, {});
-    std::atomic<bool> go{false};
-    services.deleteItems = [&go](const std::vector<scan::JunkItem>& items,
-                                 const ui::DeletionProgressFunction&) {
-      while (!go.load()) std::this_thread::yield();
-      std::vector<ui::RowDeletion> out(items.size());
-      for (auto& r : out) r.outcome = ui::RowDeletion::Outcome::kDeleted;
+  // A deletion whose first file waits for go; each later file is deleted only if not stopped.
+  static ui::Services SlowDeletion(std::atomic<bool>& go, std::atomic<int>& deleted) {
+    ui::Services services = testing::MakeFakeServices(std::make_shared<ServiceLog>(), {});
+    services.deleteItems = [&go, &deleted](const std::vector<scan::JunkItem>& items,
+                                           const ui::DeletionProgressFunction& progress) {
+      std::vector<ui::RowDeletion> out;
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        while (!go.load()) std::this_thread::yield();
+        out.push_back({ui::RowDeletion::Outcome::kDeleted, {}, 0});
+        ++deleted;
+        if (!progress(out.size(), items.size())) break;
+      }
       return out;
     };
-    ui::MainWindow w(std::move(services));
+    return services;
+  }
+
+  void theDeleteButtonStopsTheDeletionAfterTheFileInHand() {
+    std::atomic<bool> go{false};
+    std::atomic<int> deleted{0};
+    ui::MainWindow w(SlowDeletion(go, deleted));
     w.Startup();
-    Fill(w, {"/a"});
+    Fill(w, {"/a", "/b", "/c"});
     w.uc(0)->click();
     w.asPopup(2)->click();
     QVERIFY(w.Deleting());
     QVERIFY(!w.asPopup(1)->isEnabled());
-    QVERIFY(!w.asPopup(2)->isEnabled());
     QVERIFY(!w.uc(3)->isEnabled());
+    QCOMPARE(w.asPopup(2)->text(), QStringLiteral("停止删除"));
+    QVERIFY(w.asPopup(2)->isEnabled());
+    w.asPopup(2)->click();
     go = true;
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(deleted.load(), 1);
+    QCOMPARE(w.model().rowCount(), 2);
+    QCOMPARE(w.asPopup(2)->text(), QStringLiteral("清除垃圾"));
+    QVERIFY(w.statusLine()->text().contains(QStringLiteral("已删除 1 个, 已停止")));
+  }
+
+  void exitDuringADeletionStopsItThenCloses() {
+    std::atomic<bool> go{false};
+    std::atomic<int> deleted{0};
+    ui::MainWindow w(SlowDeletion(go, deleted));
+    w.Startup();
+    w.show();
+    Fill(w, {"/a", "/b", "/c"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    w.asPopup(4)->click();
+    QVERIFY(w.isVisible());
+    go = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(deleted.load(), 1);
+    QTRY_VERIFY(!w.isVisible());
+  }
+
+  void theNoteCountsFilesAndAnOptionAsksFirst() {
+    ui::MainWindow w(testing::MakeFakeServices(std::make_shared<ServiceLog>(), {}));
+    w.Startup();
+    w.options().SetConfirmDeletion(true);
+    Fill(w, {"/a", "/a", "/b"});  // two rows for one file
+    w.uc(0)->click();
+    QString asked;
+    auto answer = [&](QMessageBox::StandardButton button) {
+      QTimer::singleShot(0, &w, [&, button] {
+        auto* box = w.findChild<QMessageBox*>("confirmDeletion");
+        QVERIFY(box);
+        asked = box->text();
+        QCOMPARE(box->button(button)->text(), button == QMessageBox::Yes ? "是" : "否");
+        box->button(button)->click();
+      });
+    };
+    answer(QMessageBox::No);
+    w.asPopup(2)->click();
+    QCOMPARE(asked, QStringLiteral("删除 2 个文件 (共 20 B)?"));
+    QVERIFY(!w.Deleting());
+    QCOMPARE(w.model().rowCount(), 3);
+    answer(QMessageBox::Yes);
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(w.model().rowCount(), 0);
-    QVERIFY(w.asPopup(1)->isEnabled());
   }
 };
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "fake_services.h"
+#include "qt_translations.h"
 #include "settings/boot_cleanup.h"
 #include "settings/settings_file.h"
 #include "settings_dialog.h"
@@ -204,6 +205,7 @@ class DialogsTest : public QObject {
     QCOMPARE(services.settingsPath(), ini);
     const settings::BootCleanupTarget boot{Utf8ToNative(dir.Path("boot.conf")), "cleanup line"};
     services.writeBootCleanup = [boot] { return settings::WriteBootCleanup(boot); };
+    services.bootCleanupDoneBy = nullptr;  // this machine's own rules are not the test's
 
     ui::LiveOptions options;
     ui::SettingsDialog d(options, services);
@@ -237,6 +239,23 @@ class DialogsTest : public QObject {
     d->OkButton()->click();
     QTRY_VERIFY(d.isNull());
     QVERIFY(log->calls.isEmpty());
+  }
+
+  void theSystemsBootRuleIsNamedAndNothingWritten() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.bootCleanupDoneBy = [] { return QStringLiteral("/usr/lib/tmpfiles.d/tmp.conf:1: D"); };
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    d.Check(1)->click();
+    d.Check(1)->click();
+    QVERIFY(!log->calls.contains("boot"));
+    auto* box = d.findChild<QMessageBox*>("bootCleanupDoneBy");
+    QVERIFY(box && box->text().contains("tmp.conf:1"));
+    // Qt's own Chinese texts for the standard buttons (last: the translator stays installed).
+    QVERIFY(ui::InstallQtChineseTranslations(*qApp));
+    QMessageBox plain(QMessageBox::Warning, "", "", QMessageBox::Ok);
+    QCOMPARE(plain.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
   }
 };
 

@@ -43,7 +43,7 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
       r.outcome = setup.deleteOutcome;
       if (r.outcome == ui::RowDeletion::Outcome::kFailed) r.reason = QStringLiteral("没有权限");
       out.push_back(r);
-      if (progress) progress(out.size(), items.size());
+      if (progress && !progress(out.size(), items.size())) break;  // stopped
     }
     return out;
   };

@@ -9,8 +9,12 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <QListWidget>
+
+#include "error_words.h"
 #include "fake_services.h"
 #include "main_window.h"
+#include "support/memory_file_system.h"
 #include "support/temp_tree.h"
 
 using namespace kelvo;
@@ -118,13 +122,12 @@ class ScanDriverTest : public QObject {
     QCOMPARE(Folders(*w), QStringList({QString::fromStdString(tree.root()),
                                        QString::fromStdString(tree.Path("A/"))}));
     QCOMPARE(w->label(5)->text(), QStringLiteral("2"));
-    // The junk count is refreshed before each entry is examined, so it shows the rows found before
-    // the last entry of the walk.
-    QCOMPARE(w->label(7)->text(), QStringLiteral("1"));
+    // Idle, the junk count is the row count, the last entry's row included.
+    QCOMPARE(w->label(7)->text(), QStringLiteral("2"));
     QCOMPARE(Names(*w), QStringList({"b.bak", "a.tmp"}));  // newest on top
     // Both flags stay set after a scan that ran to its end.
     QCOMPARE(w->session().state().running.load(), scan::kFlagTrue);
-    QVERIFY(w->statusLine()->text().contains(QStringLiteral("上次扫描用时")));
+    QVERIFY(w->statusLine()->text().contains(QStringLiteral("用时")));
   }
 
   void startEmptiesThePreviousResults() {
@@ -324,6 +327,29 @@ class ScanDriverTest : public QObject {
     QVERIFY(finished.wait(20000));
     VerifyIdle(*w);
     QVERIFY(!w->session().Busy());
+  }
+
+  void unreadableFoldersAreCountedAndListedInChinese() {
+    testing::MemoryFileSystem fs;
+    auto& root = fs.AddRoot("/m/");
+    root.AddFolder("locked").failList = true;
+    root.AddFile("x.tmp");
+    auto w = Make("/m/", nullptr, &fs);
+    QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
+    w->asPopup(1)->click();
+    QVERIFY(finished.wait(20000));
+    QVERIFY(w->statusLine()->text().contains(QStringLiteral("1 个文件夹无法读取")));
+    w->ShowUnreadableFolders();
+    auto* dialog = w->findChild<QDialog*>("unreadableFolders");
+    QVERIFY(dialog);
+    auto* list = dialog->findChild<QListWidget*>();
+    QVERIFY(list);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("/m/locked/  (没有权限)"));
+    QCOMPARE(ui::ErrorWords(std::make_error_code(std::errc::invalid_argument)),
+             QStringLiteral("参数无效"));
+    QCOMPARE(ui::ErrorWords(std::error_code(4242, std::system_category())),
+             QStringLiteral("系统错误 (代码 4242)"));
   }
 
   void exitDuringAScanEndsTheWorker() {

@@ -158,17 +158,22 @@ class StartupTest : public QObject {
       const QPoint before = w->pos();
       const QPoint local(20, 5);
       const QPoint global = handle->mapToGlobal(local);
-      // Any button starts the move; where the platform has no move of its own, the window
-      // follows the mouse by hand.
-      QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton,
-                        Qt::NoModifier);
-      QApplication::sendEvent(handle, &press);
-      QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 15), global + QPoint(30, 15),
-                       Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-      QApplication::sendEvent(handle, &move);
-      QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 15),
-                          global + QPoint(30, 15), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-      QApplication::sendEvent(handle, &release);
+      // Only the left button moves the window; where the platform has no move of its own, the
+      // window follows the mouse by hand.
+      auto drag = [&](Qt::MouseButton button) {
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+        QApplication::sendEvent(handle, &press);
+        QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 15), global + QPoint(30, 15),
+                         Qt::NoButton, button, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 15),
+                            global + QPoint(30, 15), button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &release);
+      };
+      drag(Qt::RightButton);
+      QTest::qWait(50);
+      QCOMPARE(w->pos(), before);
+      drag(Qt::LeftButton);
       QTRY_COMPARE(w->pos(), before + QPoint(30, 15));
     }
   }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
+#include <string>
 
 #include "platform/native_string.h"
 
@@ -36,6 +38,17 @@ class ComponentLoader {
   // for it at most limit. A thread still running afterwards is left to run on its own; the library
   // holding its code must then stay loaded for the rest of the process.
   virtual EntryRun RunEntry(EntryAddress entry, std::chrono::milliseconds limit) = 0;
+
+  // Why the component at copy must not be loaded, or nothing when it may. source is the program
+  // folder's file that copy was made from. Windows keeps its system directory to administrators
+  // and registers what it holds. POSIX loads only a file that is, byte for byte, its source and
+  // that nobody but root or the effective user can have put there: the file and every folder
+  // above it owned by one of them and not writable by group or others (a root-owned sticky folder
+  // such as /tmp excepted: there only an entry's owner may replace it).
+  virtual std::optional<std::string> Untrusted(const NativeString& /*copy*/,
+                                               const NativeString& /*source*/) {
+    return std::nullopt;
+  }
 };
 
 // The operating system's loader.

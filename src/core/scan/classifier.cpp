@@ -1,5 +1,6 @@
 #include "scan/classifier.h"
 
+#include "scan/package_filter.h"
 #include "scan/path_functions.h"
 
 namespace kelvo::scan {
@@ -15,8 +16,9 @@ bool CouldAnyRuleMatch(const MarkerCounts& markers, NativeStringView name) {
 }
 }  // namespace
 
-Classifier::Classifier(ScanControls& controls)
+Classifier::Classifier(ScanControls& controls, PackageFilter* packageFiles)
     : controls_(controls),
+      packageFiles_(packageFiles),
       nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
       emptyFolderLabel_(Utf8ToNative(kEmptyFolderLabel)) {
   for (int rule = kTempFolderRule; rule <= kInternetCacheRule; ++rule)
@@ -36,7 +38,7 @@ void Classifier::ClassifyFolder(const FolderToClassify& folder) {
     item.identity = folder.identity;
     item.emptyFolder = true;
     item.root = NativeString(folder.root);
-    controls_.AddJunkItem(std::move(item));
+    Add(std::move(item));
     controls_.SetJunkCount(controls_.RowCount());
   }
   const auto& entries = listing.entries();
@@ -109,6 +111,11 @@ void Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
     item.identity = IdentityOf(facts.stat);
     if (facts.stat.type != EntryType::kDirectory) item.size = facts.stat.size;
   }
+  Add(std::move(item));
+}
+
+void Classifier::Add(JunkItem item) {
+  if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath)) return;
   controls_.AddJunkItem(std::move(item));
 }
 

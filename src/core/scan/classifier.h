@@ -30,9 +30,12 @@ struct FolderToClassify {
   std::vector<EntryFacts>* facts = nullptr;  // one per listing entry; filled further on demand
 };
 
+class PackageFilter;
+
 class Classifier {
  public:
-  explicit Classifier(ScanControls& controls);
+  // Hits that packages own are kept out when packageFiles is given.
+  explicit Classifier(ScanControls& controls, PackageFilter* packageFiles = nullptr);
 
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
@@ -47,7 +50,10 @@ class Classifier {
               EntryFacts& facts, int rule, const NativeString& label);
   bool EnsureStat(const FolderToClassify& folder, const NativeChar* cname, EntryFacts& facts);
 
+  void Add(JunkItem item);
+
   ScanControls& controls_;
+  PackageFilter* packageFiles_;
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;
   std::array<NativeString, kRuleCount + 1> fixedLabels_;

@@ -15,6 +15,8 @@ void RunScan(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
     state.pattern = AsciiToNative("*.*");
     walker.Walk(state.rootPath);
   }
+  // The counter is refreshed before each entry's rules run; the last entry's rows come after it.
+  controls.SetJunkCount(controls.RowCount());
   controls.RestoreIdle();
   if (controls.AuditTicked() && audit) audit(controls);
 }

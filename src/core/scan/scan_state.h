@@ -8,6 +8,8 @@
 
 namespace kelvo::scan {
 
+class PackageFilter;
+
 // Flags keep the 16-bit -1/0 convention of the scan's controls.
 inline constexpr std::int16_t kFlagTrue = -1;
 inline constexpr std::int16_t kFlagFalse = 0;
@@ -25,6 +27,9 @@ struct ScanState {
   // Threads reading folders ahead of the walk; 1 reads each folder on the walk's own thread when
   // it is reached. The results and their order are the same either way.
   unsigned folderReaders = 1;
+
+  // When set, hits that an installed package owns are kept out of the results.
+  PackageFilter* packageFiles = nullptr;
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }

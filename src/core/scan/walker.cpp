@@ -14,7 +14,7 @@ void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& 
 }
 
 Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
-    : state_(state), controls_(controls), fs_(fs), classifier_(controls) {}
+    : state_(state), controls_(controls), fs_(fs), classifier_(controls, state.packageFiles) {}
 
 Walker::~Walker() = default;
 

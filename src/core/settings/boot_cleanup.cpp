@@ -20,7 +20,11 @@ std::string_view WithoutLineEnd(std::string_view line) {
 
 BootCleanupTarget DefaultBootCleanupTarget() {
   platform::BootScriptLine boot = platform::TempCleanupLine(GetWinDir());
-  return {boot.file, boot.line, boot.ending};
+  return {boot.file, boot.line, boot.ending, AsciiToNative("/")};
+}
+
+std::optional<std::string> BootCleanupDoneBy(const BootCleanupTarget& target) {
+  return platform::ExistingTempCleanupRule(target.configRoot, GetWinDir(), target.file);
 }
 
 std::optional<std::string> WithCleanupLine(std::string_view content,

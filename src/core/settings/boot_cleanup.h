@@ -15,6 +15,7 @@ struct BootCleanupTarget {
   NativeString file;
   std::string line;           // without its line end
   std::string ending = "\n";  // the line end the file uses
+  NativeString configRoot{};  // where the system's own boot rules are looked for ("/")
 };
 
 // Windows: "c:\Autoexec.bat" and "Deltree /y " + GetWinDir() + "temp\*.*", CR LF. Linux:
@@ -30,6 +31,10 @@ std::optional<std::string> WithCleanupLine(std::string_view content,
 // Puts the line into the file (created when missing; its folder must exist), replacing the file
 // atomically. Returns the reason of a failure, e.g. permission denied for an ordinary user.
 std::error_code WriteBootCleanup(const BootCleanupTarget& target);
+
+// The system's own rule that already empties the temporary folder at every boot ("file:line:
+// rule"), or nothing. When there is one, Kelvo's line is not wanted: it would only hide that rule.
+std::optional<std::string> BootCleanupDoneBy(const BootCleanupTarget& target);
 
 // The operating system's folder ending in exactly one separator: the Windows directory on Windows
 // ("C:\WINDOWS\"); "/" on Linux, the folder holding the system's temporary folder "tmp".

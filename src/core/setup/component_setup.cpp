@@ -1,5 +1,7 @@
 #include "setup/component_setup.h"
 
+#include <cstdio>
+
 #include "platform/known_folders.h"
 #include "scan/path_functions.h"
 
@@ -14,18 +16,30 @@ void InstallComponents() {
 }
 
 void InstallComponents(const SetupPaths& paths) {
-  InstallComponents(paths, platform::NativeComponentLoader(), kEntryTimeLimit);
+  for (const std::string& line :
+       InstallComponents(paths, platform::NativeComponentLoader(), kEntryTimeLimit))
+    std::fprintf(stderr, "kelvo: %s\n", line.c_str());
 }
 
-void InstallComponents(const SetupPaths& paths, platform::ComponentLoader& loader,
-                       std::chrono::milliseconds limit) {
+std::vector<std::string> InstallComponents(const SetupPaths& paths,
+                                           platform::ComponentLoader& loader,
+                                           std::chrono::milliseconds limit) {
   for (std::string_view name : kComponentCopyOrder) {
     NativeString file = AsciiToNative(name);
     loader.Copy(paths.programFolder + platform::kSeparator + file, paths.systemFolder + file);
   }
+  std::vector<std::string> skipped;
   for (std::string_view name : kComponentRegistrationOrder) {
-    RunServerEntry(paths.systemFolder + AsciiToNative(name), false, loader, limit);
+    const NativeString copy = paths.systemFolder + AsciiToNative(name);
+    if (!loader.IsPresent(copy)) continue;
+    if (auto why = loader.Untrusted(
+            copy, paths.programFolder + platform::kSeparator + AsciiToNative(name))) {
+      skipped.push_back("component " + NativeToUtf8(copy) + " not loaded: " + *why);
+      continue;
+    }
+    RunServerEntry(copy, false, loader, limit);
   }
+  return skipped;
 }
 
 bool RegisterComponent(const NativeString& path) {

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <chrono>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/component_loader.h"
 #include "platform/native_string.h"
@@ -30,12 +32,15 @@ struct SetupPaths {
 // The program folder and GetSysDir().
 SetupPaths DefaultSetupPaths();
 
-// Copies every component into the system folder, then registers every system-folder copy; each
-// step runs whatever happened to the ones before it.
+// Copies every component into the system folder, then registers every system-folder copy that
+// the loader trusts (see ComponentLoader::Untrusted); each step runs whatever happened to the ones
+// before it. Returns one line for each copy left alone and why; the first two forms write those
+// lines to stderr.
 void InstallComponents();
 void InstallComponents(const SetupPaths& paths);
-void InstallComponents(const SetupPaths& paths, platform::ComponentLoader& loader,
-                       std::chrono::milliseconds limit);
+std::vector<std::string> InstallComponents(const SetupPaths& paths,
+                                           platform::ComponentLoader& loader,
+                                           std::chrono::milliseconds limit);
 
 // RunServerEntry(path, false).
 bool RegisterComponent(const NativeString& path);

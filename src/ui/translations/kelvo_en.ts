@@ -35,10 +35,6 @@
         <source>其他错误</source>
         <translation>other error</translation>
     </message>
-    <message>
-        <source>删除中断</source>
-        <translation>deletion interrupted</translation>
-    </message>
 </context>
 <context>
     <name>kelvo::ui::ErrorWords</name>
@@ -75,8 +71,52 @@
         <translation>folder not empty</translation>
     </message>
     <message>
-        <source>错误: %1</source>
-        <translation>error: %1</translation>
+        <source>参数无效</source>
+        <translation>invalid argument</translation>
+    </message>
+    <message>
+        <source>读写错误</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>名称太长</source>
+        <translation>name too long</translation>
+    </message>
+    <message>
+        <source>符号链接层次太多</source>
+        <translation>too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>路径中有一项不是文件夹</source>
+        <translation>part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>位于另一个文件系统</source>
+        <translation>on another file system</translation>
+    </message>
+    <message>
+        <source>文件已存在</source>
+        <translation>file exists</translation>
+    </message>
+    <message>
+        <source>操作超时</source>
+        <translation>timed out</translation>
+    </message>
+    <message>
+        <source>操作被中断</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>系统错误 (代码 %1)</source>
+        <translation>system error (code %1)</translation>
     </message>
 </context>
 <context>
@@ -164,16 +204,52 @@
         <translation>  scanning for %1 s</translation>
     </message>
     <message>
-        <source>  上次扫描用时 %1 秒</source>
-        <translation>  last scan took %1 s</translation>
-    </message>
-    <message>
         <source>Kelvo 垃圾文件清扫器 2.02</source>
         <translation>Kelvo Junk File Cleaner 2.02</translation>
     </message>
     <message>
         <source>停止扫描</source>
         <translation>Stop</translation>
+    </message>
+    <message>
+        <source>删除 %1 个文件 (共 %2)?</source>
+        <translation>Delete %1 files (%2 in all)?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>, 已停止</source>
+        <translation>, stopped</translation>
+    </message>
+    <message>
+        <source>  用时 %1 秒</source>
+        <translation>  took %1 s</translation>
+    </message>
+    <message>
+        <source>  保留 %1 个软件包文件</source>
+        <translation>  %1 package files kept</translation>
+    </message>
+    <message>
+        <source>  &lt;a href=&quot;unreadable&quot;&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
+        <translation>  &lt;a href=&quot;unreadable&quot;&gt;%1 folders could not be read&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>无法读取的文件夹</source>
+        <translation>Folders that could not be read</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>停止删除</source>
+        <translation>Stop deleting</translation>
     </message>
 </context>
 <context>
@@ -244,6 +320,26 @@
     <message>
         <source>开机自动清理未能写入启动文件%1:%2。</source>
         <translation>The boot cleanup could not be written to the start-up file%1: %2.</translation>
+    </message>
+    <message>
+        <source>扫描软件包的文件(危险)</source>
+        <translation>Package files too (risky)</translation>
+    </message>
+    <message>
+        <source>已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们</source>
+        <translation>Files that come with installed packages belong to the system and are not listed as junk; tick to list them too</translation>
+    </message>
+    <message>
+        <source>删除前确认</source>
+        <translation>Confirm before deleting</translation>
+    </message>
+    <message>
+        <source>系统已在每次开机时清空临时文件目录,由这条规则完成:
+%1
+Kelvo 不再写入自己的规则。</source>
+        <translation>The system already empties the temp folder at every boot, with this rule:
+%1
+Kelvo writes no rule of its own.</translation>
     </message>
 </context>
 <context>

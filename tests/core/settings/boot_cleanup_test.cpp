@@ -1,11 +1,15 @@
 #include "settings/boot_cleanup.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/file_update.h"
+#include "support/run_process.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::settings {
@@ -108,6 +112,41 @@ TEST(BootCleanup, PermissionsOfTheFileAreKept) {
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
   EXPECT_EQ(Contents(path), "# header\nD! /tmp 1777 root root -\n");
+}
+
+// A fake root with the vendor's rules; Kelvo's own file is left out of the search.
+TEST(BootCleanup, TheSystemsOwnRuleIsFoundAndKeptInForce) {
+  TempTree root;
+  root.File("usr/lib/tmpfiles.d/tmp.conf", "# vendor\nD /tmp 1777 root root -\n");
+  root.File("usr/lib/tmpfiles.d/x11.conf", "D! /tmp/.X11-unix 1777 root root 10d\n");
+  root.File("etc/tmpfiles.d/kelvo-temp-cleanup.conf", "D! /tmp 1777 root root -\n");
+  BootCleanupTarget target = DefaultBootCleanupTarget();
+  target.configRoot = root.root();
+  EXPECT_EQ(BootCleanupDoneBy(target), "/usr/lib/tmpfiles.d/tmp.conf:2: D /tmp 1777 root root -");
+
+  // An administrator's file of the same name hides the vendor's; Fedora's rule only ages files.
+  root.File("etc/tmpfiles.d/tmp.conf", "q /tmp 1777 root root 10d\n");
+  EXPECT_EQ(BootCleanupDoneBy(target), std::nullopt);
+  root.Symlink("/dev/null", "etc/tmpfiles.d/tmp.conf.new");
+  ASSERT_EQ(::rename(root.Path("etc/tmpfiles.d/tmp.conf.new").c_str(),
+                     root.Path("etc/tmpfiles.d/tmp.conf").c_str()),
+            0);
+  EXPECT_EQ(BootCleanupDoneBy(target), std::nullopt);
+}
+
+// systemd-tmpfiles itself agrees: the rule named empties /tmp at boot.
+TEST(BootCleanup, TheFoundRuleEmptiesTmpUnderSystemdTmpfiles) {
+  if (::access("/usr/bin/systemd-tmpfiles", X_OK) != 0) GTEST_SKIP() << "no systemd-tmpfiles";
+  TempTree root;
+  root.File("usr/lib/tmpfiles.d/tmp.conf", "D /tmp 1777 root root -\n");
+  root.File("tmp/junk.tmp", "x");
+  BootCleanupTarget target = DefaultBootCleanupTarget();
+  target.configRoot = root.root();
+  ASSERT_TRUE(BootCleanupDoneBy(target));
+  auto run = kelvo::testing::RunProcess(
+      "/usr/bin/systemd-tmpfiles", {"--root=" + root.root(), "--boot", "--remove", "--create"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(::access(root.Path("tmp/junk.tmp").c_str(), F_OK), 0);
 }
 
 }  // namespace

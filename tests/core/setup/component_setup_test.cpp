@@ -177,18 +177,44 @@ TEST_F(ComponentFiles, AFreshStartCopiesAndRegistersAllFour) {
                                     "register Picclp32.ocx", "unloaded Picclp32.ocx"));
 }
 
-TEST_F(ComponentFiles, CopiesAlreadyInTheSystemFolderAreRegisteredAgain) {
-  for (auto name : kComponentCopyOrder) {
-    Place(KELVO_TEST_COMPONENT_REGISTERS, "system/" + std::string(name));
-  }
+TEST_F(ComponentFiles, APlantedLibraryIsNeverLoaded) {
+  // Not Kelvo's: the program folder has no such component.
+  Place(KELVO_TEST_COMPONENT_REGISTERS, "system/as97Popup.ocx");
+  Place(KELVO_TEST_COMPONENT_REGISTERS, "system/scrrun.dll");
   SetupPaths paths{tree_.Path("program"), tree_.Path("system/")};
-  InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
-  std::vector<std::string> registered;
-  for (const auto& e : Events()) {
-    if (e.starts_with("register ")) registered.push_back(e.substr(9));
-  }
-  EXPECT_THAT(registered,
-              ElementsAre("as97Popup.ocx", "FlatButton.ocx", "scrrun.dll", "Picclp32.ocx"));
+  auto skipped = InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
+  EXPECT_THAT(Events(), IsEmpty());
+  ASSERT_EQ(skipped.size(), 2u);
+  EXPECT_THAT(skipped[0], ::testing::HasSubstr("as97Popup.ocx not loaded: Kelvo has no"));
+  // Nor is a file whose content differs from the program folder's.
+  tree_.File("program/scrrun.dll", "Kelvo's own scrrun.dll");
+  EXPECT_THAT(platform::NativeComponentLoader().Untrusted(tree_.Path("system/scrrun.dll"),
+                                                          tree_.Path("program/scrrun.dll")),
+              ::testing::Optional(::testing::HasSubstr("not Kelvo's copy")));
+}
+
+TEST_F(ComponentFiles, AFolderOthersMayWriteInStopsLoading) {
+  Place(KELVO_TEST_COMPONENT_REGISTERS, "program/as97Popup.ocx");
+  tree_.Dir("shared/system");
+  tree_.Chmod("shared", 0775);
+  SetupPaths paths{tree_.Path("program"), tree_.Path("shared/system/")};
+  auto skipped = InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
+  EXPECT_THAT(Events(), IsEmpty());
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_THAT(skipped[0], ::testing::HasSubstr("shared is writable by group or others"));
+
+  // The same copy in a folder only its owner writes, but itself writable by others, or foreign.
+  tree_.Chmod("shared", 0755);
+  tree_.Chmod("shared/system/as97Popup.ocx", 0666);
+  EXPECT_THAT(platform::NativeComponentLoader().Untrusted(paths.systemFolder + "as97Popup.ocx",
+                                                          tree_.Path("program/as97Popup.ocx")),
+              ::testing::Optional(::testing::HasSubstr("writable by group or others")));
+  tree_.Chmod("shared/system/as97Popup.ocx", 0644);
+  if (::geteuid() != 0) return;  // only root can give a folder away
+  ASSERT_EQ(::chown(tree_.Path("shared/system").c_str(), 65534, 65534), 0);
+  EXPECT_THAT(platform::NativeComponentLoader().Untrusted(paths.systemFolder + "as97Popup.ocx",
+                                                          tree_.Path("program/as97Popup.ocx")),
+              ::testing::Optional(::testing::HasSubstr("belongs to another user")));
 }
 
 TEST_F(ComponentFiles, NothingToInstallIsQuietlyNothing) {

@@ -1,5 +1,6 @@
 #include "platform/posix/mount_table.h"
 
+#include <initializer_list>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -24,8 +25,44 @@ std::string UnescapeOctal(std::string_view s) {
   return out;
 }
 
-bool IsPseudoFsType(std::string_view type) {
-  return type == "squashfs" || type == "iso9660" || type == "udf" || type == "overlay";
+bool IsOneOf(std::string_view value, std::initializer_list<std::string_view> set) {
+  for (std::string_view s : set)
+    if (value == s) return true;
+  return false;
+}
+
+// File systems that live on a local disk even when the kernel reports no block device for them.
+bool IsLocalDiskType(std::string_view type) {
+  return IsOneOf(type, {"btrfs", "zfs", "bcachefs", "xfs", "ext2", "ext3", "ext4", "f2fs", "ntfs3",
+                        "ntfs", "exfat", "vfat", "jfs", "reiserfs", "nilfs2", "fuseblk"});
+}
+
+// Never disks of their own: images, overlays, memory and network file systems.
+bool IsExcludedType(std::string_view type) {
+  return IsOneOf(
+      type, {"squashfs", "iso9660", "udf", "overlay", "tmpfs", "ramfs", "devtmpfs", "nfs", "nfs4",
+             "cifs", "smb3", "smbfs", "ceph", "glusterfs", "9p", "fuse.sshfs", "afs", "davfs"});
+}
+
+std::string_view OptionValue(std::string_view options, std::string_view key) {
+  std::size_t pos = 0;
+  while (pos <= options.size()) {
+    std::size_t comma = options.find(',', pos);
+    std::string_view option =
+        options.substr(pos, comma == std::string_view::npos ? options.npos : comma - pos);
+    if (option.size() > key.size() && option.starts_with(key) && option[key.size()] == '=')
+      return option.substr(key.size() + 1);
+    if (comma == std::string_view::npos) break;
+    pos = comma + 1;
+  }
+  return {};
+}
+
+// A mount of the file system's own top, or of a btrfs subvolume as such; anything else shows a
+// folder of a file system mounted elsewhere (a bind mount).
+bool MountsWholeFileSystem(const MountEntry& m) {
+  if (m.root == "/") return true;
+  return m.fsType == "btrfs" && OptionValue(m.superOptions, "subvol") == m.root;
 }
 
 }  // namespace
@@ -48,6 +85,7 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     }
     MountEntry e;
     if (!separatorSeen || !(fields >> e.fsType >> e.source)) continue;
+    fields >> e.superOptions;
     auto colon = devno.find(':');
     if (colon == std::string::npos) continue;
     try {
@@ -69,19 +107,21 @@ std::vector<FixedDisk> SelectFixedDisks(const std::vector<MountEntry>& mounts,
   constexpr unsigned kRamDiskMajor = 1;
   constexpr unsigned kLoopMajor = 7;
   std::vector<FixedDisk> out;
-  std::set<std::pair<unsigned, unsigned>> seen;
+  std::set<std::string> seen;
   for (const MountEntry& m : mounts) {
-    if (m.major == 0 || m.major == kRamDiskMajor || m.major == kLoopMajor) continue;
-    if (IsPseudoFsType(m.fsType)) continue;
-    if (m.source.rfind("/dev/", 0) != 0) continue;
-    if (seen.count({m.major, m.minor})) continue;
-    if (query.isBlockDevice && !query.isBlockDevice(m.major, m.minor)) continue;
-    if (query.isRemovable && query.isRemovable(m.major, m.minor)) continue;
-    seen.insert({m.major, m.minor});
+    if (m.major == kRamDiskMajor || m.major == kLoopMajor || m.source.starts_with("/dev/loop"))
+      continue;
+    if (IsExcludedType(m.fsType)) continue;
+    const bool blockDevice = m.major != 0 && m.source.starts_with("/dev/");
+    if (!blockDevice && !IsLocalDiskType(m.fsType)) continue;
+    if (!MountsWholeFileSystem(m)) continue;
     FixedDisk d;
     d.key = m.mountPoint;
     if (d.key.empty() || d.key.back() != '/') d.key.push_back('/');
-    std::string label = query.label ? query.label(m.major, m.minor) : std::string();
+    if (seen.count(d.key)) continue;
+    if (query.isRemovable && query.isRemovable(m)) continue;
+    seen.insert(d.key);
+    std::string label = query.label ? query.label(m) : std::string();
     d.text = label.empty() ? d.key : d.key + "(" + label + ")";
     out.push_back(std::move(d));
   }

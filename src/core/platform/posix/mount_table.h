@@ -15,16 +15,17 @@ struct MountEntry {
   std::string mountPoint;  // unescaped
   std::string fsType;
   std::string source;
+  std::string superOptions;
 };
 
 // Parses the text of a mountinfo file; lines that do not parse are skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
-// What the system tells about a block device.
+// What the system tells about the device behind a mount (through its source when that is a
+// device node, else its device number). Injected so that tests do not depend on this machine.
 struct BlockDeviceQuery {
-  std::function<bool(unsigned major, unsigned minor)> isBlockDevice;
-  std::function<bool(unsigned major, unsigned minor)> isRemovable;
-  std::function<std::string(unsigned major, unsigned minor)> label;
+  std::function<bool(const MountEntry&)> isRemovable;
+  std::function<std::string(const MountEntry&)> label;
 };
 
 struct FixedDisk {
@@ -32,7 +33,10 @@ struct FixedDisk {
   std::string text;
 };
 
-// One entry per local, non-removable block device, in mount order, at its first mount point.
+// One entry per mount point of a local, disk-backed, non-removable file system, in mount order.
+// Block-device mounts and known local types count (btrfs, ZFS and bcachefs report device major 0);
+// network, pseudo, overlay, tmpfs, image (squashfs, iso9660) and loop mounts do not, nor do bind
+// mounts of a folder. A btrfs subvolume mounted on its own is a mount point of its own.
 std::vector<FixedDisk> SelectFixedDisks(const std::vector<MountEntry>& mounts,
                                         const BlockDeviceQuery& query);
 

@@ -2,9 +2,12 @@
 // signalled through state shared with the waiter, so a thread that outlives the wait is harmless.
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -23,6 +26,15 @@ struct RunState {
   std::condition_variable ended;
   bool done = false;
 };
+
+// Who may have written an entry: nobody but root and us, or (for a folder) anybody only under a
+// root-owned sticky bit.
+std::optional<std::string> NotOurs(const std::string& path, const struct stat& st, bool folder) {
+  if (st.st_uid != 0 && st.st_uid != ::geteuid()) return path + " belongs to another user";
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) == 0) return std::nullopt;
+  if (folder && (st.st_mode & S_ISVTX) && st.st_uid == 0) return std::nullopt;
+  return path + " is writable by group or others";
+}
 
 NativeString FolderOf(const NativeString& path) {
   auto slash = path.rfind('/');
@@ -62,6 +74,26 @@ class PosixComponentLoader final : public ComponentLoader {
   }
 
   void Unload(LibraryHandle library) override { ::dlclose(library); }
+
+  std::optional<std::string> Untrusted(const NativeString& copy,
+                                       const NativeString& source) override {
+    struct stat st;
+    if (::lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+      return copy + " is not a plain file";
+    if (auto why = NotOurs(copy, st, false)) return why;
+    char resolved[PATH_MAX];
+    if (!::realpath(FolderOf(copy).c_str(), resolved))
+      return FolderOf(copy) + " cannot be resolved";
+    for (std::string folder = resolved;; folder = FolderOf(folder)) {
+      if (::lstat(folder.c_str(), &st) != 0) return folder + " cannot be examined";
+      if (auto why = NotOurs(folder, st, true)) return why;
+      if (folder == "/") break;
+    }
+    std::string ours, theirs;
+    if (ReadWholeFile(source, ours)) return "Kelvo has no " + source + " to compare it with";
+    if (ReadWholeFile(copy, theirs) || ours != theirs) return "it is not Kelvo's copy of " + source;
+    return std::nullopt;
+  }
 
   EntryRun RunEntry(EntryAddress entry, std::chrono::milliseconds limit) override {
     auto state = std::make_shared<RunState>();

@@ -22,7 +22,23 @@ std::string SysBlockPath(unsigned major, unsigned minor) {
   return "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
 }
 
-bool IsRemovable(unsigned major, unsigned minor) {
+// The device number behind a mount: its source node's when the source is one (btrfs and others
+// report an anonymous number of their own), else the mount's.
+bool DeviceOf(const MountEntry& m, unsigned& major, unsigned& minor) {
+  struct stat st;
+  if (m.source.starts_with("/dev/") && ::stat(m.source.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+    major = ::major(st.st_rdev);
+    minor = ::minor(st.st_rdev);
+    return true;
+  }
+  major = m.major;
+  minor = m.minor;
+  return m.major != 0;
+}
+
+bool IsRemovable(const MountEntry& m) {
+  unsigned major = 0, minor = 0;
+  if (!DeviceOf(m, major, minor)) return false;
   // A partition has no "removable" file of its own; its disk is the parent folder.
   std::string base = SysBlockPath(major, minor);
   for (const char* rel : {"/removable", "/../removable"}) {
@@ -49,7 +65,9 @@ std::string UnescapeUdev(const std::string& s) {
   return out;
 }
 
-std::string LabelOf(unsigned major, unsigned minor) {
+std::string LabelOf(const MountEntry& m) {
+  unsigned major = 0, minor = 0;
+  if (!DeviceOf(m, major, minor)) return {};
   std::error_code ec;
   for (const auto& link : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
     struct stat st;
@@ -64,10 +82,6 @@ std::string LabelOf(unsigned major, unsigned minor) {
 
 std::vector<Drive> ListFixedDrives() {
   BlockDeviceQuery query;
-  query.isBlockDevice = [](unsigned major, unsigned minor) {
-    std::error_code ec;
-    return std::filesystem::exists(SysBlockPath(major, minor), ec);
-  };
   query.isRemovable = IsRemovable;
   query.label = LabelOf;
   std::vector<Drive> drives;

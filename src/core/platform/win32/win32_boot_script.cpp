@@ -25,3 +25,12 @@ BootScriptLine TempCleanupLine(const NativeString& systemFolder) {
 }
 
 }  // namespace kelvo::platform
+
+namespace kelvo::platform {
+
+std::optional<std::string> ExistingTempCleanupRule(const NativeString&, const NativeString&,
+                                                   const NativeString&) {
+  return std::nullopt;
+}
+
+}  // namespace kelvo::platform

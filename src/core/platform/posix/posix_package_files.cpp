@@ -1,0 +1,149 @@
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/package_files.h"
+
+namespace kelvo::platform {
+namespace {
+
+// Resolves folder parts once each: the lists name the same few thousand folders over and over.
+class Canonicaliser {
+ public:
+  explicit Canonicaliser(PackageFileIndex& index) : index_(index) {}
+
+  void Add(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    if (path.empty() || path.front() != '/') return;
+    const std::size_t slash = path.rfind('/');
+    std::string_view folder = path.substr(0, slash);
+    auto [it, added] = folders_.try_emplace(std::string(folder));
+    if (added) it->second = CanonicalFolder(it->first);
+    std::string full = it->second;
+    if (full.empty() || full.back() != '/') full.push_back('/');
+    full.append(path.substr(slash + 1));
+    index_.Add(full);
+  }
+
+  static std::string CanonicalFolder(const std::string& folder) {
+    if (folder.empty()) return "/";
+    char resolved[PATH_MAX];
+    return ::realpath(folder.c_str(), resolved) ? std::string(resolved) : folder;
+  }
+
+ private:
+  PackageFileIndex& index_;
+  std::unordered_map<std::string, std::string> folders_;
+};
+
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return names;
+  while (const dirent* e = ::readdir(dir.get())) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// dpkg: one absolute path per line, "/." for the root.
+void ReadDpkg(const std::string& root, Canonicaliser& out) {
+  const std::string info = root + "var/lib/dpkg/info/";
+  std::string line;
+  for (const std::string& name : Entries(info)) {
+    if (!name.ends_with(".list")) continue;
+    std::ifstream in(info + name, std::ios::binary);
+    while (std::getline(in, line)) out.Add(line);
+  }
+}
+
+// pacman: relative paths after a "%FILES%" line, up to the next blank line.
+void ReadPacman(const std::string& root, Canonicaliser& out) {
+  const std::string local = root + "var/lib/pacman/local/";
+  std::string line;
+  for (const std::string& package : Entries(local)) {
+    std::ifstream in(local + package + "/files", std::ios::binary);
+    bool inFiles = false;
+    while (std::getline(in, line)) {
+      if (line.empty())
+        inFiles = false;
+      else if (line == "%FILES%")
+        inFiles = true;
+      else if (inFiles)
+        out.Add("/" + line);
+    }
+  }
+}
+
+// apk: "F:folder" lines, each followed by "R:name" lines of the files in it (paths relative).
+void ReadApk(const std::string& root, Canonicaliser& out) {
+  std::ifstream in(root + "lib/apk/db/installed", std::ios::binary);
+  std::string line, folder;
+  while (std::getline(in, line)) {
+    if (line.starts_with("F:")) {
+      folder = "/" + line.substr(2);
+      out.Add(folder);
+    } else if (line.starts_with("R:")) {
+      out.Add(folder + "/" + line.substr(2));
+    } else if (line.empty()) {
+      folder.clear();
+    }
+  }
+}
+
+void ReadRpm(Canonicaliser& out) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen("rpm -qal 2>/dev/null", "r"), ::pclose);
+  if (!pipe) return;
+  char* line = nullptr;
+  std::size_t capacity = 0;
+  ssize_t n;
+  while ((n = ::getline(&line, &capacity, pipe.get())) > 0) {
+    std::string_view path(line, static_cast<std::size_t>(n));
+    if (path.ends_with('\n')) path.remove_suffix(1);
+    out.Add(path);
+  }
+  std::free(line);
+}
+
+}  // namespace
+
+PackageDatabases SystemPackageDatabases() {
+  PackageDatabases databases{"/", false};
+  struct stat st;
+  databases.useRpm = ::stat("/var/lib/rpm", &st) == 0 && S_ISDIR(st.st_mode) &&
+                     (::access("/usr/bin/rpm", X_OK) == 0 || ::access("/bin/rpm", X_OK) == 0);
+  return databases;
+}
+
+PackageFileIndex LoadPackageFiles(const PackageDatabases& databases) {
+  PackageFileIndex index;
+  if (databases.root.empty()) return index;
+  std::string root = databases.root;
+  if (root.back() != '/') root.push_back('/');
+  Canonicaliser out(index);
+  ReadDpkg(root, out);
+  ReadPacman(root, out);
+  ReadApk(root, out);
+  if (databases.useRpm) ReadRpm(out);
+  index.Finish();
+  return index;
+}
+
+NativeString CanonicalFolderPath(NativeStringView path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == NativeStringView::npos || slash == 0) return NativeString(path);
+  std::string folder = Canonicaliser::CanonicalFolder(std::string(path.substr(0, slash)));
+  if (folder.back() != '/') folder.push_back('/');
+  return folder + std::string(path.substr(slash + 1));
+}
+
+}  // namespace kelvo::platform
