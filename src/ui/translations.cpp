@@ -19,22 +19,14 @@ Language LanguageOfTheUser() {
 }
 
 bool InstallTranslations(QCoreApplication& app, Language language) {
+  // The window is Chinese already; Qt's standard buttons need Qt's own catalogue.
+  if (language == Language::kChinese) return InstallQtChineseTranslations(app);
   auto* translator = new QTranslator(&app);
-  bool loaded = false;
-  if (language == Language::kEnglish) {
-    loaded = translator->load(QStringLiteral(":/i18n/kelvo_en.qm"));
-  } else {
-    // The window is Chinese already; Qt's standard buttons need Qt's own catalogue.
-    loaded =
-        translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-  }
-  if (!loaded) {
+  if (!translator->load(QStringLiteral(":/i18n/kelvo_en.qm"))) {
     delete translator;
     return false;
   }
-  QCoreApplication::installTranslator(translator);
-  return true;
+  return QCoreApplication::installTranslator(translator);
 }
 
 }  // namespace kelvo::ui
