@@ -29,7 +29,7 @@ xdotool mousemove $((X + 234)) $((Y + 88)) click 1  # 确定
 sleep 0.5
 shot idle
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "$title" | head -1)")"
-xdotool mousemove $((X + 39)) $((Y + 66)) click 1   # tick 扫描硬盘
+xdotool mousemove $((X + 19)) $((Y + 64)) click 1   # tick 扫描硬盘
 sleep 0.3
 xdotool mousemove $((X + 214)) $((Y + 38)) click 1  # 扫描垃圾
 sleep 1.5

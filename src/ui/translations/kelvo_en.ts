@@ -197,11 +197,11 @@
     </message>
     <message>
         <source>  正在删除 %1/%2</source>
-        <translation>  deleting %1/%2</translation>
+        <translation>; deleting %1/%2</translation>
     </message>
     <message>
         <source>  扫描用时 %1 秒</source>
-        <translation>  scanning for %1 s</translation>
+        <translation>; scanning for %1 s</translation>
     </message>
     <message>
         <source>Kelvo 垃圾文件清扫器 2.02</source>
@@ -229,15 +229,15 @@
     </message>
     <message>
         <source>  用时 %1 秒</source>
-        <translation>  took %1 s</translation>
+        <translation>; scan took %1 s</translation>
     </message>
     <message>
         <source>  保留 %1 个软件包文件</source>
-        <translation>  %1 package files kept</translation>
+        <translation>; %1 package files kept</translation>
     </message>
     <message>
-        <source>  &lt;a href=&quot;unreadable&quot;&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
-        <translation>  &lt;a href=&quot;unreadable&quot;&gt;%1 folders could not be read&lt;/a&gt;</translation>
+        <source>  &lt;a href="unreadable"&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
+        <translation>; &lt;a href="unreadable"&gt;%1 folders could not be read&lt;/a&gt;</translation>
     </message>
     <message>
         <source>无法读取的文件夹</source>
