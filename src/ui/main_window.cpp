@@ -226,10 +226,16 @@ void MainWindow::AddShortcuts() {
   add(QKeySequence(Qt::Key_F5), [this, clickIfEnabled] {
     if (popups_[0]->text() == ScanCaption()) clickIfEnabled(popups_[0]);
   });
+  // Esc stops what runs: the scan, else the deletion (its button reads "停止删除" meanwhile).
   add(QKeySequence(Qt::Key_Escape), [this, clickIfEnabled] {
-    if (popups_[0]->text() == StopCaption()) clickIfEnabled(popups_[0]);
+    if (popups_[0]->text() == StopCaption())
+      clickIfEnabled(popups_[0]);
+    else if (popups_[1]->text() == StopDeletionCaption())
+      clickIfEnabled(popups_[1]);
   });
-  add(QKeySequence(Qt::Key_Delete), [this, clickIfEnabled] { clickIfEnabled(popups_[1]); });
+  add(QKeySequence(Qt::Key_Delete), [this, clickIfEnabled] {
+    if (popups_[1]->text() == DeleteCaption()) clickIfEnabled(popups_[1]);
+  });
   add(QKeySequence(Qt::CTRL | Qt::Key_A), [this, clickIfEnabled] { clickIfEnabled(uc_[0]); });
   add(QKeySequence(Qt::CTRL | Qt::Key_Comma),
       [this, clickIfEnabled] { clickIfEnabled(popups_[2]); });
