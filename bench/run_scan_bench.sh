@@ -11,6 +11,9 @@
 #   RUNS               timed runs per command (default 5, after one warm-up run)
 #   FILES, FOLDERS, SEED  the tree (default 1000000, 71429, 42)
 #   COLD=0             skip the cold-cache runs; COLD_RUNS (default 3) runs each otherwise
+#   WARM=0             skip the warm-cache runs
+#   ONLY               a regex: time only the tools whose labels match (keep kelvo-cli's rows and
+#                      the minimal walker's with 2 threads, the references)
 # Needs: hyperfine, fd-find, bfs, time (scripts/dev.sh bench installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -64,12 +67,14 @@ fd_regex='(?i)(/temp/.*|\.(tmp|old|gid|bak|chk|\$\$\$|@@@|dir)$)|[$~]$'
 fd_default="fdfind -u --one-file-system -E '.*/' -t f -t l --full-path $(q "$fd_regex") $(q "$tree")"
 fd_zero="$fd_default; fdfind -u --one-file-system -E '.*/' -t e . $(q "$tree")"
 
-echo "== check: kelvo-cli's rows with 2 threads and with the default equal the one-thread engine's"
+echo "== check: kelvo-cli's rows with 2, 5 and 32 threads and the default equal the one-thread engine's"
 for opt in "" "--zero"; do
   "$kelvo" scan --format=tsv --threads=1 $opt "$tree" >"$work/ref.tsv" 2>/dev/null
   "$kelvo" scan --format=tsv --threads=2 $opt "$tree" >"$work/two.tsv" 2>/dev/null
   "$kelvo" scan --format=tsv $opt "$tree" >"$work/default.tsv" 2>/dev/null
   "$kelvo" scan --format=tsv --threads=5 $opt "$tree" >"$work/five.tsv" 2>/dev/null
+  "$kelvo" scan --format=tsv --threads=32 $opt "$tree" >"$work/many.tsv" 2>/dev/null
+  cmp "$work/ref.tsv" "$work/many.tsv"
   cmp "$work/ref.tsv" "$work/two.tsv"
   cmp "$work/ref.tsv" "$work/default.tsv"
   cmp "$work/ref.tsv" "$work/five.tsv"
@@ -78,7 +83,7 @@ for opt in "" "--zero"; do
   if [ -z "$opt" ]; then expr="$find_default"; else expr="$find_zero"; fi
   eval "LC_ALL=C find $expr" | cut -f2 | LC_ALL=C sort -u >"$work/find.paths"
   cmp "$work/kelvo.paths" "$work/find.paths"
-  echo "ok ${opt:-default}: $(wc -l <"$work/ref.tsv") rows, $(wc -l <"$work/kelvo.paths") files, identical at 1, 2, 5 and $(nproc) (default) threads, same files as find"
+  echo "ok ${opt:-default}: $(wc -l <"$work/ref.tsv") rows, $(wc -l <"$work/kelvo.paths") files, identical at 1, 2, 5, 32 threads and the default, same files as find"
 done
 
 echo "== peak memory (max RSS)"
@@ -92,13 +97,18 @@ done
 
 # label|command, timed with hyperfine; the first label of each group is the reference for ratios.
 commands_for() {
-  local zero="$1" k="" l="" fexpr="$find_default" fdc="$fd_default" tag="default rules"
-  if [ "$zero" = 1 ]; then k="--zero"; l="-z"; fexpr="$find_zero"; fdc="$fd_zero"; tag="with --zero"; fi
-  echo "kelvo-cli, 2 threads|$kelvo scan --format=tsv --threads=2 $k $(q "$tree")"
-  echo "kelvo-cli, 1 thread|$kelvo scan --format=tsv --threads=1 $k $(q "$tree")"
+  local zero="$1" k="" l="" fexpr="$find_default" fdc="$fd_default"
+  if [ "$zero" = 1 ]; then k="--zero"; l="-z"; fexpr="$find_zero"; fdc="$fd_zero"; fi
+  echo "kelvo-cli, default|$kelvo scan --format=tsv $k $(q "$tree")"
+  echo "kelvo-cli --threads=2|$kelvo scan --format=tsv --threads=2 $k $(q "$tree")"
+  echo "kelvo-cli --threads=1|$kelvo scan --format=tsv --threads=1 $k $(q "$tree")"
+  echo "kelvo-cli --threads=8|$kelvo scan --format=tsv --threads=8 $k $(q "$tree")"
+  echo "kelvo-cli --threads=32|$kelvo scan --format=tsv --threads=32 $k $(q "$tree")"
   echo "minimal walker, 2 threads|$limit -j2 $l $(q "$tree")"
   echo "minimal walker, 1 thread|$limit -j1 $l $(q "$tree")"
+  echo "minimal walker, 32 threads|$limit -j32 $l $(q "$tree")"
   echo "fd $(fdfind --version | cut -d' ' -f2), 2 threads, paths only|$fdc -j2"
+  echo "fd, 16 threads, paths only|$fdc -j16"
   echo "bfs $(bfs --version | head -1 | cut -d' ' -f2), C locale|LC_ALL=C bfs $fexpr"
   echo "bfs, UTF-8 locale|LC_ALL=C.UTF-8 bfs $fexpr"
   echo "GNU find, C locale|LC_ALL=C find $fexpr"
@@ -121,55 +131,49 @@ run_group() {  # name, prepare command (may be empty), runs, warmup, then label|
   }
 }
 
-table() {  # title, json...
+table() {  # title, then column heading and json for each column
   python3 - "$@" <<'EOF'
 import json, sys
-title, files = sys.argv[1], sys.argv[2:]
+title, args = sys.argv[1], sys.argv[2:]
+heads, files = args[0::2], args[1::2]
 print(f"\n### {title}\n")
-print("Ratios: time over kelvo-cli's with 2 threads; on kelvo-cli's row, over the minimal walker's.\n")
-print("| tool | default rules | with `--zero` |")
-print("|---|---|---|")
+print("Ratios: time over kelvo-cli's default; on its own row, over the best fixed `--threads` setting")
+print("and over the minimal walker with 2 threads.\n")
+print("| tool | " + " | ".join(heads) + " |")
+print("|---|" + "---|" * len(files))
 groups = [json.load(open(f))["results"] for f in files]
-names = [r["command"] for r in groups[0]]
-ref = [g[0]["median"] for g in groups]           # kelvo-cli, 2 threads
-lim = [next((r["median"] for r in g if r["command"].startswith("minimal walker, 2")), None) for g in groups]
-for i, n in enumerate(names):
+for i, name in enumerate(r["command"] for r in groups[0]):
     cells = []
-    for g, rf, lm in zip(groups, ref, lim):
+    for g in groups:
         m = g[i]["median"]
-        if i == 0 and lm:
-            cells.append(f"{m:.2f} s ({m / lm:.2f}x the 2-thread limit)")
+        if i == 0:
+            fixed = min(r["median"] for r in g if r["command"].startswith("kelvo-cli --threads"))
+            lim = next(r["median"] for r in g if r["command"].startswith("minimal walker, 2"))
+            cells.append(f"{m:.2f} s ({m / fixed:.2f}x best fixed, {m / lim:.2f}x walker)")
         else:
-            cells.append(f"{m:.2f} s ({m / rf:.2f}x kelvo)")
-    print(f"| {n} | " + " | ".join(cells) + " |")
+            cells.append(f"{m:.2f} s ({m / g[0]['median']:.2f}x)")
+    print(f"| {name} | " + " | ".join(cells) + " |")
 EOF
 }
 
-echo "== warm cache: $runs runs each after a warm-up, medians"
-commands_for 0 | run_group warm0 "" "$runs" 1
-commands_for 1 | run_group warm1 "" "$runs" 1
-table "Warm cache, $(nproc) cores, $(printf "%'d" "$files") files in $(printf "%'d" "$folders") folders (medians of $runs runs)" \
-  "$work/warm0.json" "$work/warm1.json"
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+
+if [ "${WARM:-1}" = 1 ]; then
+  echo "== warm cache: $runs runs each after a warm-up, medians (load before: $(load))"
+  commands_for 0 | grep -E "${ONLY:-.}" | run_group warm0 "" "$runs" 1
+  commands_for 1 | grep -E "${ONLY:-.}" | run_group warm1 "" "$runs" 1
+  table "Warm cache, $(nproc) cores, $(printf "%'d" "$files") files in $(printf "%'d" "$folders") folders (medians of $runs runs; load average after: $(load))" \
+    "default rules" "$work/warm0.json" "with \`--zero\`" "$work/warm1.json"
+fi
 
 if [ "${COLD:-1}" = 1 ]; then
   if sync && echo 3 2>/dev/null >/proc/sys/vm/drop_caches; then
     echo
-    echo "== cold cache: caches dropped before each run, ${COLD_RUNS:-3} runs each, default rules"
+    echo "== cold cache: caches dropped before each run, ${COLD_RUNS:-3} runs each, default rules (load before: $(load))"
     drop='sync; echo 3 > /proc/sys/vm/drop_caches'
-    commands_for 0 | grep -Ev 'UTF-8|1 thread' | run_group cold0 "$drop" "${COLD_RUNS:-3}" 0
-    python3 - "$work/cold0.json" <<'EOF'
-import json, sys
-results = json.load(open(sys.argv[1]))["results"]
-ref = results[0]["median"]
-print("\n### Cold cache, default rules (medians)\n")
-print("Ratios: time over kelvo-cli's with 2 threads.\n")
-print("| tool | time |")
-print("|---|---|")
-for r in results:
-    m = r["median"]
-    rel = "" if r is results[0] else f" ({m / ref:.2f}x kelvo)"
-    print(f"| {r['command']} | {m:.2f} s{rel} |")
-EOF
+    commands_for 0 | grep -Ev 'UTF-8|1 thread|threads=1' | grep -E "${ONLY:-.}" | run_group cold0 "$drop" "${COLD_RUNS:-3}" 0
+    table "Cold cache, default rules (medians of ${COLD_RUNS:-3} runs; load average after: $(load))" \
+      "time" "$work/cold0.json"
   else
     echo
     echo "== cold cache: skipped (cannot write /proc/sys/vm/drop_caches here)"

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/drives.h"
+#include "scan/scan_state.h"
 
 namespace kelvo::cli {
 namespace {
@@ -30,8 +31,9 @@ int PatternIndexByName(std::string_view name) {
 unsigned FolderReaders(unsigned threads) {
   // More readers than this only queue up on the same disks.
   constexpr unsigned kMaxReaders = 64;
-  return std::min(kMaxReaders,
-                  threads ? threads : std::max(1u, std::thread::hardware_concurrency()));
+  // Without --threads the readers follow the disk: one per core on a cached tree, more while
+  // reads wait on it.
+  return threads ? std::min(kMaxReaders, threads) : scan::ScanState::kReadersAsNeeded;
 }
 
 std::string RefuseEmpty(const std::string& value) {
@@ -65,7 +67,8 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                     "  appended (e.g. path_base64).")
         ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
-                     "Threads reading folders ahead (default: the machine's cores)");
+                     "Threads reading folders ahead (default: one per core, up to 32 while reads\n"
+                     "  wait on the disk)");
   command.add_flag("--include-package-files", options.includePackageFiles,
                    "Also report files that installed packages own (dpkg, rpm, pacman, apk);\n"
                    "by default they are kept out");

@@ -22,7 +22,7 @@ struct ScanOptions {
   bool zero = false;
   std::string special = "none";
   std::string format = "text";
-  unsigned threads = 0;  // 0: the machine's cores
+  unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
   bool includePackageFiles = false;  // off: files that installed packages own are never rows
   // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
@@ -39,7 +39,7 @@ struct ResolvedScanOptions {
 // Adds the scan options to a command (scan, clean); --format only where rows are printed.
 void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat = true);
 
-// Threads reading folders ahead of a scan for a --threads value (0: the machine's cores).
+// Threads reading folders ahead of a scan for a --threads value (0: as many as the disk wants).
 unsigned FolderReaders(unsigned threads);
 
 // Refuses an empty value (--from "", --from=, --prefix ""): it names nothing, and must never mean

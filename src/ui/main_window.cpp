@@ -77,6 +77,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
   connect(&model_, &ResultsModel::totalsChanged, this, [this] {
     if (!session_->Busy()) UpdateStatus();
   });
+  connect(&model_, &ResultsModel::orderChanged, this, &MainWindow::ShowSortIndicator);
   deletionTimer_.setInterval(200);
   connect(&deletionTimer_, &QTimer::timeout, this, &MainWindow::UpdateStatus);
 }
@@ -296,16 +297,21 @@ void MainWindow::createlv() {
 }
 
 void MainWindow::OnHeaderClicked(int column) {
+  // Clicks count from the order last asked for, even while a long sort is still running.
+  if (model_.WantedColumn() != column)
+    model_.RequestSort(column, Qt::AscendingOrder);
+  else if (model_.WantedOrder() == Qt::AscendingOrder)
+    model_.RequestSort(column, Qt::DescendingOrder);
+  else
+    model_.RequestSort(-1,
+                       Qt::AscendingOrder);  // the third click brings the order of discovery back
+}
+
+void MainWindow::ShowSortIndicator() {
+  if (!list_) return;
   QHeaderView* header = list_->horizontalHeader();
-  if (!model_.Sorted() || model_.SortColumn() != column) {
-    model_.sort(column, Qt::AscendingOrder);
-  } else if (model_.SortOrder() == Qt::AscendingOrder) {
-    model_.sort(column, Qt::DescendingOrder);
-  } else {
-    model_.ResetOrder();  // the third click brings the order of discovery back
-  }
   header->setSortIndicatorShown(model_.Sorted());
-  if (model_.Sorted()) header->setSortIndicator(column, model_.SortOrder());
+  if (model_.Sorted()) header->setSortIndicator(model_.SortColumn(), model_.SortOrder());
 }
 
 void MainWindow::ClearResults() {

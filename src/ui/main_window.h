@@ -88,6 +88,7 @@ class MainWindow : public QWidget {
   void SetListButtonsEnabled(bool enabled);
   void ClearResults();
   void OnHeaderClicked(int column);
+  void ShowSortIndicator();
   void OnDeletionDone(std::vector<std::size_t> positions, std::vector<RowDeletion> results);
   void UpdateStatus();
   void Exit();

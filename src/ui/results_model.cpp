@@ -3,12 +3,29 @@
 #include <algorithm>
 #include <numeric>
 
+#include "row_order.h"
 #include "type_words.h"
 #include "ui_text.h"
 
 namespace kelvo::ui {
 
+namespace {
+// Shorter lists sort at once: well within a frame, and without a thread's start.
+constexpr std::size_t kSortAtOnceRows = 20000;
+
+// Discovery order as shown, newest first, so that equal rows keep it.
+std::vector<std::uint32_t> NewestFirst(std::size_t count) {
+  std::vector<std::uint32_t> positions(count);
+  for (std::size_t i = 0; i < count; ++i) positions[i] = static_cast<std::uint32_t>(count - 1 - i);
+  return positions;
+}
+}  // namespace
+
 ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+ResultsModel::~ResultsModel() {
+  StopSorting();
+}
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
@@ -88,7 +105,10 @@ void ResultsModel::SetChecked(int displayRow, bool checked) {
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
   for (auto& label : batch.newLabels) {
-    labelTexts_.push_back(TypeWords(ToQString(label)));
+    const QString text = ToQString(label);
+    labelTexts_.push_back(TypeWords(text));
+    // The type column sorts on what it shows; untranslated labels keep their exact bytes.
+    sortLabels_.push_back(labelTexts_.back() == text ? label : ToNative(labelTexts_.back()));
     labels_.push_back(std::move(label));
   }
   for (auto& root : batch.newRoots) roots_.push_back(std::move(root));
@@ -110,6 +130,7 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
 }
 
 void ResultsModel::Clear() {
+  StopSorting();
   const std::size_t n = rows_.size();
   beginResetModel();
   rows_.clear();
@@ -124,6 +145,7 @@ void ResultsModel::Clear() {
 }
 
 void ResultsModel::ResetOrder() {
+  StopSorting();
   if (!Sorted()) return;
   beginResetModel();
   order_.clear();
@@ -132,47 +154,73 @@ void ResultsModel::ResetOrder() {
   endResetModel();
 }
 
-void ResultsModel::SortPositions(std::vector<std::uint32_t>& positions, int column,
-                                 Qt::SortOrder order) const {
-  auto less = [&](std::uint32_t a, std::uint32_t b) {
-    const ResultRow& x = rows_[a];
-    const ResultRow& y = rows_[b];
-    switch (column) {
-      case kName:
-        return x.FileName() < y.FileName();
-      case kPath:
-        return x.fullPath < y.fullPath;
-      case kType:
-        return labels_[x.labelIndex] < labels_[y.labelIndex];
-      default: {
-        const bool xs = x.Has(ResultRow::kHasSize), ys = y.Has(ResultRow::kHasSize);
-        if (xs != ys) return !xs;
-        return x.size < y.size;
-      }
-    }
-  };
-  if (order == Qt::AscendingOrder)
-    std::stable_sort(positions.begin(), positions.end(), less);
-  else
-    std::stable_sort(positions.begin(), positions.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return less(b, a); });
-}
-
 void ResultsModel::sort(int column, Qt::SortOrder order) {
+  StopSorting();
   if (column < 0 || column >= kColumnCount) {
     ResetOrder();
+    emit orderChanged();
     return;
   }
+  const std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
+  std::vector<std::uint32_t> positions = NewestFirst(rows_.size());
+  const std::atomic<bool> never{false};
+  SortByKeys(keys, positions, order == Qt::DescendingOrder, never);
+  ShowSorted(std::move(positions), column, order);
+}
+
+void ResultsModel::RequestSort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= kColumnCount || rows_.size() < kSortAtOnceRows) {
+    sort(column, order);
+    return;
+  }
+  StopSorting();
+  wantedColumn_ = column;
+  wantedOrder_ = order;
+  const std::uint64_t job = ++sortJob_;
+  // The keys point into the rows' paths: no row moves or goes until the sort is over or called off.
+  std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
+  sorter_ =
+      std::thread([this, job, descending = order == Qt::DescendingOrder, keys = std::move(keys)] {
+        std::vector<std::uint32_t> positions = NewestFirst(keys.size());
+        if (!SortByKeys(keys, positions, descending, cancelSort_)) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, job, positions = std::move(positions)]() mutable {
+              FinishSort(job, std::move(positions));
+            },
+            Qt::QueuedConnection);
+      });
+}
+
+void ResultsModel::FinishSort(std::uint64_t job, std::vector<std::uint32_t> sorted) {
+  if (job != sortJob_ || !sorter_.joinable()) return;  // called off meanwhile
+  sorter_.join();
+  ShowSorted(std::move(sorted), wantedColumn_, wantedOrder_);
+}
+
+void ResultsModel::StopSorting() {
+  if (!sorter_.joinable()) return;
+  cancelSort_.store(true);
+  sorter_.join();
+  cancelSort_.store(false);
+  ++sortJob_;
+}
+
+void ResultsModel::ShowSorted(std::vector<std::uint32_t> sorted, int column, Qt::SortOrder order) {
   beginResetModel();
-  std::vector<std::uint32_t> positions(rows_.size());
-  // Start from the order of discovery as shown, newest first, so that equal rows keep it.
-  for (std::size_t i = 0; i < positions.size(); ++i)
-    positions[i] = static_cast<std::uint32_t>(rows_.size() - 1 - i);
-  SortPositions(positions, column, order);
-  order_ = std::move(positions);
+  if (sorted.size() == rows_.size()) {
+    order_ = std::move(sorted);
+  } else {
+    order_.clear();
+    order_.reserve(rows_.size());
+    for (std::size_t p = rows_.size(); p-- > sorted.size();)
+      order_.push_back(static_cast<std::uint32_t>(p));
+    order_.insert(order_.end(), sorted.begin(), sorted.end());
+  }
   sortColumn_ = column;
   sortOrder_ = order;
   endResetModel();
+  emit orderChanged();
 }
 
 void ResultsModel::SetAllChecked(bool checked) {
@@ -210,6 +258,8 @@ void ResultsModel::RemoveRows(std::vector<std::size_t> positions) {
 }
 
 void ResultsModel::Compact(const std::vector<char>& remove) {
+  const bool resort = Sorting();
+  StopSorting();
   beginResetModel();
   std::vector<std::uint32_t> newPosition(rows_.size(), UINT32_MAX);
   std::size_t kept = 0;
@@ -235,6 +285,7 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
   endResetModel();
   if (removed) emit rowsWithdrawn(removed);
   emit totalsChanged();
+  if (resort) RequestSort(wantedColumn_, wantedOrder_);
 }
 
 scan::JunkItem ResultsModel::ItemAt(std::size_t position) const {

@@ -1,12 +1,14 @@
 // The results list: a table over a vector of rows kept in discovery order. The newest row is shown
 // on top by index arithmetic, rows arrive in batches, and a sort only adds a permutation that a
-// reset drops again.
+// reset drops again. A long list is sorted on a thread of its own while the old order stays shown.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <atomic>
 #include <deque>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "result_row.h"
@@ -20,6 +22,7 @@ class ResultsModel : public QAbstractTableModel {
   enum Column { kName = 0, kPath = 1, kType = 2, kSize = 3, kColumnCount = 4 };
 
   explicit ResultsModel(QObject* parent = nullptr);
+  ~ResultsModel() override;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,7 +31,15 @@ class ResultsModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  // Sorts at once, on this thread.
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  // Like sort, but a long list is sorted on another thread: the old order stays shown until the
+  // new one takes its place. orderChanged follows either way.
+  void RequestSort(int column, Qt::SortOrder order);
+  bool Sorting() const { return sorter_.joinable(); }
+  // The order last asked for: the one shown, or the one being sorted.
+  int WantedColumn() const { return Sorting() ? wantedColumn_ : sortColumn_; }
+  Qt::SortOrder WantedOrder() const { return Sorting() ? wantedOrder_ : sortOrder_; }
 
   void SetRowIcon(const QIcon& icon) { rowIcon_ = icon; }
 
@@ -64,9 +75,15 @@ class ResultsModel : public QAbstractTableModel {
   // Rows left the list (withdrawn, deleted or cleared).
   void rowsWithdrawn(qulonglong count);
   void totalsChanged();
+  // The rows are shown in another order (sorted, or back to discovery order).
+  void orderChanged();
 
  private:
-  void SortPositions(std::vector<std::uint32_t>& positions, int column, Qt::SortOrder order) const;
+  // Shows the rows that existed at the sort's start in sorted order, and those found since on top.
+  void ShowSorted(std::vector<std::uint32_t> sorted, int column, Qt::SortOrder order);
+  void FinishSort(std::uint64_t job, std::vector<std::uint32_t> sorted);
+  // Calls off a sort running on another thread and waits for it.
+  void StopSorting();
   void Compact(const std::vector<char>& remove);
 
   std::deque<ResultRow> rows_;        // grows without moving what it holds
@@ -74,10 +91,17 @@ class ResultsModel : public QAbstractTableModel {
   std::vector<NativeString> labels_;
   std::vector<NativeString> roots_;
   std::vector<QString> labelTexts_;
+  std::vector<NativeString> sortLabels_;  // the shown labels, as the sort compares them
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
   std::uint64_t totalBytes_ = 0;
   QIcon rowIcon_;
+
+  std::thread sorter_;
+  std::atomic<bool> cancelSort_{false};
+  std::uint64_t sortJob_ = 0;  // the sort whose result is awaited
+  int wantedColumn_ = -1;
+  Qt::SortOrder wantedOrder_ = Qt::AscendingOrder;
 };
 
 }  // namespace kelvo::ui

@@ -14,8 +14,9 @@ ScanSession::ScanSession(const LiveOptions& options, ResultsModel& model, platfo
       fs_(fs),
       audit_(std::move(audit)),
       controls_(options) {
-  // Folders are read ahead on the machine's cores; the rows and their order do not change.
-  state_.folderReaders = std::max(1u, std::thread::hardware_concurrency());
+  // Folders are read ahead on the machine's cores, and more while reads wait on the disk; the rows
+  // and their order do not change.
+  state_.folderReaders = scan::ScanState::kReadersAsNeeded;
   timer_.setInterval(kRefreshMs);
   connect(&timer_, &QTimer::timeout, this, &ScanSession::Refresh);
   connect(&model_, &ResultsModel::rowsWithdrawn, this,

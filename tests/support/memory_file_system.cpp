@@ -1,5 +1,7 @@
 #include "support/memory_file_system.h"
 
+#include <thread>
+
 namespace kelvo::testing {
 namespace {
 
@@ -26,6 +28,7 @@ class MemoryDirectory final : public platform::Directory {
   std::error_code List(platform::Listing& out) override {
     out.Clear();
     ++fs_.listCalls;
+    if (node_.listDelay.count()) std::this_thread::sleep_for(node_.listDelay);
     if (node_.failList) return std::make_error_code(std::errc::permission_denied);
     for (const auto& child : node_.children) {
       const bool partial =

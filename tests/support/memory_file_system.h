@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -32,9 +33,10 @@ class MemoryNode {
   std::uint64_t size;
   std::uint64_t device;
   std::uint64_t inode;
-  bool failList = false;  // listing fails with EACCES
-  bool failOpen = false;  // opening fails with EACCES
-  bool failStat = false;  // examining the entry fails
+  bool failList = false;                   // listing fails with EACCES
+  bool failOpen = false;                   // opening fails with EACCES
+  bool failStat = false;                   // examining the entry fails
+  std::chrono::microseconds listDelay{0};  // a slow disk: listing waits this long
   std::vector<std::unique_ptr<MemoryNode>> children;
 
  private:

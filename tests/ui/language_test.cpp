@@ -126,6 +126,21 @@ class LanguageTest : public QObject {
 
     QMessageBox box(QMessageBox::Warning, "", "", QMessageBox::Ok);
     QCOMPARE(box.button(QMessageBox::Ok)->text().remove('&'), QStringLiteral("OK"));
+
+    // The type column sorts on the English it shows, not on the Chinese behind it.
+    ui::TextNumbering labels, roots;
+    ui::RowBatch batch;
+    for (const char* label : {"tmp临时文件", "空文件夹", "零字节文件"}) {
+      scan::JunkItem item;
+      item.fullPath = item.fileName = Utf8ToNative(label);
+      item.typeLabel = Utf8ToNative(label);
+      batch.rows.push_back(ui::MakeRow(std::move(item), labels, roots, batch));
+    }
+    w->model().AppendBatch(std::move(batch));
+    w->model().sort(2, Qt::AscendingOrder);
+    QStringList types;
+    for (int r = 0; r < w->model().rowCount(); ++r) types << w->model().Text(r, 2);
+    QCOMPARE(types, QStringList({"Empty folder", "Zero-byte file", "tmp temporary file"}));
   }
 
   void chineseKeepsItsTextsAndTranslatesQtButtons() {

@@ -1,12 +1,16 @@
-// The results list: newest row on top, batches, tick marks, sorting and its reset, lists beyond
-// 32,767 rows, and the four flat buttons beneath it.
+// The results list: newest row on top, batches, tick marks, sorting and its reset, long lists
+// sorted on another thread, lists beyond 32,767 rows, and the four flat buttons beneath it.
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <random>
 
 #include "fake_services.h"
 #include "main_window.h"
 #include "results_model.h"
+#include "ui_text.h"
 
 using namespace kelvo;
 
@@ -37,6 +41,44 @@ struct Feeder {
 QStringList Column(const ui::ResultsModel& model, int column) {
   QStringList out;
   for (int r = 0; r < model.rowCount(); ++r) out << model.Text(r, column);
+  return out;
+}
+
+// A list long enough to be sorted on another thread: paths sharing long heads, many equal sizes,
+// rows without a size, and two type labels.
+std::vector<scan::JunkItem> LongList(int count, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<scan::JunkItem> items;
+  for (int i = 0; i < count; ++i) {
+    const std::string dir = rng() % 2 ? "/common/prefix/" : "/c/";
+    std::optional<std::uint64_t> size;
+    if (rng() % 10) size = rng() % 50;
+    items.push_back(Item(dir + std::to_string(rng() % 5000) + (rng() % 3 ? ".tmp" : "~"), size,
+                         rng() % 4 ? "tmp临时文件" : "空文件"));
+  }
+  return items;
+}
+
+// The shown order a sort must give: the rows as shown before, newest first, stably sorted.
+QStringList Expected(const ui::ResultsModel& model, int column, Qt::SortOrder order) {
+  std::vector<int> rows(static_cast<std::size_t>(model.rowCount()));
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(model.Position(0) - i);
+  auto key = [&](int r) {
+    const ui::ResultRow& row = model.RowAt(static_cast<std::size_t>(r));
+    switch (column) {
+      case ui::ResultsModel::kPath:
+        return std::make_pair(std::uint64_t(0), std::string(row.fullPath));
+      case ui::ResultsModel::kSize:
+        return std::make_pair(row.Has(ui::ResultRow::kHasSize) ? row.size + 1 : 0, std::string());
+      default:
+        return std::make_pair(std::uint64_t(0), std::string(row.FileName()));
+    }
+  };
+  std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+    return order == Qt::AscendingOrder ? key(a) < key(b) : key(b) < key(a);
+  });
+  QStringList out;
+  for (int r : rows) out << ui::ToQString(model.RowAt(static_cast<std::size_t>(r)).fullPath);
   return out;
 }
 
@@ -116,6 +158,99 @@ class ResultsListTest : public QObject {
     QCOMPARE(model.TotalBytes(), 5u);
     model.ResetOrder();
     QCOMPARE(Column(model, 1), QStringList({"/c", "/b"}));
+  }
+
+  void longListSortsOnAnotherThread() {
+    ui::ResultsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    Feeder feed;
+    model.AppendBatch(feed.Batch(LongList(60000, 1)));
+    for (auto [column, order] : {std::pair{ui::ResultsModel::kPath, Qt::AscendingOrder},
+                                 std::pair{ui::ResultsModel::kSize, Qt::DescendingOrder},
+                                 std::pair{ui::ResultsModel::kName, Qt::AscendingOrder},
+                                 std::pair{ui::ResultsModel::kSize, Qt::AscendingOrder}}) {
+      model.ResetOrder();
+      const QStringList expected = Expected(model, column, order);
+      const QStringList before = Column(model, 1);
+      QSignalSpy changed(&model, &ui::ResultsModel::orderChanged);
+      model.RequestSort(column, order);
+      QVERIFY(model.Sorting());
+      QCOMPARE(model.WantedColumn(), int(column));
+      QCOMPARE(Column(model, 1), before);  // the old order stays until the new one is ready
+      QVERIFY(changed.wait(20000));
+      QVERIFY(!model.Sorting());
+      QCOMPARE(model.SortColumn(), int(column));
+      QCOMPARE(Column(model, 1), expected);
+    }
+    // Types by their label's text.
+    model.RequestSort(ui::ResultsModel::kType, Qt::AscendingOrder);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.Sorting(), 20000);
+    QCOMPARE(model.Text(0, 2), QStringLiteral("tmp临时文件"));
+    QCOMPARE(model.Text(model.rowCount() - 1, 2), QStringLiteral("空文件"));
+  }
+
+  void listChangesWhileASortRuns() {
+    ui::ResultsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    Feeder feed;
+    model.AppendBatch(feed.Batch(LongList(50000, 2)));
+    // Rows found meanwhile come on top of the sorted ones.
+    model.RequestSort(ui::ResultsModel::kPath, Qt::AscendingOrder);
+    model.AppendBatch(feed.Batch({Item("/zz/late.tmp", 1), Item("/a/late.tmp", 2)}));
+    QTRY_VERIFY_WITH_TIMEOUT(!model.Sorting(), 20000);
+    QCOMPARE(model.Text(0, 1), QStringLiteral("/a/late.tmp"));
+    QCOMPARE(model.Text(1, 1), QStringLiteral("/zz/late.tmp"));
+    QVERIFY(model.Text(2, 1) <= model.Text(3, 1));
+
+    // Ticking all, withdrawing ticked rows and dropping deleted ones while sorting: the sort
+    // starts again over what is left.
+    model.ResetOrder();
+    model.RequestSort(ui::ResultsModel::kSize, Qt::DescendingOrder);
+    model.SetAllChecked(true);
+    model.SetAllChecked(false);
+    model.SetChecked(0, true);
+    model.SetChecked(5, true);
+    QCOMPARE(model.RemoveChecked(), 2u);
+    std::vector<std::size_t> deleted;
+    for (std::size_t p = 0; p < model.Size(); p += 3) deleted.push_back(p);
+    model.RemoveRows(deleted);
+    QVERIFY(model.Sorting());
+    QCOMPARE(model.WantedOrder(), Qt::DescendingOrder);
+    model.ResetOrder();
+    const QStringList expected = Expected(model, ui::ResultsModel::kSize, Qt::DescendingOrder);
+    model.RequestSort(ui::ResultsModel::kSize, Qt::DescendingOrder);
+    model.RemoveRows({});
+    QTRY_VERIFY_WITH_TIMEOUT(!model.Sorting(), 20000);
+    QCOMPARE(Column(model, 1), expected);
+
+    // Cleared or reset while sorting: the sort is called off.
+    model.RequestSort(ui::ResultsModel::kName, Qt::AscendingOrder);
+    model.ResetOrder();
+    QVERIFY(!model.Sorting() && !model.Sorted());
+    model.RequestSort(ui::ResultsModel::kName, Qt::AscendingOrder);
+    model.Clear();
+    QVERIFY(!model.Sorting() && !model.Sorted());
+    QTest::qWait(50);
+    QCOMPARE(model.rowCount(), 0);
+  }
+
+  void headerClicksCountFromTheOrderAskedFor() {
+    ui::MainWindow w(testing::MakeFakeServices(std::make_shared<testing::ServiceLog>(), {}));
+    w.Startup();
+    Feeder feed;
+    w.model().AppendBatch(feed.Batch(LongList(40000, 3)));
+    const QStringList discovery = Column(w.model(), 1);
+    QHeaderView* header = w.lv()->horizontalHeader();
+    emit header->sectionClicked(ui::ResultsModel::kPath);
+    emit header->sectionClicked(ui::ResultsModel::kPath);  // before the first sort is done
+    QTRY_VERIFY_WITH_TIMEOUT(!w.model().Sorting(), 20000);
+    QCOMPARE(w.model().SortOrder(), Qt::DescendingOrder);
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    emit header->sectionClicked(ui::ResultsModel::kPath);
+    QVERIFY(!w.model().Sorted());
+    QVERIFY(!header->isSortIndicatorShown());
+    QCOMPARE(Column(w.model(), 1), discovery);
   }
 
   void moreThan32767Rows() {

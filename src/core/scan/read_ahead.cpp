@@ -1,9 +1,34 @@
 #include "scan/read_ahead.h"
 
 #include <algorithm>
+#include <chrono>
+#include <system_error>
 #include <utility>
 
 namespace kelvo::scan {
+
+namespace {
+// A read that takes longer than this waited on the disk: a cached folder is opened and listed in
+// about ten microseconds, plus a little per entry examined; one that waits takes ten times that.
+constexpr auto kSlowRead = std::chrono::microseconds(50);
+constexpr auto kSlowReadPerEntry = std::chrono::microseconds(1);
+// The pool is resized after each window of reads. When at least half of them blocked it tries
+// twice the readers for one window and keeps them only if they read clearly faster than the better
+// of the two windows before, then tries again at once; otherwise it goes back, waits a while
+// (longer after each try that changed nothing) and then tries half the readers, kept unless
+// clearly slower. A window of quick reads halves the pool. The measures are noisy on a busy
+// machine, hence the wide margin.
+constexpr unsigned kWindowReads = 32;
+// The work done in a window, in folders: a big folder counts as one more per so many entries.
+constexpr std::size_t kEntriesPerFolder = 16;
+constexpr auto kWindowTime = std::chrono::milliseconds(40);
+constexpr double kWorthGrowing = 1.3;
+constexpr unsigned kFirstHold = 4;
+constexpr unsigned kLongestHold = 64;
+// Reads that block go straight to this many pool threads (eight readers with the walk's own): more
+// requests in flight than cores, not so many that a busy machine's cores are swamped.
+constexpr unsigned kFirstBlockingReaders = 7;
+}  // namespace
 
 class ReadAhead::Folder {
  public:
@@ -26,19 +51,118 @@ bool ReadAhead::Later::operator()(const FolderRef& a, const FolderRef& b) const 
 
 ReadAhead::ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules,
                      Limits limits)
-    : root_(root), limits_(limits), rules_(rules.to_ullong()) {
-  threads = std::max(threads, 1u);
-  threads_.reserve(threads);
-  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    : ReadAhead(ReadAheadThreads{threads, threads}, root, rules, limits) {}
+
+ReadAhead::ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
+                     Limits limits)
+    : root_(root),
+      limits_(limits),
+      rules_(rules.to_ullong()),
+      threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
+  std::lock_guard lock(mutex_);
+  sizing_.windowStart = std::chrono::steady_clock::now();
+  pool_.reserve(threads_.most);
+  while (allowed_ < threads_.least && AddReader()) {
+  }
 }
 
 ReadAhead::~ReadAhead() {
+  std::vector<std::thread> pool;
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
+    pool.swap(pool_);
   }
   workWanted_.notify_all();
-  for (std::thread& t : threads_) t.join();
+  for (std::thread& t : pool) t.join();
+}
+
+unsigned ReadAhead::Readers() const {
+  std::lock_guard lock(mutex_);
+  return allowed_;
+}
+
+unsigned ReadAhead::PeakReaders() const {
+  std::lock_guard lock(mutex_);
+  return peak_;
+}
+
+bool ReadAhead::AddReader() {
+  if (allowed_ == pool_.size()) {
+    const unsigned index = allowed_;
+    try {
+      pool_.emplace_back([this, index] { Work(index); });
+    } catch (const std::system_error&) {
+      return false;  // no more threads to be had: read with those there are
+    }
+  }
+  ++allowed_;
+  peak_ = std::max(peak_, allowed_);
+  return true;
+}
+
+void ReadAhead::CountRead(bool slow, std::size_t cost) {
+  if (threads_.least == threads_.most) return;
+  Sizing& z = sizing_;
+  ++z.reads;
+  if (slow) ++z.slow;
+  z.work += 1 + cost / kEntriesPerFolder;
+  const auto now = std::chrono::steady_clock::now();
+  const auto elapsed = now - z.windowStart;
+  const bool quick = z.slow * 8 <= z.reads;
+  // A window of quick reads ends at once; one that blocks lasts long enough to time.
+  if (z.reads < kWindowReads || (!quick && elapsed < kWindowTime)) return;
+  const double rate = static_cast<double>(z.work) / std::chrono::duration<double>(elapsed).count();
+  const bool blocking = z.slow * 2 >= z.reads;
+  const double lastRate = std::exchange(z.lastRate, rate);
+  z.reads = z.slow = 0;
+  z.work = 0;
+  z.windowStart = now;
+  if (z.trialFrom) {
+    // A bigger pool must read clearly faster to stay; a smaller one, not clearly slower.
+    const unsigned before = std::exchange(z.trialFrom, 0u);
+    const bool up = allowed_ > before;
+    const bool kept =
+        up ? !quick && rate >= z.rateBefore * kWorthGrowing : rate * kWorthGrowing >= z.rateBefore;
+    if (!kept) {
+      allowed_ = before;
+      workWanted_.notify_all();
+    }
+    if (up && kept) {
+      z.nextHold = kFirstHold;  // and straight on to the next try
+    } else {
+      z.hold = z.nextHold;
+      z.nextHold = std::min(kLongestHold, z.nextHold * 2);
+      z.tryFewer = up;
+      return;
+    }
+  }
+  if (z.hold) --z.hold;
+  if (blocking && !z.hold && !queue_.empty() && HasRoom() && !stopping_) {
+    // Folders wait while readers wait on the disk: try twice the requests in flight, or, after a
+    // bigger pool did not help, half of them.
+    if (allowed_ < std::min(threads_.most, kFirstBlockingReaders)) {
+      // The first sign of a cold disk: straight to a pool that suits most disks, then try from
+      // there.
+      while (allowed_ < std::min(threads_.most, kFirstBlockingReaders) && AddReader()) {
+      }
+      workWanted_.notify_all();
+      return;
+    }
+    const bool fewer = z.tryFewer || allowed_ >= threads_.most;  // at the ceiling: try below it
+    const unsigned target =
+        fewer ? std::max(threads_.least, allowed_ / 2) : std::min(threads_.most, allowed_ * 2);
+    z.tryFewer = false;
+    if (target == allowed_) return;
+    z.trialFrom = allowed_;
+    z.rateBefore = std::max(rate, lastRate);  // a lucky window alone does not make a try pay
+    if (target < allowed_) allowed_ = target;
+    while (allowed_ < target && AddReader()) {
+    }
+    workWanted_.notify_all();
+  } else if (quick && allowed_ > threads_.least) {
+    allowed_ = std::max(threads_.least, allowed_ / 2);
+  }
 }
 
 void ReadAhead::SetRules(const RuleSwitches& rules) {
@@ -76,19 +200,24 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
 }
 
 // Runs without the lock: the folder belongs to whoever set it to kReading.
-void ReadAhead::Read(Folder& folder) const {
+bool ReadAhead::Read(Folder& folder) const {
+  const auto start = std::chrono::steady_clock::now();
   FolderContents& contents = folder.contents;
   OpenSubFolder(*folder.parent, folder.self, root_, contents);
   folder.parent.reset();
   folder.cost = 1;
-  if (!contents.dir) return;  // failed, or on another file system
-  if (std::error_code listError = ReadFolder(contents)) {
-    contents.error = listError;
-    return;
+  if (contents.dir) {
+    if (std::error_code listError = ReadFolder(contents)) {
+      contents.error = listError;
+    } else {
+      ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers,
+                        contents);
+      folder.cost += contents.listing.size();
+      folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+    }
   }
-  ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers, contents);
-  folder.cost += contents.listing.size();
-  folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+  const auto took = std::chrono::steady_clock::now() - start;
+  return took > kSlowRead + kSlowReadPerEntry * static_cast<long>(folder.cost);
 }
 
 bool ReadAhead::HasRoom() const {
@@ -111,18 +240,20 @@ ReadAhead::FolderRef ReadAhead::NextToRead() {
 
 void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock) {
   lock.unlock();
-  Read(*folder);
+  const bool slow = Read(*folder);
   lock.lock();
+  CountRead(slow, folder->cost);
   folder->state = Folder::State::kRead;
   ++readFolders_;
   readEntries_ += folder->cost;
   for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
 }
 
-void ReadAhead::Work() {
+void ReadAhead::Work(unsigned index) {
   std::unique_lock lock(mutex_);
   for (;;) {
-    workWanted_.wait(lock, [&] { return stopping_ || (!queue_.empty() && HasRoom()); });
+    workWanted_.wait(
+        lock, [&] { return stopping_ || (index < allowed_ && !queue_.empty() && HasRoom()); });
     if (stopping_) return;
     FolderRef folder = NextToRead();
     if (!folder) continue;
@@ -142,8 +273,9 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
       folder->state = Folder::State::kReading;
       ReuseBuffers(*folder);
       lock.unlock();
-      Read(*folder);
+      const bool slow = Read(*folder);
       lock.lock();
+      CountRead(slow, folder->cost);
       for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
       if (!folder->subFolders.empty()) workWanted_.notify_all();
       counted = false;
@@ -153,7 +285,7 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
     FolderRef other = HasRoom() ? NextToRead() : nullptr;
     if (other) {
       ReadAndPublish(other, lock);
-      if (other->subFolders.size() > 1) workWanted_.notify_one();
+      if (other->subFolders.size() > 1) workWanted_.notify_all();
       continue;
     }
     walkWaiting_ = true;

@@ -3,9 +3,14 @@
 // waited for, one not started yet is read by the walk itself. The pool reads in the walk's order
 // (depth first, listing order) and only so far ahead: at most a fixed number of folders and entries
 // wait to be taken. Nothing read ahead is observable until the walk takes it.
+//
+// The pool may also size itself: reads that block on the disk (far slower than a cached read) while
+// folders wait to be read add readers, so that more requests are in flight; a run of quick reads
+// sends the extra readers back to sleep, since on a cached tree they only contend for the cores.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -25,6 +30,12 @@ struct ReadAheadLimits {
   std::size_t entries = 32768;
 };
 
+// How many threads the pool reads on: least while reads are quick, up to most while they block.
+struct ReadAheadThreads {
+  unsigned least = 1;
+  unsigned most = 1;
+};
+
 class ReadAhead {
  public:
   class Folder;  // one sub-folder: waiting, being read, read, or taken
@@ -35,6 +46,8 @@ class ReadAhead {
   // otherwise wait. rules: the rules in force, to examine likely hits
   // ahead; see SetRules.
   ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules, Limits limits = {});
+  ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
+            Limits limits = {});
   ~ReadAhead();  // stops the pool; what was read and not taken is dropped
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -51,6 +64,10 @@ class ReadAhead {
   // The rules the walk last read, a hint for what to examine ahead; the classifier still decides.
   void SetRules(const RuleSwitches& rules);
 
+  // Threads allowed to read now, and the most there were at once.
+  unsigned Readers() const;
+  unsigned PeakReaders() const;
+
  private:
   struct Later {
     bool operator()(const FolderRef& a, const FolderRef& b) const;
@@ -60,12 +77,16 @@ class ReadAhead {
                                      const std::vector<SubFolder>& children,
                                      const MarkerCounts& markers,
                                      const std::vector<std::uint32_t>& parentKey) const;
-  void Read(Folder& folder) const;
+  // Reads a folder and tells how long it took against how long a cached read would.
+  bool Read(Folder& folder) const;
   // With the lock held: the first queued folder nobody has started, marked as being read.
   FolderRef NextToRead();
   // Reads a folder marked as being read (dropping the lock meanwhile) and publishes it.
   void ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock);
-  void Work();
+  void Work(unsigned index);
+  // With the lock held: counts a read and resizes the pool after every window of reads.
+  void CountRead(bool slow, std::size_t cost);
+  bool AddReader();  // false when no thread could be started
   bool HasRoom() const;
   // With the lock held: gives a folder about to be read the buffers of one already taken.
   void ReuseBuffers(Folder& folder);
@@ -75,7 +96,9 @@ class ReadAhead {
   const FolderMarkers markerCounter_;
   std::atomic<unsigned long long> rules_;
 
-  std::mutex mutex_;
+  const ReadAheadThreads threads_;
+
+  mutable std::mutex mutex_;
   std::condition_variable workWanted_;  // the pool waits for folders to read and for room
   std::condition_variable folderRead_;  // the walk waits for the folder it asked for
   std::priority_queue<FolderRef, std::vector<FolderRef>, Later> queue_;
@@ -85,7 +108,21 @@ class ReadAhead {
   std::vector<FolderContents> spare_;
   bool walkWaiting_ = false;
   bool stopping_ = false;
-  std::vector<std::thread> threads_;
+  unsigned allowed_ = 0;  // threads with a lower index read; the others sleep
+  unsigned peak_ = 0;
+  struct Sizing {
+    std::chrono::steady_clock::time_point windowStart;
+    unsigned reads = 0;      // in the current window
+    unsigned slow = 0;       // of them, how many blocked
+    std::size_t work = 0;    // folders read, big ones counting more
+    unsigned trialFrom = 0;  // while a bigger pool is tried: the size before
+    double rateBefore = 0;   // work per second before the try
+    double lastRate = 0;     // in the window before
+    unsigned hold = 0;       // windows to wait before the next try
+    unsigned nextHold = 4;
+    bool tryFewer = false;  // the last bigger pool did not help
+  } sizing_;
+  std::vector<std::thread> pool_;
 };
 
 }  // namespace kelvo::scan

@@ -25,7 +25,9 @@ struct ScanState {
   int nodeIndex = 0;      // the driver's position among the tree's nodes
 
   // Threads reading folders ahead of the walk; 1 reads each folder on the walk's own thread when
-  // it is reached. The results and their order are the same either way.
+  // it is reached; kReadersAsNeeded starts with one per core and adds more while reads wait on the
+  // disk. The results and their order are the same either way.
+  static constexpr unsigned kReadersAsNeeded = 0;
   unsigned folderReaders = 1;
 
   // When set, hits that an installed package owns are kept out of the results.

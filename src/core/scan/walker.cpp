@@ -1,11 +1,28 @@
 #include "scan/walker.h"
 
+#include <algorithm>
+#include <optional>
+#include <thread>
+
 namespace kelvo::scan {
 
 namespace {
 // Descriptors kept open along the current path; deeper ancestors are reopened from the nearest open
 // one when the walk comes back to them, so depth is limited by neither descriptors nor PATH_MAX.
 constexpr std::size_t kOpenDepthWindow = 48;
+// Readers, the walk's own thread included, when their number follows the disk: one per core while
+// reads are quick, up to this many while they wait on the disk.
+constexpr unsigned kMostReadersAsNeeded = 32;
+
+// The pool's size besides the walk's own thread, or nothing when the walk reads alone.
+std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
+  if (readers == ScanState::kReadersAsNeeded) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return ReadAheadThreads{std::max(cores, 2u) - 1, kMostReadersAsNeeded - 1};
+  }
+  if (readers <= 1) return std::nullopt;
+  return ReadAheadThreads{readers - 1, readers - 1};
+}
 }  // namespace
 
 void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
@@ -55,10 +72,9 @@ void Walker::Walk(NativeStringView root) {
   }
   ClassifyAndKeep(top, /*isRoot=*/true);
   if (top.children.empty()) return;
-  if (state_.folderReaders > 1) {
+  if (const auto pool = PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
-    readAhead_ =
-        std::make_unique<ReadAhead>(state_.folderReaders - 1, rootMount_, classifier_.LastRules());
+    readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
     top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
   }
   stack_.push_back(std::move(top));

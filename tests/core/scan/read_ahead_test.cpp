@@ -164,7 +164,7 @@ TEST_P(ReadAheadMemoryTest, SameObservationsWithAnyNumberOfReaders) {
                                 [](RecordingControls&, ScanState&) {}}) {
       const Observed one = Scan(fs, roots, 1, setup);
       ASSERT_GT(one.scanned.size(), 10u);
-      for (unsigned readers : {2u, 3u, 8u})
+      for (unsigned readers : {2u, 3u, 8u, ScanState::kReadersAsNeeded})
         EXPECT_EQ(Scan(fs, roots, readers, setup), one) << readers << " readers";
     }
   }
@@ -186,7 +186,7 @@ TEST_P(ReadAheadMemoryTest, StopAtAnyPointWindsDownTheSame) {
       };
     };
     const Observed one = Scan(fs, roots, 1, setup);
-    for (unsigned readers : {2u, 4u})
+    for (unsigned readers : {2u, 4u, ScanState::kReadersAsNeeded})
       EXPECT_EQ(Scan(fs, roots, readers, setup), one) << "stop at pump " << stopAt;
   }
 }
@@ -348,6 +348,64 @@ TEST(ReadAheadPool, DroppedHalfWayStopsCleanly) {
   }
 }
 
+// A tree whose first folders are slow to list, as on a cold disk, and whose rest is quick.
+void AddSlowThenQuickFolders(MemoryNode& root) {
+  MemoryNode& slow = root.AddFolder("slow");
+  for (int i = 0; i < 250; ++i) {
+    MemoryNode& f = slow.AddFolder("s" + std::to_string(i));
+    f.listDelay = std::chrono::milliseconds(2);
+    f.AddFile(std::to_string(i) + ".tmp");
+    MemoryNode& inner = f.AddFolder("inner");
+    inner.listDelay = std::chrono::milliseconds(2);
+    inner.AddFile("x~");
+  }
+  MemoryNode& quick = root.AddFolder("quick");
+  for (int i = 0; i < 1500; ++i) quick.AddFolder("q" + std::to_string(i)).AddFile("y.bak", 0);
+}
+
+TEST(ReadAheadPool, GrowsWhileReadsBlockAndShrinksWhenTheyDoNot) {
+  MemoryFileSystem fs;
+  AddSlowThenQuickFolders(fs.AddRoot("/C/"));
+  std::error_code ec;
+  std::shared_ptr<platform::Directory> root = fs.OpenDirectory("/C/", ec);
+  FolderContents top;
+  top.dir = root;
+  ASSERT_FALSE(ReadFolder(top));
+  std::vector<Visit> expected;
+  VisitSynchronously(*root, top.children, "/C/", root->Device(), expected);
+
+  ReadAhead ahead(ReadAheadThreads{1, 8}, {root->Device(), 0}, RuleSwitches().set());
+  EXPECT_EQ(ahead.Readers(), 1u);
+  std::vector<Visit> got;
+  std::size_t budget = SIZE_MAX;
+  VisitAhead(ahead, ahead.Begin(root, top.children, MarkerCounts{}), top.children, "/C/", got,
+             budget);
+  EXPECT_EQ(got, expected);
+  EXPECT_GT(ahead.PeakReaders(), 1u);
+  EXPECT_LE(ahead.PeakReaders(), 8u);
+  // Quick folders send the extra readers back (read again while a busy machine makes some slow).
+  FolderContents quick;
+  quick.dir = root->OpenChild("quick", ec);
+  ASSERT_FALSE(ReadFolder(quick));
+  for (int pass = 0; pass < 10 && ahead.Readers() > 1; ++pass) {
+    got.clear();
+    VisitAhead(ahead, ahead.Begin(quick.dir, quick.children, MarkerCounts{}), quick.children, "/",
+               got, budget);
+  }
+#ifndef __SANITIZE_THREAD__  // ten times slower: a cached read may look like one from the disk
+  EXPECT_EQ(ahead.Readers(), 1u);
+#endif
+}
+
+TEST(ReadAheadMemory, ReadersAsNeededOnASlowDiskGiveTheSameObservations) {
+  MemoryFileSystem fs;
+  AddSlowThenQuickFolders(fs.AddRoot("/C/"));
+  const ScanSetup setup = [](RecordingControls& c, ScanState&) { TickEverything(c); };
+  const Observed one = Scan(fs, {"/C/"}, 1, setup);
+  EXPECT_EQ(one.scanned.size(), 1u + 1u + 500u + 1u + 1500u);
+  EXPECT_EQ(Scan(fs, {"/C/"}, ScanState::kReadersAsNeeded, setup), one);
+}
+
 // On disk: the same rows and events with any number of readers.
 class ReadAheadRealTreeTest : public ::testing::Test {
  protected:
@@ -385,7 +443,8 @@ TEST_F(ReadAheadRealTreeTest, RandomTreeGivesTheSameRowsAndEvents) {
                               }}) {
     const Observed one = ScanTree(1, setup);
     ASSERT_GT(one.rows.size(), 50u);
-    for (unsigned readers : {2u, 4u}) EXPECT_EQ(ScanTree(readers, setup), one) << readers;
+    for (unsigned readers : {2u, 4u, ScanState::kReadersAsNeeded})
+      EXPECT_EQ(ScanTree(readers, setup), one) << readers;
   }
   for (std::size_t i = 1; i < folders.size(); i += 7) tree.Chmod(folders[i], 0755);
 }
