@@ -7,6 +7,8 @@
 #   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
 #                         new inputs are merged into the saved corpus, crashes saved beside it
 #   scripts/dev.sh bench  install what is missing, build, run the scan benchmark (bench/)
+#   scripts/dev.sh package  build the Debian package (build/kelvo_*.deb) with CPack and check it
+#                         with lintian
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +18,11 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n scdoc
+  desktop-file-utils appstream bash-completion
 )
+# Only for the package: CPack's dependency lookup and the package check.
+PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # Only for the benchmark: the tools it compares against and times with.
 BENCH_PACKAGES=(hyperfine fd-find bfs findutils time python3)
 
@@ -32,8 +38,11 @@ install_missing() {
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another apt or dpkg run may hold the lock: wait for it rather than fail.
+  local wait=(-o DPkg::Lock::Timeout=600)
+  $sudo apt-get "${wait[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends \
+    "${missing[@]}"
 }
 
 build() {
@@ -108,8 +117,17 @@ case "${1:-}" in
     build
     exec bench/run_scan_bench.sh
     ;;
+  package)
+    install_missing "${PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    build
+    (cd build && cpack -G DEB)
+    deb=$(ls -t build/kelvo_*.deb | head -1)
+    echo "Checking $deb with lintian"
+    lintian --fail-on error "$deb"
+    echo "$deb"
+    ;;
   *)
-    echo "usage: $0 run|test|bench|fuzz" >&2
+    echo "usage: $0 run|test|bench|fuzz|package" >&2
     exit 2
     ;;
 esac

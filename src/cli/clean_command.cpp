@@ -127,13 +127,23 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
   CLI::Option* from =
       command
           .add_option("--from", options.from,
-                      "Delete exactly the rows of a list printed by 'scan' (tsv or json), '-' for\n"
-                      "standard input, instead of scanning. The whole list is refused, before\n"
-                      "anything is deleted, when a line is not a row of such a list.")
+                      "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a\n"
+                      "list of absolute paths one per line, '-' for standard input, instead of\n"
+                      "scanning. The whole list is refused, before anything is deleted, when a\n"
+                      "line is not a row of such a list.")
           ->check(RefuseEmpty);
+  CLI::Option* from0 =
+      command
+          .add_option("--from0", options.from0,
+                      "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
+                      "-print0), '-' for standard input, instead of scanning")
+          ->check(RefuseEmpty);
+  from0->excludes(from);
   // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
-  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"})
+  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"}) {
     from->excludes(command.get_option(scanOnly));
+    from0->excludes(command.get_option(scanOnly));
+  }
   command.add_flag("-y,--yes", options.yes,
                    "Delete without asking (needed when standard input is not a terminal)");
   command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
@@ -144,18 +154,24 @@ int RunCleanCommand(const CleanOptions& options) {
   // Loaded while the scan or the list reading starts; a listed row is checked as well.
   std::optional<scan::PackageFilter> packageFilter;
   if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());
-  if (!options.from.empty()) {
+  const bool nulList = !options.from0.empty();
+  const std::string& source = nulList ? options.from0 : options.from;
+  const char* const sourceOption = nulList ? "--from0" : "--from";
+  if (!source.empty()) {
     if (!options.scan.roots.empty()) {
-      std::fprintf(stderr, "kelvo-cli: give either --from or folders to scan, not both\n");
+      std::fprintf(stderr, "kelvo-cli: %s: give either a list or folders to scan, not both\n",
+                   sourceOption);
       return kExitUsage;
     }
     std::string text;
-    if (auto error = ReadListText(options.from, text)) {
-      std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
+    if (auto error = ReadListText(source, text)) {
+      std::fprintf(stderr, "kelvo-cli: %s: %s\n", sourceOption, error->c_str());
       return kExitUsage;
     }
-    if (auto error = ParseDeletionList(text, collected.rows)) {
-      std::fprintf(stderr, "kelvo-cli: %s: %s\n", options.from.c_str(), error->c_str());
+    auto error =
+        nulList ? ParseNulPathList(text, collected.rows) : ParseDeletionList(text, collected.rows);
+    if (error) {
+      std::fprintf(stderr, "kelvo-cli: %s: %s: %s\n", sourceOption, source.c_str(), error->c_str());
       return kExitUsage;
     }
   } else {
@@ -193,7 +209,7 @@ int RunCleanCommand(const CleanOptions& options) {
     return scanStatus;
   }
   if (!options.yes) {
-    switch (AskOnTerminal("Delete " + total + "? [y/N] ", options.from == "-")) {
+    switch (AskOnTerminal("Delete " + total + "? [y/N] ", source == "-")) {
       case Answer::kYes:
         break;
       case Answer::kNo:

@@ -13,7 +13,8 @@ namespace kelvo::cli {
 
 struct CleanOptions {
   ScanOptions scan;
-  std::string from;  // a list printed by scan, "-" for standard input; empty: scan now
+  std::string from;   // a list printed by scan or of paths, "-" for standard input; empty: scan now
+  std::string from0;  // a list of paths separated by NUL bytes, "-" for standard input
   bool yes = false;
   bool dryRun = false;
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/native_string.h"
 #include "row_writer.h"
 #include "scan/junk_rules.h"
 #include "text/base64.h"
@@ -49,7 +50,8 @@ std::optional<std::string> ParseTsvLine(std::string_view line, cleanup::Deletion
     if (tab == std::string_view::npos) break;
     start = tab + 1;
   }
-  if (fields.size() != 4) return "expected 4 tab-separated fields (name, path, type, size)";
+  if (fields.size() != 4)
+    return "expected 4 tab-separated fields (name, path, type, size) or an absolute path";
   std::string path, type;
   if (!UnescapeTsvField(fields[1], path) || !UnescapeTsvField(fields[2], type))
     return "a backslash that is not one of \\\\ \\t \\n \\r";
@@ -142,6 +144,28 @@ std::optional<std::string> ParseJsonLine(std::string_view line, cleanup::Deletio
   return std::nullopt;
 }
 
+// On Windows also C:\... and \\server\...; on POSIX a name may hold a backslash or a colon.
+bool IsAbsolutePath(std::string_view path) {
+  if (!path.empty() && path.front() == '/') return true;
+  if (platform::kSeparator != '\\') return false;
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
+  const bool drive = path.size() >= 3 &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+// A path of a plain list. Only absolute paths: they are reached from the top of the file system.
+// A trailing separator marks a folder to remove only while it is empty.
+std::optional<std::string> ParsePlainPath(std::string_view path, cleanup::DeletionRequest& row) {
+  if (!IsAbsolutePath(path)) return "not an absolute path";
+  while (path.size() > 1 && (path.back() == '/' || path.back() == platform::kSeparator)) {
+    path.remove_suffix(1);
+    row.emptyFolder = true;
+  }
+  row.path = Utf8ToNative(path);
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool UnescapeTsvField(std::string_view field, std::string& out) {
@@ -180,19 +204,44 @@ std::optional<std::string> ParseDeletionList(std::string_view text,
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
     text.remove_prefix(kByteOrderMark.size());
   const std::vector<std::string_view> lines = Lines(text);
-  std::optional<bool> json;
+  enum class Kind { kTsv, kJson, kPlain };
+  std::optional<Kind> kind;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string_view line = lines[i];
     if (line.empty()) continue;
-    if (!json) {
+    if (!kind) {
       if (line == "name,path,type,size")
         return "this is a csv list; give a list printed with --format=tsv or --format=json";
-      // A tsv name may start with "{" too; only a line that parses is json.
-      json = line.front() == '{' && nlohmann::json::accept(line);
+      // A tsv name may start with "{" too; only a line that parses is json. A tsv row starts with
+      // a file name, which holds no separator, so it never looks like an absolute path.
+      if (line.front() == '{' && nlohmann::json::accept(line))
+        kind = Kind::kJson;
+      else
+        kind = IsAbsolutePath(line) ? Kind::kPlain : Kind::kTsv;
     }
     cleanup::DeletionRequest row;
-    auto error = *json ? ParseJsonLine(line, row) : ParseTsvLine(line, row);
+    auto error = *kind == Kind::kJson    ? ParseJsonLine(line, row)
+                 : *kind == Kind::kPlain ? ParsePlainPath(line, row)
+                                         : ParseTsvLine(line, row);
     if (error) return LineError(i + 1, *error);
+    rows.push_back(std::move(row));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ParseNulPathList(std::string_view text,
+                                            std::vector<cleanup::DeletionRequest>& rows) {
+  rows.clear();
+  std::size_t number = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\0');
+    const std::string_view path = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
+    if (path.empty()) continue;
+    cleanup::DeletionRequest row;
+    if (auto error = ParsePlainPath(path, row))
+      return "path " + std::to_string(number) + ": " + *error;
     rows.push_back(std::move(row));
   }
   return std::nullopt;

@@ -7,22 +7,30 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "audit_command.h"
 #include "clean_command.h"
 #include "commands.h"
+#include "usage_errors.h"
+#include "version/version.h"
 
 namespace kelvo::cli {
 
 int RunCommandLine(int argc, char** argv) {
   CLI::App app{"Kelvo junk-file scanner (command line)", "kelvo-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("-V,--version", std::string(kVersionText), "Print the version and exit");
 
   ScanOptions scanOptions;
   CLI::App* scan = app.add_subcommand(
       "scan", "Scan folders for junk files and print one row per hit, in the order found");
   AddScanOptions(*scan, scanOptions);
+  CLI::Option* print0 = scan->add_flag(
+      "-0,--print0", scanOptions.print0,
+      "Print only the paths, each ended by a NUL byte (for xargs -0), instead of rows");
+  print0->excludes(scan->get_option("--format"));
   scan->add_flag("--dll-audit", scanOptions.dllAudit,
                  "After the walk, also list the files of the shared-DLL table whose count is 0\n"
                  "(the Wine prefix's registry on Linux; deleting them is dangerous)");
@@ -44,7 +52,8 @@ int RunCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
     const std::string_view arg = argv[i];
     if (arg.size() > 3 && arg.substr(0, 2) == "--" && arg.find('=') == arg.size() - 1) {
-      std::fprintf(stderr, "kelvo-cli: %s: an empty value names nothing\n", argv[i]);
+      std::fprintf(stderr, "kelvo-cli: %.*s: an empty value names nothing\n",
+                   static_cast<int>(arg.size() - 1), arg.data());
       return kExitUsage;
     }
   }
@@ -54,8 +63,11 @@ int RunCommandLine(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion&) {
+    std::printf("%s\n", std::string(kVersionText).c_str());
+    return kExitOk;
   } catch (const CLI::ParseError& e) {
-    app.exit(e);
+    std::fprintf(stderr, "kelvo-cli: %s\n", DescribeParseError(app, e).c_str());
     return kExitUsage;
   }
 

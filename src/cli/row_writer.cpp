@@ -1,4 +1,5 @@
 #include "row_writer.h"
+#include "scan/junk_rules.h"
 
 #include <nlohmann/json.hpp>
 
@@ -216,6 +217,7 @@ class JsonWriter final : public RowWriter {
       if (item.identity->modified) row["mtime"] = *item.identity->modified;
       if (item.identity->born) row["btime"] = *item.identity->born;
     }
+    row["rule_name"] = scan::RuleName(item.rule, item.emptyFolder);
     out_.Append(row.dump());
     out_.Append('\n');
   }
@@ -230,6 +232,19 @@ class JsonWriter final : public RowWriter {
       row[key + "_base64"] = text::Base64Encode(bytes);
     }
   }
+  OutputBuffer& out_;
+};
+
+// Paths only, each ended by a NUL byte, for xargs -0.
+class PathsWriter final : public RowWriter {
+ public:
+  explicit PathsWriter(OutputBuffer& out) : out_(out) {}
+  void Write(const scan::JunkItem& item) override {
+    out_.Append(NativeToUtf8(item.fullPath));
+    out_.Append('\0');
+  }
+
+ private:
   OutputBuffer& out_;
 };
 
@@ -276,6 +291,8 @@ std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out)
       return std::make_unique<CsvWriter>(out);
     case OutputFormat::kJson:
       return std::make_unique<JsonWriter>(out);
+    case OutputFormat::kPaths0:
+      return std::make_unique<PathsWriter>(out);
     case OutputFormat::kText:
     default:
       return std::make_unique<TextWriter>(out);

@@ -10,7 +10,7 @@
 
 namespace kelvo::cli {
 
-enum class OutputFormat { kText, kTsv, kCsv, kJson };
+enum class OutputFormat { kText, kTsv, kCsv, kJson, kPaths0 };
 
 // Collects output and writes it in large blocks.
 class OutputBuffer {

@@ -21,6 +21,12 @@ std::vector<std::string> SplitComma(const std::string& text) {
   return parts;
 }
 
+int PatternIndexByName(std::string_view name) {
+  for (std::size_t k = 0; k < scan::kPatternNames.size(); ++k)
+    if (name == scan::kPatternNames[k]) return static_cast<int>(k);
+  return -1;
+}
+
 }  // namespace
 
 unsigned FolderReaders(unsigned threads) {
@@ -38,7 +44,8 @@ std::string RefuseEmpty(const std::string& value) {
 void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
   command.add_option(
       "--patterns", options.patterns,
-      "Name patterns to look for: indices 0-17 of the pattern list, comma-separated,\n"
+      "Name patterns to look for, comma-separated: indices 0-17 of the pattern list or\n"
+      "names (tmp,old,gid,bak,chk,ftg,fts,_mp,syd,wbk,xlk,$$$,@@@,---,??$,??~,dir,~*),\n"
       "or 'recommended' (default), 'all', 'none'");
   command.add_flag("--temp,!--no-temp", options.temp,
                    "Report everything inside folders named temp (default on)");
@@ -55,10 +62,10 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                     "  newline and carriage return written as \\\\ \\t \\n \\r.\n"
                     "csv: RFC 4180 with a header line.\n"
                     "json: one object per line (name, path, type, size, rule, kind, root, dev,\n"
-                    "  ino, mtime, btime; times in nanoseconds since 1970). A text that is not\n"
-                    "  valid UTF-8 is given with U+FFFD in place of the bad bytes, and exactly as\n"
-                    "  base64 of its bytes under the same key with \"_base64\" appended (e.g.\n"
-                    "  path_base64).")
+                    "  ino, mtime, btime, rule_name; times in nanoseconds since 1970). A text\n"
+                    "  that is not valid UTF-8 is given with U+FFFD in place of the bad bytes,\n"
+                    "  and exactly as base64 of its bytes under the same key with \"_base64\"\n"
+                    "  appended (e.g. path_base64).")
         ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: one per core, up to 32 while reads\n"
@@ -85,16 +92,18 @@ std::optional<std::string> ParsePatternList(const std::string& text,
     return std::nullopt;
   }
   for (const std::string& part : SplitComma(text)) {
-    int index = -1;
-    try {
-      std::size_t used = 0;
-      index = std::stoi(part, &used);
-      if (used != part.size()) index = -1;
-    } catch (const std::logic_error&) {
-      // Not a number: reported just below like any index out of range.
+    int index = PatternIndexByName(part);
+    if (index < 0) {
+      try {
+        std::size_t used = 0;
+        index = std::stoi(part, &used);
+        if (used != part.size()) index = -1;
+      } catch (const std::logic_error&) {
+        // Not a number: reported just below like any index out of range.
+      }
     }
     if (index < 0 || index >= scan::kPatternCount)
-      return "--patterns: '" + part + "' is not a pattern index 0-17";
+      return "--patterns: '" + part + "' is not a pattern index 0-17 or name";
     ticks[static_cast<std::size_t>(index)] = true;
   }
   return std::nullopt;
@@ -132,7 +141,9 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
     out.rules[static_cast<std::size_t>(scan::kRecentRule + i)] =
         special[static_cast<std::size_t>(i)];
 
-  if (options.format == "tsv")
+  if (options.print0)
+    out.format = OutputFormat::kPaths0;
+  else if (options.format == "tsv")
     out.format = OutputFormat::kTsv;
   else if (options.format == "csv")
     out.format = OutputFormat::kCsv;
@@ -146,7 +157,7 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
     for (const platform::Drive& d : platform::ListFixedDrives()) out.roots.push_back(d.key);
   } else {
     for (const std::string& text : options.roots) {
-      if (text.empty()) return "an empty ROOT is not a folder";
+      if (text.empty()) return "ROOT: an empty text is not a folder";
       NativeString root = Utf8ToNative(text);
       if (root.back() != platform::kSeparator) root.push_back(platform::kSeparator);
       out.roots.push_back(std::move(root));

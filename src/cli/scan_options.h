@@ -25,8 +25,9 @@ struct ScanOptions {
   unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
   bool includePackageFiles = false;  // off: files that installed packages own are never rows
-  // scan only: the shared-DLL audit after the walk
+  // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
   bool dllAudit = false;
+  bool print0 = false;
 };
 
 struct ResolvedScanOptions {

@@ -12,6 +12,10 @@ class PopupButton : public QToolButton {
 
  public:
   explicit PopupButton(const QString& caption, QWidget* parent = nullptr);
+
+ protected:
+  // A dotted mark inside the button while it has the keyboard focus.
+  void paintEvent(QPaintEvent* event) override;
 };
 
 class FlatButton : public QToolButton {
@@ -25,7 +29,8 @@ class FlatButton : public QToolButton {
   void clickedIndex(int index);
 
  protected:
-  // A thin outline while the button rests, so that it reads as a button on any backdrop.
+  // A thin outline while the button rests, so that it reads as a button on any backdrop, and a
+  // dotted mark inside it while it has the keyboard focus.
   void paintEvent(QPaintEvent* event) override;
 
  private:

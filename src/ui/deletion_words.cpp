@@ -1,5 +1,7 @@
 #include "deletion_words.h"
 
+#include <QCoreApplication>
+
 #include "error_words.h"
 
 namespace kelvo::ui {
@@ -8,24 +10,25 @@ QString DeletionFailureWords(const cleanup::DeletionResult& result) {
   using cleanup::DeletionFailure;
   switch (result.failure) {
     case DeletionFailure::kChangedSinceScan:
-      return QStringLiteral("扫描之后已被改动");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "扫描之后已被改动");
     case DeletionFailure::kLinkInPath:
-      return QStringLiteral("路径中有符号链接");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "路径中有符号链接");
     case DeletionFailure::kOtherFileSystem:
-      return QStringLiteral("位于另一个文件系统");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "位于另一个文件系统");
     case DeletionFailure::kPermissionDenied:
-      return QStringLiteral("没有权限");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "没有权限");
     case DeletionFailure::kInUse:
-      return QStringLiteral("文件正在使用");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "文件正在使用");
     case DeletionFailure::kNotEmpty:
-      return QStringLiteral("文件夹不是空的");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "文件夹不是空的");
     case DeletionFailure::kIsDirectory:
-      return QStringLiteral("这是一个文件夹");
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "这是一个文件夹");
     case DeletionFailure::kNone:
     case DeletionFailure::kOther:
       break;
   }
-  return result.error ? ErrorWords(result.error) : QStringLiteral("其他错误");
+  return result.error ? ErrorWords(result.error)
+                      : QCoreApplication::translate("kelvo::ui::DeletionWords", "其他错误");
 }
 
 }  // namespace kelvo::ui

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <map>
 #include <set>
@@ -45,7 +46,7 @@ QString SizeText(std::uint64_t bytes) {
 MainWindow::MainWindow(Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(std::move(services)) {
   setObjectName("Form1");
-  setWindowTitle(kTitle);
+  setWindowTitle(Title());
   setFixedSize(614, 430);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
@@ -59,7 +60,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
 
   connect(session_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
     labels_[1]->setText(path);
-    setWindowTitle(QStringLiteral("正在扫描:") + labels_[1]->text());
+    setWindowTitle(tr("正在扫描:") + labels_[1]->text());
     UpdateStatus();
   });
   connect(session_.get(), &ScanSession::scannedCountChanged, this,
@@ -113,7 +114,7 @@ void MainWindow::BuildControls() {
   image1_->setGeometry(Twips(85, 0, 9045, 300));
   image1_->setScaledContents(true);
 
-  auto* title = new DragArea(kTitle, this);
+  auto* title = new DragArea(Title(), this);
   title->setObjectName("Label1");
   // The design height is one pixel short of the bold line; centre it on the title bar instead.
   title->setGeometry(Twips(3000, 15, 3030, 270));
@@ -124,9 +125,10 @@ void MainWindow::BuildControls() {
   title->setPalette(titlePalette);
   labels_[0] = title;
 
-  const char* const popupCaptions[4] = {"扫描垃圾", "清除垃圾", "系统设置", "退出软件"};
+  const char* const popupCaptions[4] = {QT_TR_NOOP("扫描垃圾"), QT_TR_NOOP("清除垃圾"),
+                                        QT_TR_NOOP("系统设置"), QT_TR_NOOP("退出软件")};
   for (int i = 0; i < 4; ++i) {
-    auto* b = new PopupButton(QString::fromUtf8(popupCaptions[i]), this);
+    auto* b = new PopupButton(tr(popupCaptions[i]), this);
     b->setObjectName(QStringLiteral("asPopup%1").arg(i + 1));
     b->setGeometry(Twips(2520 + 1560 * i, 360, 1395, 435));
     b->setFont(UiFont(9));
@@ -164,10 +166,11 @@ void MainWindow::BuildControls() {
       "QFrame#Shape1 { border: 1px solid rgb(150,170,200); "
       "background: rgb(240,244,250); }");
 
-  const char* const ucCaptions[4] = {"全部选择", "全部不选", "撤消所选", "全部撤消"};
+  const char* const ucCaptions[4] = {QT_TR_NOOP("全部选择"), QT_TR_NOOP("全部不选"),
+                                     QT_TR_NOOP("撤消所选"), QT_TR_NOOP("全部撤消")};
   const int ucLeft[4] = {3120, 4440, 5880, 7320};
   for (int i = 0; i < 4; ++i) {
-    auto* b = new FlatButton(i, QString::fromUtf8(ucCaptions[i]), this);
+    auto* b = new FlatButton(i, tr(ucCaptions[i]), this);
     b->setObjectName(QStringLiteral("uc%1").arg(i));
     b->setGeometry(Twips(ucLeft[i], 4800, 975, 315));
     b->setFont(UiFont(9));
@@ -175,7 +178,7 @@ void MainWindow::BuildControls() {
     uc_[static_cast<std::size_t>(i)] = b;
   }
 
-  frame1_ = new QGroupBox(QStringLiteral("扫描详细信息"), this);
+  frame1_ = new QGroupBox(tr("扫描详细信息"), this);
   frame1_->setObjectName("Frame1");
   frame1_->setGeometry(Twips(2360, 5205, 6710, 1095));
   frame1_->setStyleSheet(FrameStyle("Frame1", "white"));
@@ -185,11 +188,12 @@ void MainWindow::BuildControls() {
     int left, top, width;
   };
   // Label7's design width is too small for a count; it gets the rest of the line.
-  const LabelSpec specs[] = {{3, "正在扫描:", 120, 240, 810},           {2, "", 960, 240, 3450},
-                             {4, "已扫描目录(个数):", 120, 600, 1530},  {5, "", 1800, 600, 1050},
-                             {6, "扫描到垃圾(个数):", 3360, 600, 1530}, {7, "", 5040, 600, 1500}};
+  const LabelSpec specs[] = {
+      {3, QT_TR_NOOP("正在扫描:"), 120, 240, 810},           {2, "", 960, 240, 3450},
+      {4, QT_TR_NOOP("已扫描目录(个数):"), 120, 600, 1530},  {5, "", 1800, 600, 1050},
+      {6, QT_TR_NOOP("扫描到垃圾(个数):"), 3360, 600, 1530}, {7, "", 5040, 600, 1500}};
   for (const auto& spec : specs) {
-    auto* l = new QLabel(QString::fromUtf8(spec.text), frame1_);
+    auto* l = new QLabel(*spec.text ? tr(spec.text) : QString(), frame1_);
     l->setObjectName(QStringLiteral("Label%1").arg(spec.n));
     // One pixel more above and below than designed, so that the glyphs are not cut.
     QRect r = Twips(spec.left, spec.top, spec.width, 180);
@@ -209,6 +213,36 @@ void MainWindow::BuildControls() {
   image1_->lower();
   for (int i = 1; i <= 3; ++i) edges_[static_cast<std::size_t>(i)]->lower();
   title->raise();
+  AddShortcuts();
+}
+
+// The usual keys, each doing what its button does, and only while that button could be clicked.
+void MainWindow::AddShortcuts() {
+  auto add = [this](const QKeySequence& keys, auto action) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, action);
+  };
+  auto clickIfEnabled = [](QAbstractButton* button) {
+    if (button->isEnabled()) button->click();
+  };
+  add(QKeySequence(Qt::Key_F5), [this, clickIfEnabled] {
+    if (popups_[0]->text() == ScanCaption()) clickIfEnabled(popups_[0]);
+  });
+  // Esc stops what runs: the scan, else the deletion (its button reads "停止删除" meanwhile).
+  add(QKeySequence(Qt::Key_Escape), [this, clickIfEnabled] {
+    if (popups_[0]->text() == StopCaption())
+      clickIfEnabled(popups_[0]);
+    else if (popups_[1]->text() == StopDeletionCaption())
+      clickIfEnabled(popups_[1]);
+  });
+  add(QKeySequence(Qt::Key_Delete), [this, clickIfEnabled] {
+    if (popups_[1]->text() == DeleteCaption()) clickIfEnabled(popups_[1]);
+  });
+  add(QKeySequence(Qt::CTRL | Qt::Key_A), [this, clickIfEnabled] { clickIfEnabled(uc_[0]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Comma),
+      [this, clickIfEnabled] { clickIfEnabled(popups_[2]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Q), [this, clickIfEnabled] { clickIfEnabled(popups_[3]); });
 }
 
 void MainWindow::Startup() {
@@ -294,9 +328,9 @@ void MainWindow::SetListButtonsEnabled(bool enabled) {
 
 void MainWindow::OnScanButton() {
   try {
-    if (popups_[0]->text() == kScanCaption)
+    if (popups_[0]->text() == ScanCaption())
       StartPath();
-    else if (popups_[0]->text() == kStopCaption)
+    else if (popups_[0]->text() == StopCaption())
       StopPath();
   } catch (...) {
     LogSkippedFailure("Starting or stopping the scan");
@@ -307,7 +341,7 @@ void MainWindow::StartPath() {
   if (session_->Busy()) {
     // A stopped scan is still winding down: show the scanning state now, start when it has ended.
     startWaiting_ = true;
-    popups_[0]->setText(kStopCaption);
+    popups_[0]->setText(StopCaption());
     popups_[1]->setEnabled(false);
     SetListButtonsEnabled(false);
     return;
@@ -319,7 +353,7 @@ void MainWindow::BeginScan() {
   deletionNote_.clear();  // the note belongs to the last deletion, not to a new list
   session_->ClearScannedFolders();
   ClearResults();
-  popups_[0]->setText(kStopCaption);
+  popups_[0]->setText(StopCaption());
   popups_[1]->setEnabled(false);
   SetListButtonsEnabled(false);
   session_->Run();
@@ -330,7 +364,7 @@ void MainWindow::StopPath() {
   startWaiting_ = false;
   session_->Stop();
   SetListButtonsEnabled(true);
-  popups_[0]->setText(kScanCaption);
+  popups_[0]->setText(ScanCaption());
   popups_[1]->setEnabled(true);
   setWindowTitle(labels_[0]->text());
 }
@@ -338,7 +372,7 @@ void MainWindow::StopPath() {
 void MainWindow::RestoreIdle() {
   if (startWaiting_) return;  // the next scan starts as soon as this one is gone
   labels_[1]->setText(QString());
-  popups_[0]->setText(kScanCaption);
+  popups_[0]->setText(ScanCaption());
   if (!Deleting()) popups_[1]->setEnabled(true);  // while deleting it is the stop button
   setWindowTitle(labels_[0]->text());
   SetListButtonsEnabled(!Deleting());
@@ -378,12 +412,12 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
     const scan::JunkItem item = model_.ItemAt(p);
     if (files.insert(item.fullPath).second) bytes += item.size.value_or(0);
   }
-  QMessageBox box(QMessageBox::Question, QStringLiteral("清除垃圾"),
-                  QStringLiteral("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes)),
+  QMessageBox box(QMessageBox::Question, tr("清除垃圾"),
+                  tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes)),
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName("confirmDeletion");
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+  box.button(QMessageBox::Yes)->setText(tr("是"));
+  box.button(QMessageBox::No)->setText(tr("否"));
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
@@ -406,7 +440,7 @@ void MainWindow::Command1Click() {
   items.reserve(positions.size());
   for (std::size_t p : positions) items.push_back(model_.ItemAt(p));
   popups_[0]->setEnabled(false);
-  popups_[1]->setText(kStopDeletionCaption);
+  popups_[1]->setText(StopDeletionCaption());
   popups_[1]->setEnabled(true);
   SetListButtonsEnabled(false);
   stopDeletion_.store(false);
@@ -453,7 +487,7 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
       ++notTried;  // stopped before it: the row stays as it is
     } else if (results[i].outcome == RowDeletion::Outcome::kFailed) {
       ++failed;
-      ++failures[results[i].reason.isEmpty() ? QStringLiteral("原因不明") : results[i].reason];
+      ++failures[results[i].reason.isEmpty() ? tr("原因不明") : results[i].reason];
     } else {
       gone.push_back(positions[i]);
       freed += results[i].bytes;
@@ -463,26 +497,24 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   model_.RemoveRows(std::move(gone));
   labels_[4]->setText(QString());
   labels_[6]->setText(QString());
-  const bool scanning = popups_[0]->text() == kStopCaption;
+  const bool scanning = popups_[0]->text() == StopCaption();
   popups_[0]->setEnabled(true);
-  popups_[1]->setText(kDeleteCaption);
+  popups_[1]->setText(DeleteCaption());
   popups_[1]->setEnabled(!scanning);
   SetListButtonsEnabled(!scanning);
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
-  deletionNote_ = QStringLiteral("已删除 %1 个").arg(deleted);
-  if (failed) deletionNote_ += QStringLiteral(", %1 个未能删除").arg(failed);
-  if (notTried) deletionNote_ += QStringLiteral(", 已停止");
+  deletionNote_ = tr("已删除 %1 个").arg(deleted);
+  if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
+  if (notTried) deletionNote_ += tr(", 已停止");
   UpdateStatus();
   if (exitAfterDeletion_) {
     close();
     return;
   }
   if (failed) {
-    QString text = QStringLiteral("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
-    for (const auto& [reason, count] : failures)
-      text += QStringLiteral("\n%1: %2 个").arg(reason).arg(count);
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("清除垃圾"), text,
-                                QMessageBox::Ok, this);
+    QString text = tr("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
+    for (const auto& [reason, count] : failures) text += tr("\n%1: %2 个").arg(reason).arg(count);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("清除垃圾"), text, QMessageBox::Ok, this);
     box->setObjectName("deletionReport");
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -490,36 +522,35 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
 }
 
 void MainWindow::UpdateStatus() {
-  QString text =
-      QStringLiteral("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
+  QString text = tr("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
   if (Deleting()) {
-    text += QStringLiteral("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
+    text += tr("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
   } else if (session_->Busy()) {
-    text += QStringLiteral("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
   } else if (session_->HasRun()) {
-    text += QStringLiteral("  用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
   text = text.toHtmlEscaped();
   // The scan's count of kept package files, until a deletion's note takes its place.
   if (const std::size_t kept = session_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
-    text += QStringLiteral("  保留 %1 个软件包文件").arg(kept);
+    text += tr("  保留 %1 个软件包文件").arg(kept);
   if (const std::size_t unreadable = session_->controls().UnreadableFolders())
-    text += QStringLiteral("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
+    text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   status_->setText(text);
 }
 
 void MainWindow::ShowUnreadableFolders() {
   auto* dialog = new QDialog(this);
   dialog->setObjectName("unreadableFolders");
-  dialog->setWindowTitle(QStringLiteral("无法读取的文件夹"));
+  dialog->setWindowTitle(tr("无法读取的文件夹"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   auto* list = new QListWidget(dialog);
   for (const auto& u : session_->controls().UnreadableList())
     list->addItem(ToQString(u.path) + QStringLiteral("  (") + ErrorWords(u.error) +
                   QStringLiteral(")"));
-  auto* close = new QPushButton(QStringLiteral("关闭"), dialog);
+  auto* close = new QPushButton(tr("关闭"), dialog);
   connect(close, &QPushButton::clicked, dialog, &QDialog::close);
   auto* layout = new QVBoxLayout(dialog);
   layout->addWidget(list);

@@ -33,11 +33,12 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  static inline const QString kTitle = QStringLiteral("Kelvo 垃圾文件清扫器 2.02");
-  static inline const QString kScanCaption = QStringLiteral("扫描垃圾");
-  static inline const QString kStopCaption = QStringLiteral("停止扫描");
-  static inline const QString kDeleteCaption = QStringLiteral("清除垃圾");
-  static inline const QString kStopDeletionCaption = QStringLiteral("停止删除");
+  // In the language of the interface.
+  static QString Title() { return tr("Kelvo 垃圾文件清扫器 2.02"); }
+  static QString ScanCaption() { return tr("扫描垃圾"); }
+  static QString StopCaption() { return tr("停止扫描"); }
+  static QString DeleteCaption() { return tr("清除垃圾"); }
+  static QString StopDeletionCaption() { return tr("停止删除"); }
 
   explicit MainWindow(Services services, QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -77,6 +78,7 @@ class MainWindow : public QWidget {
 
  private:
   void BuildControls();
+  void AddShortcuts();
   void createlv();
   void OnScanButton();
   void StartPath();

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "row_order.h"
+#include "type_words.h"
 #include "ui_text.h"
 
 namespace kelvo::ui {
@@ -76,10 +77,11 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[kColumnCount] = {"文件名", "文件路径", "文件类型",
-                                                     "文件大小(字节)"};
+  static const char* const kHeaders[kColumnCount] = {QT_TR_NOOP("文件名"), QT_TR_NOOP("文件路径"),
+                                                     QT_TR_NOOP("文件类型"),
+                                                     QT_TR_NOOP("文件大小(字节)")};
   if (section < 0 || section >= kColumnCount) return {};
-  return QString::fromUtf8(kHeaders[section]);
+  return tr(kHeaders[section]);
 }
 
 Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
@@ -103,7 +105,10 @@ void ResultsModel::SetChecked(int displayRow, bool checked) {
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
   for (auto& label : batch.newLabels) {
-    labelTexts_.push_back(ToQString(label));
+    const QString text = ToQString(label);
+    labelTexts_.push_back(TypeWords(text));
+    // The type column sorts on what it shows; untranslated labels keep their exact bytes.
+    sortLabels_.push_back(labelTexts_.back() == text ? label : ToNative(labelTexts_.back()));
     labels_.push_back(std::move(label));
   }
   for (auto& root : batch.newRoots) roots_.push_back(std::move(root));
@@ -156,7 +161,7 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
     emit orderChanged();
     return;
   }
-  const std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), labels_, column);
+  const std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
   std::vector<std::uint32_t> positions = NewestFirst(rows_.size());
   const std::atomic<bool> never{false};
   SortByKeys(keys, positions, order == Qt::DescendingOrder, never);
@@ -173,7 +178,7 @@ void ResultsModel::RequestSort(int column, Qt::SortOrder order) {
   wantedOrder_ = order;
   const std::uint64_t job = ++sortJob_;
   // The keys point into the rows' paths: no row moves or goes until the sort is over or called off.
-  std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), labels_, column);
+  std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
   sorter_ =
       std::thread([this, job, descending = order == Qt::DescendingOrder, keys = std::move(keys)] {
         std::vector<std::uint32_t> positions = NewestFirst(keys.size());

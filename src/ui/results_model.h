@@ -91,6 +91,7 @@ class ResultsModel : public QAbstractTableModel {
   std::vector<NativeString> labels_;
   std::vector<NativeString> roots_;
   std::vector<QString> labelTexts_;
+  std::vector<NativeString> sortLabels_;  // the shown labels, as the sort compares them
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
   std::uint64_t totalBytes_ = 0;

@@ -5,6 +5,7 @@
 #include "error_words.h"
 #include "settings/settings_file.h"
 #include "skipped_failure.h"
+#include "type_words.h"
 #include "ui_fonts.h"
 
 namespace kelvo::ui {
@@ -12,7 +13,7 @@ namespace kelvo::ui {
 SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, QWidget* parent)
     : QDialog(parent), options_(options), services_(services) {
   setObjectName("Dialog");
-  setWindowTitle(QStringLiteral("扫描设置"));
+  setWindowTitle(tr("扫描设置"));
   setFixedSize(470, 288);
   setModal(false);
   QPalette gray = palette();
@@ -21,7 +22,7 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   setPalette(gray);
   setAutoFillBackground(true);
 
-  frame_ = new QGroupBox(QStringLiteral("扫描类型选择"), this);
+  frame_ = new QGroupBox(tr("扫描类型选择"), this);
   frame_->setObjectName("Frame1");
   frame_->setGeometry(8, 4, 454, 190);
   frame_->setFont(UiFont(10.5));
@@ -32,10 +33,7 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   list_->setGeometry(10, 24, 330, 156);
   list_->setFont(UiFont(10.5));
   for (std::size_t k = 0; k < scan::kPatternTexts.size(); ++k) {
-    auto* item = new QListWidgetItem(
-        QString::fromUtf8(scan::kPatternTexts[k].data(),
-                          static_cast<qsizetype>(scan::kPatternTexts[k].size())),
-        list_);
+    auto* item = new QListWidgetItem(PatternWords(scan::kPatternTexts[k]), list_);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
   }
@@ -43,10 +41,10 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
     options_.SetPattern(list_->row(item), item->checkState() == Qt::Checked);
   });
 
-  const char* const captions[5] = {"推荐", "全选", "确定所选", "应用", "返回"};
+  const char* const captions[5] = {QT_TR_NOOP("推荐"), QT_TR_NOOP("全选"), QT_TR_NOOP("确定所选"),
+                                   QT_TR_NOOP("应用"), QT_TR_NOOP("返回")};
   for (int i = 0; i < 5; ++i) {
-    auto* b = new FlatButton(i, QString::fromUtf8(captions[i]),
-                             i < 3 ? static_cast<QWidget*>(frame_) : this);
+    auto* b = new FlatButton(i, tr(captions[i]), i < 3 ? static_cast<QWidget*>(frame_) : this);
     b->setObjectName(QStringLiteral("UserControl1%1").arg(i + 1));
     b->setFont(UiFont(9));
     buttons_[static_cast<std::size_t>(i)] = b;
@@ -62,11 +60,12 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   // "应用" has no action.
   connect(buttons_[4], &QToolButton::clicked, this, &QWidget::hide);
 
-  const char* const checkCaptions[4] = {
-      "开机自动删除系统临时文件目录中垃圾文件", "扫描所有的Temp临时文件夹",
-      "扫描零字节文件和空文件夹(危险,不推荐)", "扫描冗余的DLL或组件文件(危险,不推荐)"};
+  const char* const checkCaptions[4] = {QT_TR_NOOP("开机自动删除系统临时文件目录中垃圾文件"),
+                                        QT_TR_NOOP("扫描所有的Temp临时文件夹"),
+                                        QT_TR_NOOP("扫描零字节文件和空文件夹(危险,不推荐)"),
+                                        QT_TR_NOOP("扫描冗余的DLL或组件文件(危险,不推荐)")};
   for (int i = 0; i < 4; ++i) {
-    auto* c = new QCheckBox(QString::fromUtf8(checkCaptions[i]), this);
+    auto* c = new QCheckBox(tr(checkCaptions[i]), this);
     c->setObjectName(QStringLiteral("Check%1").arg(i + 1));
     c->setGeometry(14, 198 + 21 * i, 272, 20);
     checks_[static_cast<std::size_t>(i)] = c;
@@ -83,14 +82,13 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
 
   // Two options of this program's own, beside the buttons. Package files stay out unless asked
   // for; the confirmation is stored and read back at the next start.
-  packageFiles_ = new QCheckBox(QStringLiteral("扫描软件包的文件(危险)"), this);
+  packageFiles_ = new QCheckBox(tr("扫描软件包的文件(危险)"), this);
   packageFiles_->setObjectName("packageFiles");
   packageFiles_->setGeometry(292, 198, 170, 20);
-  packageFiles_->setToolTip(
-      QStringLiteral("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
+  packageFiles_->setToolTip(tr("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
   connect(packageFiles_, &QCheckBox::toggled, this,
           [this](bool on) { options_.SetIncludePackageFiles(on); });
-  confirm_ = new QCheckBox(QStringLiteral("删除前确认"), this);
+  confirm_ = new QCheckBox(tr("删除前确认"), this);
   confirm_->setObjectName("confirmDeletion");
   confirm_->setGeometry(292, 219, 170, 20);
   if (services_.readIniValue) {
@@ -163,12 +161,11 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
     }
     if (!doneBy.isEmpty()) {
       // The system already empties the folder at boot; a line of ours would only hide its rule.
-      auto* box =
-          new QMessageBox(QMessageBox::Information, QStringLiteral("扫描设置"),
-                          QStringLiteral("系统已在每次开机时清空临时文件目录,由这条规则完成:\n%1\n"
-                                         "Kelvo 不再写入自己的规则。")
-                              .arg(doneBy),
-                          QMessageBox::Ok, this);
+      auto* box = new QMessageBox(QMessageBox::Information, tr("扫描设置"),
+                                  tr("系统已在每次开机时清空临时文件目录,由这条规则完成:\n%1\n"
+                                     "Kelvo 不再写入自己的规则。")
+                                      .arg(doneBy),
+                                  QMessageBox::Ok, this);
       box->setObjectName("bootCleanupDoneBy");
       box->setAttribute(Qt::WA_DeleteOnClose);
       box->open();
@@ -184,8 +181,8 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
     if (ec) {
       const QString file = services_.bootFileName ? services_.bootFileName() : QString();
       auto* box = new QMessageBox(
-          QMessageBox::Warning, QStringLiteral("扫描设置"),
-          QStringLiteral("开机自动清理未能写入启动文件%1:%2。")
+          QMessageBox::Warning, tr("扫描设置"),
+          tr("开机自动清理未能写入启动文件%1:%2。")
               .arg(file.isEmpty() ? QString() : QStringLiteral(" %1 ").arg(file), ErrorWords(ec)),
           QMessageBox::Ok, this);
       box->setObjectName("bootFileError");

@@ -12,8 +12,8 @@ namespace {
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
-const char* const kDrivesRootText = "扫描硬盘";
-const char* const kSpecialRootText = "扫描特殊文件夹";
+const char* const kDrivesRootKey = "a";
+const char* const kSpecialRootKey = "b";
 }  // namespace
 
 TargetTree::TargetTree(LiveOptions& options, QWidget* parent)
@@ -65,8 +65,8 @@ void TargetTree::createtv(const std::vector<platform::Drive>& drives) {
   if (built_) return;
   built_ = true;
   const QSignalBlocker quiet(this);
-  QTreeWidgetItem* drivesRoot = AddNode(nullptr, "a", QString::fromUtf8(kDrivesRootText), 3);
-  keys_.push_back(AsciiToNative("a"));
+  QTreeWidgetItem* drivesRoot = AddNode(nullptr, kDrivesRootKey, tr("扫描硬盘"), 3);
+  keys_.push_back(AsciiToNative(kDrivesRootKey));
   for (const auto& drive : drives) {
     AddNode(drivesRoot, ToQString(drive.key), ToQString(drive.text), 1);
     keys_.push_back(drive.key);  // the exact bytes, whatever the text shows
@@ -74,14 +74,15 @@ void TargetTree::createtv(const std::vector<platform::Drive>& drives) {
   scrollToItem(nodes_.back());
   if (nodes_.back()->parent()) nodes_.back()->parent()->setExpanded(true);
 
-  QTreeWidgetItem* specialRoot = AddNode(nullptr, "b", QString::fromUtf8(kSpecialRootText), 3);
-  keys_.push_back(AsciiToNative("b"));
-  const char* const special[4][2] = {{"最近的文档记录", "最近的文档"},
-                                     {"历史记录", "历史记录"},
-                                     {"IE COOKIES", "IE COOKIES"},
-                                     {"IE 临时缓存文件夹", "IE 临时缓存文件夹"}};
+  QTreeWidgetItem* specialRoot = AddNode(nullptr, kSpecialRootKey, tr("扫描特殊文件夹"), 3);
+  keys_.push_back(AsciiToNative(kSpecialRootKey));
+  // Key and text; the keys stay Chinese whatever the language.
+  const char* const special[4][2] = {{"最近的文档记录", QT_TR_NOOP("最近的文档")},
+                                     {"历史记录", QT_TR_NOOP("历史记录")},
+                                     {"IE COOKIES", QT_TR_NOOP("IE COOKIES")},
+                                     {"IE 临时缓存文件夹", QT_TR_NOOP("IE 临时缓存文件夹")}};
   for (const auto& s : special) {
-    AddNode(specialRoot, QString::fromUtf8(s[0]), QString::fromUtf8(s[1]), 2);
+    AddNode(specialRoot, QString::fromUtf8(s[0]), tr(s[1]), 2);
     keys_.push_back(Utf8ToNative(s[0]));
   }
   specialRoot->setExpanded(true);
@@ -106,11 +107,12 @@ void TargetTree::OnItemChanged(QTreeWidgetItem* item, int column) {
   const int number = item->data(0, kNodeRole).toInt();
   const bool ticked = item->checkState(0) == Qt::Checked;
   options_.SetNodeTicked(number, ticked);
-  if (item->text(0) == QString::fromUtf8(kDrivesRootText)) {
+  const QString key = item->data(0, kKeyRole).toString();
+  if (item->parent() == nullptr && key == QLatin1String(kDrivesRootKey)) {
     const int drives = item->childCount();
     for (int i = 2; i <= drives + 1 && i <= NodeCount(); ++i)
       Node(i)->setCheckState(0, Node(number)->checkState(0));
-  } else if (item->text(0) == QString::fromUtf8(kSpecialRootText)) {
+  } else if (item->parent() == nullptr && key == QLatin1String(kSpecialRootKey)) {
     for (int i = 0; i < 4 && i < item->childCount(); ++i)
       item->child(i)->setCheckState(0, item->checkState(0));
   }

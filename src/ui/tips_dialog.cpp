@@ -9,7 +9,7 @@ namespace kelvo::ui {
 TipsDialog::TipsDialog(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
   setObjectName("Dialog1");
-  setWindowTitle(QStringLiteral("关于和提示"));
+  setWindowTitle(tr("关于和提示"));
   // Above every other window, set before it is first drawn.
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   setModal(false);
@@ -23,7 +23,7 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
 
   text_ = new QLabel(this);
   text_->setObjectName("Label1");
-  text_->setText(QStringLiteral(
+  text_->setText(tr(
       "谢谢使用Kelvo 垃圾文件清扫器 2.0本系统为彻底扫描垃圾文件采用了每扫描一种垃圾文件就扫描一次"
       "所选盘符的方法,速度快准确率高.请注意,扫描前一定要关闭所有的应用程序,避免影响扫描工作."));
   text_->setWordWrap(true);
@@ -31,7 +31,7 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
   text_->setFont(UiFont(8));
   text_->setGeometry(46, 4, 226, 70);
 
-  check_ = new QCheckBox(QStringLiteral("总是出现该提示"), this);
+  check_ = new QCheckBox(tr("总是出现该提示"), this);
   check_->setObjectName("Check1");
   check_->setGeometry(8, 78, 150, 20);
   check_->setChecked(true);
@@ -40,7 +40,7 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
                             ticked ? "1" : "0");
   });
 
-  ok_ = new FlatButton(0, QStringLiteral("确定"), this);
+  ok_ = new FlatButton(0, tr("确定"), this);
   ok_->setObjectName("UserControl11");
   ok_->setGeometry(198, 76, 72, 24);
   connect(ok_, &QToolButton::clicked, this, &QWidget::close);

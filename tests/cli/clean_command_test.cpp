@@ -239,7 +239,7 @@ TEST_F(CleanCommandTest, AlteredListsAreRefusedWholeAndAByteOrderMarkIsNot) {
   const std::string nul = "{\"path\":\"" + Junk("thesis.odt") + "\\u0000.tmp\"}\n";
   auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out + nul);
   EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_EQ(r.err, "kelvo-cli: -: line 4: the path holds a NUL byte\n");
+  EXPECT_EQ(r.err, "kelvo-cli: --from: -: line 4: the path holds a NUL byte\n");
   EXPECT_TRUE(Exists(Junk("thesis.odt")));
   EXPECT_TRUE(Exists(Junk("a.tmp")));
 

@@ -53,6 +53,19 @@ TEST(ScanCommandWin32, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"--help"}).exitStatus, 0);
 }
 
+TEST(ScanCommandWin32, VersionAndPlainPathListsWithDriveLetters) {
+  EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"--version"}).out, "Kelvo 2.02\n");
+  WinTempTree tree;
+  tree.File("报告.tmp", "abc");
+  tree.File("keep.tmp", "abc");
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--from", "-", "--yes"},
+                      tree.PathUtf8("报告.tmp") + "\r\n");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Deleted 1 file (3 bytes)"));
+  EXPECT_EQ(tree.Attributes("报告.tmp"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(tree.Attributes("keep.tmp"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(ScanCommandWin32, DrivesListsRootKeysAndTexts) {
   auto r = RunProcess(KELVO_CLI_PATH, {"drives"});
   EXPECT_EQ(r.exitStatus, 0);

@@ -15,6 +15,33 @@ const std::array<std::string_view, kPatternCount> kPatternTexts = {
     "*.??~(临时文件)",       "*.dir(安装临时文件)",     "~*.*(临时文件)",
 };
 
+const std::array<std::string_view, kPatternCount> kPatternNames = {
+    "tmp", "old", "gid", "bak", "chk", "ftg", "fts", "_mp", "syd",
+    "wbk", "xlk", "$$$", "@@@", "---", "??$", "??~", "dir", "~*",
+};
+
+std::string_view RuleName(int rule, bool emptyFolder) {
+  if (rule >= 1 && rule <= kPatternCount) return kPatternNames[static_cast<std::size_t>(rule - 1)];
+  switch (rule) {
+    case 0:
+      return "dll-audit";
+    case kTempFolderRule:
+      return "temp-folder";
+    case kZeroByteRule:
+      return emptyFolder ? "empty-folder" : "zero-byte";
+    case kRecentRule:
+      return "recent";
+    case kHistoryRule:
+      return "history";
+    case kCookiesRule:
+      return "cookies";
+    case kInternetCacheRule:
+      return "ie-cache";
+    default:
+      return "unknown";
+  }
+}
+
 const std::array<Recommended, kPatternCount> kRecommendedPatterns = {
     Recommended::kTick,  Recommended::kTick,  Recommended::kTick,  Recommended::kTick,
     Recommended::kTick,  Recommended::kClear, Recommended::kClear, Recommended::kClear,

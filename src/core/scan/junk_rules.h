@@ -36,6 +36,11 @@ inline constexpr std::string_view kEmptyFolderLabel = "空文件夹";
 inline constexpr std::string_view kAuditLabel = "冗余的DLL或组件文件";
 std::string_view FixedLabel(int rule);  // rules 19-24
 
+// Short names that do not depend on the language: the pattern names ("tmp", "bak", "~*", ...) and
+// the rule names of rows ("tmp", "temp-folder", "zero-byte", "empty-folder", "dll-audit", ...).
+extern const std::array<std::string_view, kPatternCount> kPatternNames;
+std::string_view RuleName(int rule, bool emptyFolder);
+
 // Whether name rule r (1-18) matches a name. The name is the last component of the path; the
 // suffix rules compare the last four bytes ignoring ASCII case.
 template <class CharT>

@@ -1,0 +1,85 @@
+# bash completion for kelvo-cli
+
+_kelvo_cli() {
+    local cur prev words cword
+    _init_completion -s || return
+
+    local commands="scan clean drives audit-dlls"
+    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --threads
+        --include-package-files --help"
+    local -a patterns=(recommended all none tmp old gid bak chk ftg fts _mp syd wbk xlk
+        '$$$' '@@@' '---' '??$' '??~' dir '~*')
+
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            scan | clean | drives | audit-dlls)
+                command=${words[i]}
+                break
+                ;;
+        esac
+    done
+
+    case $prev in
+        --format)
+            COMPREPLY=($(compgen -W "text tsv csv json" -- "$cur"))
+            return
+            ;;
+        --patterns)
+            # a comma-separated list: complete the item after the last comma
+            local head="" item=$cur
+            [[ $cur == *,* ]] && head=${cur%,*}, item=${cur##*,}
+            local p
+            COMPREPLY=()
+            for p in "${patterns[@]}"; do
+                [[ $p == "$item"* ]] && COMPREPLY+=("$head$p")
+            done
+            compopt -o nospace
+            return
+            ;;
+        --special)
+            local head="" item=$cur
+            [[ $cur == *,* ]] && head=${cur%,*}, item=${cur##*,}
+            COMPREPLY=($(compgen -P "$head" -W "recent history cookies ie-cache all none" -- "$item"))
+            compopt -o nospace
+            return
+            ;;
+        --threads)
+            return
+            ;;
+        --from | --from0)
+            _filedir
+            return
+            ;;
+        --prefix)
+            _filedir -d
+            return
+            ;;
+    esac
+    [[ ${was_split-} ]] && return
+
+    local options
+    case $command in
+        "")
+            options="--help --version -h -V"
+            if [[ $cur != -* ]]; then
+                COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+                return
+            fi
+            ;;
+        scan) options="$scan_options --format --print0 -0 --dll-audit" ;;
+        clean) options="$scan_options --from --from0 --yes -y --dry-run -n" ;;
+        drives) options="--help" ;;
+        audit-dlls) options="--prefix --format --help" ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+        return
+    fi
+    case $command in
+        scan | clean) _filedir -d ;;
+    esac
+}
+complete -F _kelvo_cli kelvo-cli

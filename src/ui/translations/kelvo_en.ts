@@ -1,0 +1,502 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>kelvo::ui::DeletionWords</name>
+    <message>
+        <source>扫描之后已被改动</source>
+        <translation>changed since the scan</translation>
+    </message>
+    <message>
+        <source>路径中有符号链接</source>
+        <translation>symbolic link in the path</translation>
+    </message>
+    <message>
+        <source>位于另一个文件系统</source>
+        <translation>on another file system</translation>
+    </message>
+    <message>
+        <source>没有权限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>文件正在使用</source>
+        <translation>file in use</translation>
+    </message>
+    <message>
+        <source>文件夹不是空的</source>
+        <translation>folder not empty</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>其他错误</source>
+        <translation>other error</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::ErrorWords</name>
+    <message>
+        <source>没有权限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>文件系统是只读的</source>
+        <translation>read-only file system</translation>
+    </message>
+    <message>
+        <source>文件或文件夹不存在</source>
+        <translation>no such file or folder</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足</source>
+        <translation>disk full</translation>
+    </message>
+    <message>
+        <source>本系统不支持此功能</source>
+        <translation>not supported on this system</translation>
+    </message>
+    <message>
+        <source>文件正在使用</source>
+        <translation>file in use</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>文件夹不是空的</source>
+        <translation>folder not empty</translation>
+    </message>
+    <message>
+        <source>参数无效</source>
+        <translation>invalid argument</translation>
+    </message>
+    <message>
+        <source>读写错误</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>名称太长</source>
+        <translation>name too long</translation>
+    </message>
+    <message>
+        <source>符号链接层次太多</source>
+        <translation>too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>路径中有一项不是文件夹</source>
+        <translation>part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>位于另一个文件系统</source>
+        <translation>on another file system</translation>
+    </message>
+    <message>
+        <source>文件已存在</source>
+        <translation>file exists</translation>
+    </message>
+    <message>
+        <source>操作超时</source>
+        <translation>timed out</translation>
+    </message>
+    <message>
+        <source>操作被中断</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>系统错误 (代码 %1)</source>
+        <translation>system error (code %1)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::MainWindow</name>
+    <message>
+        <source>正在扫描:</source>
+        <translation>Scanning:</translation>
+    </message>
+    <message>
+        <source>扫描垃圾</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>清除垃圾</source>
+        <translation>Clean</translation>
+    </message>
+    <message>
+        <source>系统设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>退出软件</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>全部选择</source>
+        <translation>Tick all</translation>
+    </message>
+    <message>
+        <source>全部不选</source>
+        <translation>Untick all</translation>
+    </message>
+    <message>
+        <source>撤消所选</source>
+        <translation>Drop ticked</translation>
+    </message>
+    <message>
+        <source>全部撤消</source>
+        <translation>Clear list</translation>
+    </message>
+    <message>
+        <source>扫描详细信息</source>
+        <translation>Scan details</translation>
+    </message>
+    <message>
+        <source>已扫描目录(个数):</source>
+        <translation>Folders scanned:</translation>
+    </message>
+    <message>
+        <source>扫描到垃圾(个数):</source>
+        <translation>Junk found:</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>reason unknown</translation>
+    </message>
+    <message>
+        <source>已删除 %1 个</source>
+        <translation>%1 deleted</translation>
+    </message>
+    <message>
+        <source>, %1 个未能删除</source>
+        <translation>, %1 not deleted</translation>
+    </message>
+    <message>
+        <source>有 %1 个文件未能删除,它们仍留在列表中:</source>
+        <translation>%1 files could not be deleted; they stay in the list:</translation>
+    </message>
+    <message>
+        <source>
+%1: %2 个</source>
+        <translation>
+%1: %2</translation>
+    </message>
+    <message>
+        <source>共 %1 项, %2</source>
+        <translation>%1 items, %2</translation>
+    </message>
+    <message>
+        <source>  正在删除 %1/%2</source>
+        <translation>; deleting %1/%2</translation>
+    </message>
+    <message>
+        <source>  扫描用时 %1 秒</source>
+        <translation>; scanning for %1 s</translation>
+    </message>
+    <message>
+        <source>Kelvo 垃圾文件清扫器 2.02</source>
+        <translation>Kelvo Junk File Cleaner 2.02</translation>
+    </message>
+    <message>
+        <source>停止扫描</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>删除 %1 个文件 (共 %2)?</source>
+        <translation>Delete %1 files (%2 in all)?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>, 已停止</source>
+        <translation>, stopped</translation>
+    </message>
+    <message>
+        <source>  用时 %1 秒</source>
+        <translation>; scan took %1 s</translation>
+    </message>
+    <message>
+        <source>  保留 %1 个软件包文件</source>
+        <translation>; %1 package files kept</translation>
+    </message>
+    <message>
+        <source>  &lt;a href="unreadable"&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
+        <translation>; &lt;a href="unreadable"&gt;%1 folders could not be read&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>无法读取的文件夹</source>
+        <translation>Folders that could not be read</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>停止删除</source>
+        <translation>Stop deleting</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::ResultsModel</name>
+    <message>
+        <source>文件名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>文件路径</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>文件类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>文件大小(字节)</source>
+        <translation>Size (bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::SettingsDialog</name>
+    <message>
+        <source>扫描设置</source>
+        <translation>Scan settings</translation>
+    </message>
+    <message>
+        <source>扫描类型选择</source>
+        <translation>Kinds of junk</translation>
+    </message>
+    <message>
+        <source>推荐</source>
+        <translation>Recommended</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>确定所选</source>
+        <translation>Save list</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>开机自动删除系统临时文件目录中垃圾文件</source>
+        <translation>Empty the system temp folder at every boot</translation>
+    </message>
+    <message>
+        <source>扫描所有的Temp临时文件夹</source>
+        <translation>Scan every Temp folder</translation>
+    </message>
+    <message>
+        <source>扫描零字节文件和空文件夹(危险,不推荐)</source>
+        <translation>Zero-byte files, empty folders (risky)</translation>
+    </message>
+    <message>
+        <source>扫描冗余的DLL或组件文件(危险,不推荐)</source>
+        <translation>Unused shared DLLs (risky)</translation>
+    </message>
+    <message>
+        <source>开机自动清理未能写入启动文件%1:%2。</source>
+        <translation>The boot cleanup could not be written to the start-up file%1: %2.</translation>
+    </message>
+    <message>
+        <source>扫描软件包的文件(危险)</source>
+        <translation>Package files too (risky)</translation>
+    </message>
+    <message>
+        <source>已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们</source>
+        <translation>Files that come with installed packages belong to the system and are not listed as junk; tick to list them too</translation>
+    </message>
+    <message>
+        <source>删除前确认</source>
+        <translation>Confirm before deleting</translation>
+    </message>
+    <message>
+        <source>系统已在每次开机时清空临时文件目录,由这条规则完成:
+%1
+Kelvo 不再写入自己的规则。</source>
+        <translation>The system already empties the temp folder at every boot, with this rule:
+%1
+Kelvo writes no rule of its own.</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::TargetTree</name>
+    <message>
+        <source>扫描硬盘</source>
+        <translation>Scan disks</translation>
+    </message>
+    <message>
+        <source>扫描特殊文件夹</source>
+        <translation>Special folders</translation>
+    </message>
+    <message>
+        <source>最近的文档</source>
+        <translation>Recent</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>IE COOKIES</source>
+        <translation>IE cookies</translation>
+    </message>
+    <message>
+        <source>IE 临时缓存文件夹</source>
+        <translation>IE cache</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::TipsDialog</name>
+    <message>
+        <source>关于和提示</source>
+        <translation>About and tips</translation>
+    </message>
+    <message>
+        <source>谢谢使用Kelvo 垃圾文件清扫器 2.0本系统为彻底扫描垃圾文件采用了每扫描一种垃圾文件就扫描一次所选盘符的方法,速度快准确率高.请注意,扫描前一定要关闭所有的应用程序,避免影响扫描工作.</source>
+        <translation>Thank you for using Kelvo Junk File Cleaner 2.0. To find junk thoroughly it walks the chosen disks once for each kind of junk: fast and exact. Close all other programs before a scan, so that they do not get in its way.</translation>
+    </message>
+    <message>
+        <source>总是出现该提示</source>
+        <translation>Always show this tip</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::TypeWords</name>
+    <message>
+        <source>Temp临时文件</source>
+        <translation>Temp folder file</translation>
+    </message>
+    <message>
+        <source>零字节文件</source>
+        <translation>Zero-byte file</translation>
+    </message>
+    <message>
+        <source>最近的文档</source>
+        <translation>Recent document</translation>
+    </message>
+    <message>
+        <source>历史文档文件</source>
+        <translation>History file</translation>
+    </message>
+    <message>
+        <source>IE Cookies文件</source>
+        <translation>IE cookie file</translation>
+    </message>
+    <message>
+        <source>IE临时缓存文件</source>
+        <translation>IE cache file</translation>
+    </message>
+    <message>
+        <source>空文件夹</source>
+        <translation>Empty folder</translation>
+    </message>
+    <message>
+        <source>冗余的DLL或组件文件</source>
+        <translation>Unused shared DLL</translation>
+    </message>
+    <message>
+        <source>%1临时文件</source>
+        <translation>%1 temporary file</translation>
+    </message>
+    <message>
+        <source>*.tmp(临时文件)</source>
+        <translation>*.tmp (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.old(旧备份文件)</source>
+        <translation>*.old (old backups)</translation>
+    </message>
+    <message>
+        <source>*.gid(帮助临时文件)</source>
+        <translation>*.gid (help index files)</translation>
+    </message>
+    <message>
+        <source>*.bak(临时备份文件)</source>
+        <translation>*.bak (backup files)</translation>
+    </message>
+    <message>
+        <source>*.chk(丢失的簇恢复文件)</source>
+        <translation>*.chk (recovered lost clusters)</translation>
+    </message>
+    <message>
+        <source>*.ftg(帮助的临时文件)</source>
+        <translation>*.ftg (help search files)</translation>
+    </message>
+    <message>
+        <source>*.fts(帮助的临时文件)</source>
+        <translation>*.fts (help search files)</translation>
+    </message>
+    <message>
+        <source>*._mp(临时文件)</source>
+        <translation>*._mp (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.syd(临时文件)</source>
+        <translation>*.syd (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.wbk(Word的备份文件)</source>
+        <translation>*.wbk (Word backups)</translation>
+    </message>
+    <message>
+        <source>*.xlk(Excel的备份文件)</source>
+        <translation>*.xlk (Excel backups)</translation>
+    </message>
+    <message>
+        <source>*.$$$(异常的临时文件)</source>
+        <translation>*.$$$ (stray temporary files)</translation>
+    </message>
+    <message>
+        <source>*.@@@(异常的临时文件)</source>
+        <translation>*.@@@ (stray temporary files)</translation>
+    </message>
+    <message>
+        <source>*.---(临时文件)</source>
+        <translation>*.--- (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.??$(临时文件)</source>
+        <translation>*.??$ (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.??~(临时文件)</source>
+        <translation>*.??~ (temporary files)</translation>
+    </message>
+    <message>
+        <source>*.dir(安装临时文件)</source>
+        <translation>*.dir (setup temporary files)</translation>
+    </message>
+    <message>
+        <source>~*.*(临时文件)</source>
+        <translation>~*.* (temporary files)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,65 @@
+#include "type_words.h"
+
+#include <QCoreApplication>
+
+#include "scan/junk_rules.h"
+
+namespace kelvo::ui {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Tr(const char* text) {
+  return QCoreApplication::translate("kelvo::ui::TypeWords", text);
+}
+
+// The texts of the scan, listed for the translation tools.
+[[maybe_unused]] constexpr const char* kLabels[] = {
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "Temp临时文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "零字节文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "最近的文档"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "历史文档文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "IE Cookies文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "IE临时缓存文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "空文件夹"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "冗余的DLL或组件文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "%1临时文件"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.tmp(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.old(旧备份文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.gid(帮助临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.bak(临时备份文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.chk(丢失的簇恢复文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.ftg(帮助的临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.fts(帮助的临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*._mp(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.syd(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.wbk(Word的备份文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.xlk(Excel的备份文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.$$$(异常的临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.@@@(异常的临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.---(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.??$(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.??~(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.dir(安装临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "~*.*(临时文件)"),
+};
+
+}  // namespace
+
+QString TypeWords(const QString& label) {
+  const QString translated = Tr(label.toUtf8().constData());
+  if (translated != label) return translated;  // one of the fixed labels
+  // A name rule's label: the extension as the name has it, then the suffix.
+  const QString suffix = FromUtf8(scan::kNameRuleLabelSuffix);
+  if (label.endsWith(suffix) && label.size() > suffix.size())
+    return Tr("%1临时文件").arg(label.left(label.size() - suffix.size()));
+  return label;
+}
+
+QString PatternWords(std::string_view text) {
+  return Tr(std::string(text).c_str());
+}
+
+}  // namespace kelvo::ui
