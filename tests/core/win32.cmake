@@ -22,6 +22,7 @@ add_executable(kelvo_core_tests
   platform/win32/win32_file_system_test.cpp
   scan/walker_win32_tree_test.cpp
   settings/settings_win32_test.cpp
+  settings/tips_switch_parse_test.cpp
   setup/component_setup_win32_test.cpp
 )
 target_link_libraries(kelvo_core_tests PRIVATE kelvo_test_support GTest::gmock GTest::gtest_main
