@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Set-up, build and run for Kelvo on Debian 12.
 #   scripts/dev.sh run    install what is missing, build, start the program
-#   scripts/dev.sh test   install what is missing, build, run the whole test suite, then cross-build
-#                         for Windows with mingw-w64 and run the Windows tests under Wine
+#   scripts/dev.sh test   install what is missing, build, run the whole test suite, run the core and
+#                         CLI tests again under the address/undefined and the thread sanitizer
+#                         (KELVO_SKIP_SANITIZERS=1 leaves that part out), then cross-build for
+#                         Windows with mingw-w64 and run the Windows tests under Wine
 #                         (KELVO_SKIP_WINDOWS=1 leaves that part out)
 #   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
 #                         new inputs are merged into the saved corpus, crashes saved beside it
@@ -50,6 +52,16 @@ build() {
   cmake --build --preset default
 }
 
+# The core and CLI tests (the presets build no window) under each sanitizer, in Debug builds.
+test_sanitized() {
+  local preset
+  for preset in asan tsan; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset" -j "$(nproc)"
+  done
+}
+
 # Cross-builds for Windows and runs its tests under Wine in a fresh prefix of its own, without a
 # display; the prefix and its server go away at the end, whatever happens.
 test_windows() {
@@ -89,6 +101,9 @@ case "${1:-}" in
     install_missing "${PACKAGES[@]}"
     build
     ctest --preset default -j "$(nproc)"
+    if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
+      test_sanitized
+    fi
     if [ "${KELVO_SKIP_WINDOWS:-0}" != 1 ]; then
       test_windows
     fi

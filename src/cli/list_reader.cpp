@@ -9,6 +9,7 @@
 #include "platform/native_string.h"
 #include "row_writer.h"
 #include "scan/junk_rules.h"
+#include "text/base64.h"
 
 namespace kelvo::cli {
 namespace {
@@ -77,7 +78,7 @@ std::optional<std::string> JsonText(const nlohmann::json& row, const std::string
   if (exact != row.end()) {
     if (!exact->is_string()) return key + "_base64 is not a string";
     bool ok = false;
-    std::string bytes = Base64Decode(exact->get<std::string>(), ok);
+    std::string bytes = text::Base64Decode(exact->get<std::string>(), ok);
     if (!ok) return key + "_base64 is not base64";
     if (text == row.end() || ToLossyUtf8(bytes) != out)
       return key + "_base64 names another " + key + " than " + key;

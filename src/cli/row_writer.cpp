@@ -7,6 +7,9 @@
 #include <charconv>
 #include <cinttypes>
 
+#include "text/base64.h"
+#include "text/utf8.h"
+
 namespace kelvo::cli {
 
 void OutputBuffer::AppendEscapedTsv(std::string_view s) {
@@ -71,29 +74,7 @@ namespace {
 
 // Length of the valid UTF-8 sequence starting at s[i], or 0.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = b(i);
-  if (c < 0x80) return 1;
-  std::size_t len;
-  unsigned lo = 0x80, hi = 0xBF;
-  if (c >= 0xC2 && c <= 0xDF) {
-    len = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    len = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;  // no surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    len = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  if (b(i + 1) < lo || b(i + 1) > hi) return 0;
-  for (std::size_t k = 2; k < len; ++k)
-    if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
-  return len;
+  return text::DecodeUtf8At(s, i, text::Surrogates::kRejected).length;
 }
 
 }  // namespace
@@ -149,57 +130,6 @@ std::string ToLossyUtf8(std::string_view bytes) {
       i += n;
     }
   }
-  return out;
-}
-
-constexpr std::string_view kBase64Alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string Base64Encode(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    std::uint32_t v = (static_cast<unsigned char>(bytes[i]) << 16) |
-                      (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                      static_cast<unsigned char>(bytes[i + 2]);
-    for (int shift : {18, 12, 6, 0}) out.push_back(kBase64Alphabet[(v >> shift) & 63]);
-  }
-  if (i < bytes.size()) {
-    std::uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    out.push_back(kBase64Alphabet[(v >> 18) & 63]);
-    out.push_back(kBase64Alphabet[(v >> 12) & 63]);
-    out.push_back(i + 1 < bytes.size() ? kBase64Alphabet[(v >> 6) & 63] : '=');
-    out.push_back('=');
-  }
-  return out;
-}
-
-std::string Base64Decode(std::string_view text, bool& ok) {
-  ok = false;
-  if (text.size() % 4 != 0) return {};
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); i += 4) {
-    std::uint32_t v = 0;
-    int pad = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-      char c = text[i + k];
-      if (c == '=' && i + 4 == text.size() && k >= 2) {
-        ++pad;
-        v <<= 6;
-        continue;
-      }
-      if (pad) return {};
-      auto pos = kBase64Alphabet.find(c);
-      if (pos == std::string_view::npos) return {};
-      v = (v << 6) | static_cast<std::uint32_t>(pos);
-    }
-    out.push_back(static_cast<char>((v >> 16) & 0xFF));
-    if (pad < 2) out.push_back(static_cast<char>((v >> 8) & 0xFF));
-    if (pad < 1) out.push_back(static_cast<char>(v & 0xFF));
-  }
-  ok = true;
   return out;
 }
 
@@ -299,7 +229,7 @@ class JsonWriter final : public RowWriter {
       row[key] = bytes;
     } else {
       row[key] = ToLossyUtf8(bytes);
-      row[key + "_base64"] = Base64Encode(bytes);
+      row[key + "_base64"] = text::Base64Encode(bytes);
     }
   }
   OutputBuffer& out_;

@@ -58,8 +58,6 @@ std::string EscapeForTerminal(std::string_view bytes,
 std::string QuoteCsvField(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 std::string ToLossyUtf8(std::string_view bytes);  // invalid sequences become U+FFFD
-std::string Base64Encode(std::string_view bytes);
-std::string Base64Decode(std::string_view text, bool& ok);
 std::string_view EntryKindName(const scan::JunkItem& item);
 
 }  // namespace kelvo::cli

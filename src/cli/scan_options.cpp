@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/drives.h"
@@ -92,12 +93,15 @@ std::optional<std::string> ParsePatternList(const std::string& text,
   }
   for (const std::string& part : SplitComma(text)) {
     int index = PatternIndexByName(part);
-    if (index < 0) try {
+    if (index < 0) {
+      try {
         std::size_t used = 0;
         index = std::stoi(part, &used);
         if (used != part.size()) index = -1;
-      } catch (...) {
+      } catch (const std::logic_error&) {
+        // Not a number: reported just below like any index out of range.
       }
+    }
     if (index < 0 || index >= scan::kPatternCount)
       return "--patterns: '" + part + "' is not a pattern index 0-17 or name";
     ticks[static_cast<std::size_t>(index)] = true;

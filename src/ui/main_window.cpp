@@ -14,6 +14,7 @@
 
 #include "error_words.h"
 
+#include "skipped_failure.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
@@ -138,6 +139,7 @@ void MainWindow::BuildControls() {
     try {
       Command1Click();
     } catch (...) {
+      LogSkippedFailure("Deleting the chosen rows");
     }
   });
   connect(popups_[2], &QToolButton::clicked, this, [this] {
@@ -249,6 +251,7 @@ void MainWindow::Startup() {
     try {
       action();
     } catch (...) {
+      LogSkippedFailure(name);
       // A failing step is skipped; the next one runs.
     }
   };
@@ -330,6 +333,7 @@ void MainWindow::OnScanButton() {
     else if (popups_[0]->text() == StopCaption())
       StopPath();
   } catch (...) {
+    LogSkippedFailure("Starting or stopping the scan");
   }
 }
 
@@ -390,6 +394,7 @@ void MainWindow::ucClick(int index) {
       try {
         ClearResults();
       } catch (...) {
+        LogSkippedFailure("Clearing the results");
       }
       labels_[4]->setText(QString());
       labels_[6]->setText(QString());
@@ -451,6 +456,7 @@ void MainWindow::Command1Click() {
         return !stopDeletion_.load();
       });
     } catch (...) {
+      LogSkippedFailure("Deleting the rows");
     }
     if (results.size() != items.size()) {
       // Whatever went wrong, no row whose file may still exist leaves the list.

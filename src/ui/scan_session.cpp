@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skipped_failure.h"
 #include "ui_text.h"
 
 namespace kelvo::ui {
@@ -61,6 +62,7 @@ void ScanSession::WorkerMain() {
   try {
     scan::RunScan(state_, controls_, fs_, audit_);
   } catch (...) {
+    LogSkippedFailure("The scan");
     // Whatever escaped, the window must not stay in scanning mode.
     if (!restorePosted_.load()) controls_.RestoreIdle();
   }

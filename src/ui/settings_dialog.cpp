@@ -3,6 +3,8 @@
 #include <QMessageBox>
 
 #include "error_words.h"
+#include "settings/settings_file.h"
+#include "skipped_failure.h"
 #include "type_words.h"
 #include "ui_fonts.h"
 
@@ -91,15 +93,16 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   confirm_->setGeometry(292, 219, 170, 20);
   if (services_.readIniValue) {
     try {
-      confirm_->setChecked(services_.readIniValue(services_.settingsPath(), "check", "confirm") ==
-                           "1");
+      confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
+                                                  settings::kConfirmDeletionKey) == "1");
     } catch (...) {
+      LogSkippedFailure("Reading the confirmation switch");
     }
   }
   options_.SetConfirmDeletion(confirm_->isChecked());
   connect(confirm_, &QCheckBox::clicked, this, [this](bool on) {
     options_.SetConfirmDeletion(on);
-    Write("check", "confirm", on);
+    Write(settings::kCheckSection, settings::kConfirmDeletionKey, on);
   });
 
   ApplyRecommended();
@@ -132,11 +135,12 @@ void SettingsDialog::SaveList() {
   const int count = list_->count();
   const NativeString path = services_.settingsPath();
   for (int k = 0; k < count; ++k) {
-    const std::string key = "list" + std::to_string(k);
+    const std::string key = settings::PatternListKey(k);
     const bool ticked = list_->item(k)->checkState() == Qt::Checked;
     try {
-      services_.writeIniValue(path, "list1", key, ticked ? "1" : "0");
+      services_.writeIniValue(path, settings::kPatternListSection, key, ticked ? "1" : "0");
     } catch (...) {
+      LogSkippedFailure("Writing a pattern switch");
       // One entry failing does not stop the others.
     }
   }
@@ -153,6 +157,7 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
     try {
       if (services_.bootCleanupDoneBy) doneBy = services_.bootCleanupDoneBy();
     } catch (...) {
+      LogSkippedFailure("Asking who did the boot cleanup");
     }
     if (!doneBy.isEmpty()) {
       // The system already empties the folder at boot; a line of ours would only hide its rule.
@@ -164,12 +169,13 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
       box->setObjectName("bootCleanupDoneBy");
       box->setAttribute(Qt::WA_DeleteOnClose);
       box->open();
-      Write("check", "check1", ticked);
+      Write(settings::kCheckSection, settings::kBootCleanupKey, ticked);
       return;
     }
     try {
       ec = services_.writeBootCleanup();
     } catch (...) {
+      LogSkippedFailure("Writing the boot cleanup");
       ec = std::make_error_code(std::errc::io_error);
     }
     if (ec) {
@@ -184,11 +190,11 @@ void SettingsDialog::OnCheck1Clicked(bool ticked) {
       box->open();
     }
   }
-  Write("check", "check1", ticked);
+  Write(settings::kCheckSection, settings::kBootCleanupKey, ticked);
 }
 
 void SettingsDialog::OnCheck2Clicked(bool ticked) {
-  Write("check", "check2", ticked);
+  Write(settings::kCheckSection, settings::kAllTempFoldersKey, ticked);
 }
 
 }  // namespace kelvo::ui

@@ -1,5 +1,6 @@
 #include "tips_dialog.h"
 
+#include "settings/settings_file.h"
 #include "ui_fonts.h"
 #include "window_pictures.h"
 
@@ -35,7 +36,8 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
   check_->setGeometry(8, 78, 150, 20);
   check_->setChecked(true);
   connect(check_, &QCheckBox::clicked, this, [this](bool ticked) {
-    services_.writeIniValue(services_.settingsPath(), "show", "ts", ticked ? "1" : "0");
+    services_.writeIniValue(services_.settingsPath(), settings::kShowSection, settings::kTipsKey,
+                            ticked ? "1" : "0");
   });
 
   ok_ = new FlatButton(0, tr("确定"), this);

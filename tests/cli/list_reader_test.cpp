@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "row_writer.h"
+#include "text/base64.h"
 
 namespace kelvo::cli {
 namespace {
@@ -50,7 +51,7 @@ TEST(DeletionList, JsonRowsGiveRootIdentityAndExactBytes) {
       R"("root":"/r/","dev":7,"ino":99})"
       "\n"
       R"({"name":"x","path":"/r/bad\ufffd.tmp","path_base64":")" +
-      Base64Encode(bad) +
+      text::Base64Encode(bad) +
       R"(","type":"t","size":null,"rule":1,"kind":"symlink","root":"/r/","dev":1,"ino":2})"
       "\n"
       R"({"name":"e","path":"/r/e","type":"t","size":null,"rule":20,"kind":"dir",)"
@@ -96,10 +97,11 @@ TEST(DeletionList, PathsThatShowOneFileAndNameAnotherAreRefused) {
             "line 2: the path holds a NUL byte");
   EXPECT_EQ(ParseDeletionList("a\t/d/thesis.odt\0.tmp\tt\t1\n"s, rows).value_or(""),
             "line 1: the path holds a NUL byte");
-  const std::string other = R"({"path":"/d/a.tmp","path_base64":")" + Base64Encode("/d/b") + "\"}";
+  const std::string other =
+      R"({"path":"/d/a.tmp","path_base64":")" + text::Base64Encode("/d/b") + "\"}";
   EXPECT_EQ(ParseDeletionList(ok + ok + other, rows).value_or(""),
             "line 3: path_base64 names another path than path");
-  const std::string alone = R"({"path_base64":")" + Base64Encode("/d/b\xff") + "\"}";
+  const std::string alone = R"({"path_base64":")" + text::Base64Encode("/d/b\xff") + "\"}";
   EXPECT_EQ(ParseDeletionList(alone, rows).value_or(""),
             "line 1: path_base64 names another path than path");
   // A leading byte-order mark, as some editors save UTF-8, is not part of the first row.

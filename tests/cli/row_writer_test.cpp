@@ -1,4 +1,5 @@
 #include "row_writer.h"
+#include "text/base64.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ TEST(RowWriter, JsonIsValidUtf8AndExactForOtherBytes) {
   EXPECT_TRUE(second["size"].is_null());
   EXPECT_EQ(second["path"], "/r/\xEF\xBF\xBD\xEF\xBF\xBD.tmp");
   bool ok = false;
-  EXPECT_EQ(Base64Decode(second["path_base64"].get<std::string>(), ok), "/r/\xff\xfe.tmp");
+  EXPECT_EQ(text::Base64Decode(second["path_base64"].get<std::string>(), ok), "/r/\xff\xfe.tmp");
   EXPECT_TRUE(ok);
   EXPECT_TRUE(IsValidUtf8(text));
 }
@@ -77,12 +78,12 @@ TEST(RowWriter, Base64RoundTripsEveryLength) {
   std::string bytes;
   for (int n = 0; n < 40; ++n) {
     bool ok = false;
-    EXPECT_EQ(Base64Decode(Base64Encode(bytes), ok), bytes);
+    EXPECT_EQ(text::Base64Decode(text::Base64Encode(bytes), ok), bytes);
     EXPECT_TRUE(ok);
     bytes.push_back(static_cast<char>(n * 37));
   }
   bool ok = true;
-  Base64Decode("abc", ok);
+  text::Base64Decode("abc", ok);
   EXPECT_FALSE(ok);
 }
 

@@ -7,20 +7,22 @@ add_library(kelvo_test_support STATIC
   ../support/win32/win_temp_tree.cpp
 )
 target_include_directories(kelvo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
-target_link_libraries(kelvo_test_support PUBLIC kelvo_core GTest::gtest GTest::gmock
+target_link_libraries(kelvo_test_support PUBLIC kelvo_core kelvo_platform_backend GTest::gtest GTest::gmock
                       PRIVATE kelvo_warnings)
 
 add_executable(kelvo_core_tests
   cleanup/deletion_win32_test.cpp
   components/registry_value_test.cpp
   components/shared_dll_audit_win32_test.cpp
-  platform/ini_text_test.cpp
+  text/ini_text_test.cpp
+  text/utf8_test.cpp
   platform/win32/drives_test.cpp
   platform/win32/long_path_test.cpp
   platform/win32/native_text_test.cpp
   platform/win32/win32_file_system_test.cpp
   scan/walker_win32_tree_test.cpp
   settings/settings_win32_test.cpp
+  settings/tips_switch_parse_test.cpp
   setup/component_setup_win32_test.cpp
 )
 target_link_libraries(kelvo_core_tests PRIVATE kelvo_test_support GTest::gmock GTest::gtest_main

@@ -9,8 +9,8 @@
 
 #include "components/registry_value.h"
 #include "components/shared_dll_audit.h"
-#include "components/utf16_text.h"
-#include "components/wine_registry_file.h"
+#include "text/utf16_text.h"
+#include "platform/posix/wine_registry_file.h"
 #include "platform/posix/wine_prefix.h"
 
 namespace {
@@ -49,7 +49,7 @@ class CountingControls final : public scan::ScanControls {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::string error;
-  auto parsed = components::WineRegistryFile::Parse(text, error);
+  auto parsed = platform::wine::WineRegistryFile::Parse(text, error);
   if (!parsed) {
     Check(!error.empty());
     return 0;
@@ -57,10 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(parsed->problems().size() <= parsed->problemCount());
   for (const auto& key : parsed->keys()) {
     Check(parsed->FindKey(key.path()) == &key);
-    Check(components::Utf8ToUtf16(components::Utf16ToUtf8(key.path())) == key.path());
+    Check(text::Utf8ToUtf16(text::Utf16ToUtf8(key.path())) == key.path());
     for (const auto& value : key.values()) {
       Check(key.FindValue(value.name) == &value);
-      Check(components::Utf8ToUtf16(components::Utf16ToUtf8(value.name)) == value.name);
+      Check(text::Utf8ToUtf16(text::Utf16ToUtf8(value.name)) == value.name);
       if (value.type == 1 || value.type == 2) {
         std::u16string units;
         for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  auto file = std::make_shared<const components::WineRegistryFile>(std::move(*parsed));
+  auto file = std::make_shared<const platform::wine::WineRegistryFile>(std::move(*parsed));
   auto registry =
       platform::WineRegistry::WithLoader([file](platform::RegRoot, platform::RegStatus& status) {
         status = platform::kRegSuccess;

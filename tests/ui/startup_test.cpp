@@ -59,19 +59,6 @@ class StartupTest : public QObject {
     QVERIFY(!w->titleImage()->pixmap().isNull());
   }
 
-  void controlsSitWhereDesigned() {
-    auto w = Make(std::make_shared<ServiceLog>());
-    QCOMPARE(w->asPopup(1)->geometry(), QRect(168, 24, 93, 29));
-    QCOMPARE(w->asPopup(4)->geometry(), QRect(480, 24, 93, 29));
-    QCOMPARE(w->tv()->geometry(), QRect(8, 56, 145, 363));
-    QCOMPARE(w->lv()->geometry(), QRect(157, 56, 447, 257));
-    QCOMPARE(w->uc(0)->geometry(), QRect(208, 320, 65, 21));
-    QCOMPARE(w->uc(3)->geometry(), QRect(488, 320, 65, 21));
-    QCOMPARE(w->frame1()->geometry(), QRect(157, 347, 447, 73));
-    // The backdrop follows the list's left and width, keeping its own top and height.
-    QCOMPARE(w->shape1()->geometry(), QRect(157, 317, 447, 28));
-  }
-
   void initialCaptionsAndStates() {
     auto w = Make(std::make_shared<ServiceLog>());
     const QStringList popups = {"扫描垃圾", "清除垃圾", "系统设置", "退出软件"};

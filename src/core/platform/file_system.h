@@ -73,9 +73,9 @@ class Directory {
  public:
   virtual ~Directory() = default;
 
-  virtual std::error_code List(Listing& out) = 0;
+  [[nodiscard]] virtual std::error_code List(Listing& out) = 0;
   // Examines an entry of this directory; a symbolic link is examined, never followed.
-  virtual std::error_code Stat(const NativeChar* name, EntryStat& out) = 0;
+  [[nodiscard]] virtual std::error_code Stat(const NativeChar* name, EntryStat& out) = 0;
   // Opens a sub-directory; fails when the entry is a symbolic link or reparse point.
   virtual std::unique_ptr<Directory> OpenChild(const NativeChar* name, std::error_code& ec) = 0;
 
@@ -95,7 +95,8 @@ class FileSystem {
   // The folder a scan root names, as its canonical absolute path ending with the separator: no
   // ".", "..", doubled separator or symbolic link left, so that what is matched against the path
   // is what lies on disk. Fails when the root is missing or not a folder.
-  virtual std::error_code ResolveRoot(NativeStringView root, NativeString& canonical) {
+  [[nodiscard]] virtual std::error_code ResolveRoot(NativeStringView root,
+                                                    NativeString& canonical) {
     canonical.assign(root);
     return {};
   }

@@ -13,7 +13,7 @@
 namespace kelvo::platform {
 
 // Reads a whole file as bytes. A missing file gives std::errc::no_such_file_or_directory.
-std::error_code ReadWholeFile(const NativeString& path, std::string& out);
+[[nodiscard]] std::error_code ReadWholeFile(const NativeString& path, std::string& out);
 
 // Computes the next content from the current one; `existed` tells whether the file was there.
 // Returns nothing when the file is to stay exactly as it is.
@@ -24,10 +24,10 @@ using FileEdit = std::function<std::optional<std::string>(std::string_view curre
 // points to is replaced and the link stays. Concurrent updates through this function are serialised
 // (an advisory lock on the folder on POSIX). The folder must exist. On any failure the old file is
 // left as it was and the reason is returned.
-std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& edit);
+[[nodiscard]] std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& edit);
 
 // Creates folder and its missing parents (private to the user on POSIX, mode 0700).
-std::error_code MakeFolders(const NativeString& folder);
+[[nodiscard]] std::error_code MakeFolders(const NativeString& folder);
 
 // Test seam for the final rename. When set, the hook runs after the temporary file is complete and
 // flushed and before the rename; an error from it aborts the update as a failed rename would.

@@ -13,13 +13,13 @@ NativeString ProgramFolder();
 // program folder. POSIX: $XDG_CONFIG_HOME/kelvo, by default ~/.config/kelvo.
 NativeString SettingsFolder();
 
-// The operating system's folder as the platform reports it, possibly followed by a NUL and filler.
-// Windows: the Windows directory in a 256-character buffer. POSIX: "/", the folder that holds the
+// The operating system's folder. Windows: the Windows directory (asked for in a 256-character
+// buffer). POSIX: "/", the folder that holds the
 // system's temporary folder "tmp", the counterpart of the Windows directory's "temp".
 NativeString OperatingSystemFolder();
 
-// The folder shared components are copied to, possibly followed by a NUL and filler. Windows: the
-// system directory in a 256-character buffer. POSIX: $XDG_DATA_HOME/kelvo/system, by default
+// The folder shared components are copied to. Windows: the system directory (asked for in a
+// 256-character buffer). POSIX: $XDG_DATA_HOME/kelvo/system, by default
 // ~/.local/share/kelvo/system.
 NativeString ComponentSystemFolder();
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "native_char.h"  // from the back end chosen by the build
+#include "platform/native_char.h"  // the back end's, chosen by the build
 
 namespace kelvo {
 

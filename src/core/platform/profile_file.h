@@ -20,7 +20,7 @@ std::string ReadProfileValue(const NativeString& path, std::string_view section,
 // other line as it was. The folder must exist. A value that would break the file's structure (a
 // line break, for one) is refused with std::errc::invalid_argument; other failures give their
 // reason, and the file then keeps its previous content.
-std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
-                                  std::string_view key, std::string_view value);
+[[nodiscard]] std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
+                                                std::string_view key, std::string_view value);
 
 }  // namespace kelvo::platform

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/native_string.h"
@@ -61,24 +62,26 @@ class Registry {
   virtual ~Registry() = default;
 
   // Opens subkey (components separated by "\", "" for the root itself) under root.
-  virtual RegStatus OpenKey(RegRoot root, NativeStringView subkey, std::uint32_t access,
-                            RegKey& out) = 0;
+  [[nodiscard]] virtual RegStatus OpenKey(RegRoot root, NativeStringView subkey,
+                                          std::uint32_t access, RegKey& out) = 0;
 
   // Value number index of an open key. nameCapacity counts UTF-16 units with the terminating NUL,
   // dataCapacity bytes, as the platform's buffers would: when the name or the data does not fit,
   // the status is kRegMoreData and the caller may grow the capacities and ask again. An entry that
   // cannot be read at all: kRegInvalidData, and the next index goes on. Past the last value:
   // kRegNoMoreItems.
-  virtual RegStatus EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                              std::uint32_t dataCapacity, EnumeratedValue& out) = 0;
+  [[nodiscard]] virtual RegStatus EnumValue(RegKey key, std::uint32_t index,
+                                            std::uint32_t nameCapacity, std::uint32_t dataCapacity,
+                                            EnumeratedValue& out) = 0;
 
   // A named value of an open key ("" is the default value). With an empty buffer only the type
   // and size are read; otherwise the data is copied into it, and size becomes the number of bytes
   // written, or, with kRegMoreData, the number needed.
-  virtual RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                               std::span<std::uint8_t> buffer, std::uint32_t& size) = 0;
+  [[nodiscard]] virtual RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
+                                             std::span<std::uint8_t> buffer,
+                                             std::uint32_t& size) = 0;
 
-  virtual RegStatus CloseKey(RegKey key) = 0;
+  [[nodiscard]] virtual RegStatus CloseKey(RegKey key) = 0;
 };
 
 // Closes a key when it goes out of scope.
@@ -86,7 +89,7 @@ class ScopedRegKey {
  public:
   ScopedRegKey(Registry& registry, RegKey key) : registry_(registry), key_(key) {}
   ~ScopedRegKey() {
-    if (key_) registry_.CloseKey(key_);
+    if (key_) std::ignore = registry_.CloseKey(key_);  // a read-only key: nothing to lose
   }
   ScopedRegKey(const ScopedRegKey&) = delete;
   ScopedRegKey& operator=(const ScopedRegKey&) = delete;

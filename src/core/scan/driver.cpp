@@ -9,11 +9,9 @@ void RunScan(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
   state.SetFlags(kFlagTrue);
   const int driveCount = controls.DriveNodeCount();
   Walker walker(state, controls, fs);
-  for (state.nodeIndex = 2; state.nodeIndex <= driveCount + 1; ++state.nodeIndex) {
-    if (!controls.NodeTicked(state.nodeIndex)) continue;
-    state.rootPath = controls.NodeKey(state.nodeIndex);
-    state.pattern = AsciiToNative("*.*");
-    walker.Walk(state.rootPath);
+  for (int node = 2; node <= driveCount + 1; ++node) {
+    if (!controls.NodeTicked(node)) continue;
+    walker.Walk(controls.NodeKey(node));
   }
   // The counter is refreshed before each entry's rules run; the last entry's rows come after it.
   controls.SetJunkCount(controls.RowCount());

@@ -1,10 +1,9 @@
-// The scan-wide record shared by the start/stop path, the driver and the walker.
+// What the walk shares across threads: the start/stop flags and the settings fixed for a whole
+// scan.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-
-#include "platform/native_string.h"
 
 namespace kelvo::scan {
 
@@ -19,10 +18,6 @@ struct ScanState {
   // run on another thread than the walk, hence atomics.
   std::atomic<std::int16_t> running{kFlagFalse};      // a folder is listed only while == -1
   std::atomic<std::int16_t> classifying{kFlagFalse};  // a folder is classified only while != 0
-
-  NativeString rootPath;  // top-level folder of the current walk, ends with the separator
-  NativeString pattern;   // search pattern of the listing, "*.*"
-  int nodeIndex = 0;      // the driver's position among the tree's nodes
 
   // Threads reading folders ahead of the walk; 1 reads each folder on the walk's own thread when
   // it is reached; kReadersAsNeeded starts with one per core and adds more while reads wait on the

@@ -25,11 +25,6 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }
 }  // namespace
 
-void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
-                NativeStringView root) {
-  Walker(state, controls, fs).Walk(root);
-}
-
 Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
     : state_(state), controls_(controls), fs_(fs), classifier_(controls, state.packageFiles) {}
 

@@ -14,22 +14,20 @@
 
 namespace kelvo::scan {
 
-// Walks the tree under root (a path ending with the separator): every folder reached is shown and
-// counted; while the scan runs it is listed once, classified, and its sub-folders are entered in
-// listing order. Folders whose names start with "." are not entered; symbolic links are never
-// followed; the walk stays on the root's file system and mount. The root is first resolved to its
-// canonical path, which the rows, the folder markers and the deletion all use. Never throws on
-// file-system errors: a folder that cannot be read is reported through the controls and skipped.
-//
-// With state.folderReaders above 1, folders are read ahead on that many threads; what the controls
-// see, and in which order, is the same as with one.
-void ScanFolder(ScanState& state, ScanControls& controls, platform::FileSystem& fs,
-                NativeStringView root);
-
 class Walker {
  public:
   Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs);
   ~Walker();
+
+  // Walks the tree under root (a path ending with the separator): every folder reached is shown and
+  // counted; while the scan runs it is listed once, classified, and its sub-folders are entered in
+  // listing order. Folders whose names start with "." are not entered; symbolic links are never
+  // followed; the walk stays on the root's file system and mount. The root is first resolved to its
+  // canonical path, which the rows, the folder markers and the deletion all use. Never throws on
+  // file-system errors: a folder that cannot be read is reported through the controls and skipped.
+  //
+  // With state.folderReaders above 1, folders are read ahead on that many threads; what the
+  // controls see, and in which order, is the same as with one.
   void Walk(NativeStringView root);
 
  private:

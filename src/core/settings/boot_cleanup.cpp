@@ -3,7 +3,6 @@
 #include "platform/boot_script.h"
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
-#include "scan/path_functions.h"
 
 namespace kelvo::settings {
 namespace {
@@ -61,7 +60,7 @@ std::error_code WriteBootCleanup(const BootCleanupTarget& target) {
 }
 
 NativeString GetWinDir() {
-  NativeString folder = scan::CutAtNul(platform::OperatingSystemFolder());
+  NativeString folder = platform::OperatingSystemFolder();
   if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
   return folder;
 }

@@ -30,7 +30,7 @@ std::optional<std::string> WithCleanupLine(std::string_view content,
 
 // Puts the line into the file (created when missing; its folder must exist), replacing the file
 // atomically. Returns the reason of a failure, e.g. permission denied for an ordinary user.
-std::error_code WriteBootCleanup(const BootCleanupTarget& target);
+[[nodiscard]] std::error_code WriteBootCleanup(const BootCleanupTarget& target);
 
 // The system's own rule that already empties the temporary folder at every boot ("file:line:
 // rule"), or nothing. When there is one, Kelvo's line is not wanted: it would only hide that rule.

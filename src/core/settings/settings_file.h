@@ -17,6 +17,7 @@ inline constexpr std::string_view kTipsKey = "ts";
 inline constexpr std::string_view kCheckSection = "check";
 inline constexpr std::string_view kBootCleanupKey = "check1";
 inline constexpr std::string_view kAllTempFoldersKey = "check2";
+inline constexpr std::string_view kConfirmDeletionKey = "confirm";
 inline constexpr std::string_view kPatternListSection = "list1";
 std::string PatternListKey(int index);
 
@@ -41,7 +42,7 @@ std::int16_t ReadTipsSwitch(const NativeString& path);
 
 // Sets key in section to value, creating the file's folder, the file and the section when missing;
 // every other line of the file stays byte for byte. A failure leaves the old file and is returned.
-std::error_code WriteIniValue(const NativeString& path, std::string_view section,
-                              std::string_view key, std::string_view value);
+[[nodiscard]] std::error_code WriteIniValue(const NativeString& path, std::string_view section,
+                                            std::string_view key, std::string_view value);
 
 }  // namespace kelvo::settings

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/known_folders.h"
-#include "scan/path_functions.h"
 
 namespace kelvo::setup {
 
@@ -76,7 +75,7 @@ bool RunServerEntry(const NativeString& path, bool unregister, platform::Compone
 }
 
 NativeString GetSysDir() {
-  NativeString folder = scan::CutAtNul(platform::ComponentSystemFolder());
+  NativeString folder = platform::ComponentSystemFolder();
   if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
   return folder;
 }

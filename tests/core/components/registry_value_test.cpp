@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "components/registry_value.h"
-#include "components/utf16_text.h"
+#include "text/utf16_text.h"
 
 namespace kelvo::components {
 namespace {
+
+using text::EqualIgnoringCase;
+using text::FoldCase;
+using text::Utf16ToUtf8;
+using text::Utf8ToUtf16;
 
 TEST(TextIsZero, ReadsNumbersAsTextsWrittenByInstallers) {
   for (const char16_t* zero : {u"0", u"00", u" 0 ", u"\t0", u"-0", u"+0", u"0.0", u".0", u"0.",

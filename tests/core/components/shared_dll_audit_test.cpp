@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "components/shared_dll_audit.h"
-#include "components/wine_registry_file.h"
 #include "platform/posix/wine_prefix.h"
+#include "platform/posix/wine_registry_file.h"
 #include "scan/driver.h"
 #include "support/memory_file_system.h"
 #include "support/recording_controls.h"
@@ -19,6 +19,7 @@ namespace {
 
 using platform::RegKey;
 using platform::RegStatus;
+using platform::wine::WineRegistryFile;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 

@@ -201,7 +201,7 @@ struct CommitFailure {
   static inline std::string seenContent;
   static std::error_code FailRename(const NativeString& temporary, const NativeString&) {
     seenTemporary = temporary;
-    platform::ReadWholeFile(temporary, seenContent);
+    EXPECT_FALSE(platform::ReadWholeFile(temporary, seenContent));
     return std::make_error_code(std::errc::io_error);
   }
 };

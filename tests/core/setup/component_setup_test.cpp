@@ -79,10 +79,6 @@ TEST(ComponentSetup, CopiesThenRegistersInTheirOwnOrders) {
   EXPECT_EQ(loader.lastLimit, 10000ms);
 }
 
-TEST(ComponentSetup, TheDefaultLimitIsTenSeconds) {
-  EXPECT_EQ(kEntryTimeLimit, 10000ms);
-}
-
 TEST(ComponentSetup, EachOutcomeReleasesTheLibraryOnlyWhenItIsSafe) {
   RecordingLoader ended;
   EXPECT_TRUE(RunServerEntry("/sys/a.ocx", false, ended, 50ms));

@@ -1,5 +1,6 @@
 #include "platform/posix/mount_table.h"
 
+#include <charconv>
 #include <initializer_list>
 #include <set>
 #include <sstream>
@@ -60,6 +61,12 @@ std::string_view OptionValue(std::string_view options, std::string_view key) {
 
 // A mount of the file system's own top, or of a btrfs subvolume as such; anything else shows a
 // folder of a file system mounted elsewhere (a bind mount).
+// A decimal number that fills the whole text.
+bool ParseNumber(std::string_view text, unsigned& out) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
 bool MountsWholeFileSystem(const MountEntry& m) {
   if (m.root == "/") return true;
   return m.fsType == "btrfs" && OptionValue(m.superOptions, "subvol") == m.root;
@@ -88,12 +95,9 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     fields >> e.superOptions;
     auto colon = devno.find(':');
     if (colon == std::string::npos) continue;
-    try {
-      e.major = static_cast<unsigned>(std::stoul(devno.substr(0, colon)));
-      e.minor = static_cast<unsigned>(std::stoul(devno.substr(colon + 1)));
-    } catch (...) {
+    if (!ParseNumber(std::string_view(devno).substr(0, colon), e.major) ||
+        !ParseNumber(std::string_view(devno).substr(colon + 1), e.minor))
       continue;
-    }
     e.root = UnescapeOctal(root);
     e.mountPoint = UnescapeOctal(mountPoint);
     e.source = UnescapeOctal(e.source);

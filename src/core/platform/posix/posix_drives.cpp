@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <charconv>
 
 #include <filesystem>
 #include <fstream>
@@ -53,11 +54,13 @@ std::string UnescapeUdev(const std::string& s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
-      try {
-        out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
+      unsigned value = 0;
+      const char* first = s.data() + i + 2;
+      const auto [end, error] = std::from_chars(first, first + 2, value, 16);
+      if (error == std::errc() && end == first + 2) {
+        out.push_back(static_cast<char>(value));
         i += 3;
         continue;
-      } catch (...) {
       }
     }
     out.push_back(s[i]);

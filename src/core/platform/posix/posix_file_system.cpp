@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/posix/posix_attributes.h"
 #include "platform/posix/posix_stat.h"
+#include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
 namespace {
@@ -49,19 +50,18 @@ std::error_code LastError() {
 
 class PosixDirectory final : public Directory {
  public:
-  PosixDirectory(int fd, const FolderIdentity& id) : fd_(fd), id_(id) {}
-  ~PosixDirectory() override { ::close(fd_); }
+  PosixDirectory(UniqueFd fd, const FolderIdentity& id) : fd_(std::move(fd)), id_(id) {}
   PosixDirectory(const PosixDirectory&) = delete;
   PosixDirectory& operator=(const PosixDirectory&) = delete;
 
   std::error_code List(Listing& out) override {
     out.Clear();
     // A fresh descriptor already stands at the start; only a second listing needs to rewind.
-    if (listed_ && ::lseek(fd_, 0, SEEK_SET) < 0) return LastError();
+    if (listed_ && ::lseek(fd_.get(), 0, SEEK_SET) < 0) return LastError();
     listed_ = true;
     alignas(LinuxDirent64) static thread_local std::array<char, 64 * 1024> buffer;
     for (;;) {
-      long n = ::syscall(SYS_getdents64, fd_, buffer.data(), buffer.size());
+      long n = ::syscall(SYS_getdents64, fd_.get(), buffer.data(), buffer.size());
       if (n < 0) {
         if (errno == EINTR) continue;
         return LastError();
@@ -82,11 +82,11 @@ class PosixDirectory final : public Directory {
   }
 
   std::error_code Stat(const NativeChar* name, EntryStat& out) override {
-    return StatEntryAt(fd_, name, out);
+    return StatEntryAt(fd_.get(), name, out);
   }
 
   std::unique_ptr<Directory> OpenChild(const NativeChar* name, std::error_code& ec) override {
-    return OpenAt(fd_, name, O_NOFOLLOW, ec);
+    return OpenAt(fd_.get(), name, O_NOFOLLOW, ec);
   }
 
   std::uint64_t Device() const override { return id_.device; }
@@ -95,21 +95,18 @@ class PosixDirectory final : public Directory {
 
   static std::unique_ptr<Directory> OpenAt(int dirfd, const char* path, int extraFlags,
                                            std::error_code& ec) {
-    int fd = ::openat(dirfd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | extraFlags);
-    if (fd < 0) {
+    UniqueFd fd(::openat(dirfd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | extraFlags));
+    if (!fd) {
       ec = LastError();
       return nullptr;
     }
     FolderIdentity id;
-    if ((ec = IdentifyFolder(fd, id))) {
-      ::close(fd);
-      return nullptr;
-    }
-    return std::make_unique<PosixDirectory>(fd, id);
+    if ((ec = IdentifyFolder(fd.get(), id))) return nullptr;
+    return std::make_unique<PosixDirectory>(std::move(fd), id);
   }
 
  private:
-  int fd_;
+  UniqueFd fd_;
   FolderIdentity id_;
   bool listed_ = false;
 };

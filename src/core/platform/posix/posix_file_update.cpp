@@ -13,6 +13,7 @@
 #include <random>
 
 #include "platform/file_update.h"
+#include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
 namespace {
@@ -24,27 +25,6 @@ std::atomic<CommitHook> g_commitHook{nullptr};
 std::error_code LastError() {
   return {errno, std::generic_category()};
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports the result (a late write error can surface here).
-  int Close() {
-    int rc = ::close(fd_);
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
 
 std::error_code ReadAll(int fd, std::string& out) {
   out.clear();
@@ -110,8 +90,8 @@ std::string TemporaryName(const std::string& name) {
 
 std::error_code ReadWholeFile(const NativeString& path, std::string& out) {
   out.clear();
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (!fd.valid()) return LastError();
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  if (!fd) return LastError();
   return ReadAll(fd.get(), out);
 }
 
@@ -121,8 +101,8 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
   SplitPath(ResolveTarget(path), folder, name);
   if (name.empty()) return std::make_error_code(std::errc::is_a_directory);
 
-  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir.valid()) return LastError();
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir) return LastError();
   // Serialises our own writers so that no update of another key is lost; best effort only.
   while (::flock(dir.get(), LOCK_EX) != 0 && errno == EINTR) {
   }
@@ -131,8 +111,8 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
   bool existed = false;
   struct stat oldStat {};
   {
-    Descriptor old(::openat(dir.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (old.valid()) {
+    UniqueFd old(::openat(dir.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (old) {
       existed = true;
       if (::fstat(old.get(), &oldStat) != 0) return LastError();
       if (auto ec = ReadAll(old.get(), current)) return ec;
@@ -154,7 +134,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
     if (fd < 0 && errno != EEXIST) return LastError();
   }
   if (fd < 0) return std::make_error_code(std::errc::file_exists);
-  Descriptor out(fd);
+  UniqueFd out(fd);
 
   auto abandon = [&](std::error_code ec) {
     ::unlinkat(dir.get(), temporary.c_str(), 0);
@@ -171,7 +151,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
   }
   if (auto ec = WriteAll(out.get(), *next)) return abandon(ec);
   if (::fsync(out.get()) != 0) return abandon(LastError());
-  if (out.Close() != 0) return abandon(LastError());
+  if (auto ec = out.Close()) return abandon(ec);
 
   if (CommitHook hook = g_commitHook.load()) {
     if (auto ec = hook(folder + "/" + temporary, folder + "/" + name)) return abandon(ec);

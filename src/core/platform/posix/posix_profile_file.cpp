@@ -1,6 +1,6 @@
 // Our own profile functions: the text logic of ini_text over an atomic whole-file update.
 #include "platform/file_update.h"
-#include "platform/ini_text.h"
+#include "text/ini_text.h"
 #include "platform/profile_file.h"
 
 namespace kelvo::platform {
@@ -8,19 +8,19 @@ namespace kelvo::platform {
 std::string ReadProfileValue(const NativeString& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue) {
   std::string text;
-  if (ReadWholeFile(path, text)) return ini::LimitValue(defaultValue);
-  auto value = ini::FindValue(text, section, key);
-  return ini::LimitValue(value ? *value : defaultValue);
+  if (ReadWholeFile(path, text)) return text::ini::LimitValue(defaultValue);
+  auto value = text::ini::FindValue(text, section, key);
+  return text::ini::LimitValue(value ? *value : defaultValue);
 }
 
 std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
                                   std::string_view key, std::string_view value) {
-  if (!ini::IsWritable(section, key, value)) {
+  if (!text::ini::IsWritable(section, key, value)) {
     return std::make_error_code(std::errc::invalid_argument);
   }
   return UpdateFileAtomically(
       path, [&](std::string_view current, bool existed) -> std::optional<std::string> {
-        std::string next = ini::AssignValue(current, section, key, value);
+        std::string next = text::ini::AssignValue(current, section, key, value);
         if (existed && next == current) return std::nullopt;
         return next;
       });

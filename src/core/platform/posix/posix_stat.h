@@ -11,7 +11,7 @@
 namespace kelvo::platform {
 
 // The entry name in the folder dirfd, a symbolic link examined and not followed.
-std::error_code StatEntryAt(int dirfd, const char* name, EntryStat& out);
+[[nodiscard]] std::error_code StatEntryAt(int dirfd, const char* name, EntryStat& out);
 
 struct FolderIdentity {
   std::uint64_t device = 0;
@@ -20,6 +20,6 @@ struct FolderIdentity {
 };
 
 // The identity of an open folder.
-std::error_code IdentifyFolder(int fd, FolderIdentity& out);
+[[nodiscard]] std::error_code IdentifyFolder(int fd, FolderIdentity& out);
 
 }  // namespace kelvo::platform

@@ -1,8 +1,12 @@
-// An owned file descriptor, closed when it goes out of scope.
+// The one owner of a POSIX file descriptor: closed when it goes out of scope, or on request with
+// the result checked (a late write error can surface at close).
 #pragma once
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <system_error>
+#include <tuple>
 #include <utility>
 
 namespace kelvo::platform {
@@ -11,13 +15,11 @@ class UniqueFd {
  public:
   UniqueFd() = default;
   explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~UniqueFd() { Reset(); }
   UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   UniqueFd& operator=(UniqueFd&& other) noexcept {
     if (this != &other) {
-      if (fd_ >= 0) ::close(fd_);
+      Reset();
       fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
@@ -28,7 +30,21 @@ class UniqueFd {
   int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
 
+  // Gives up ownership without closing (for fdopendir, which takes the descriptor over).
+  [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
+
+  // Closes now and reports the result; a writer must check it before trusting its data.
+  [[nodiscard]] std::error_code Close() {
+    const int fd = std::exchange(fd_, -1);
+    if (fd >= 0 && ::close(fd) != 0) return {errno, std::generic_category()};
+    return {};
+  }
+
  private:
+  // Closing a descriptor that only read or listed: nothing can be lost, so the result is not
+  // needed.
+  void Reset() { std::ignore = Close(); }
+
   int fd_ = -1;
 };
 

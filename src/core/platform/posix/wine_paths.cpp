@@ -6,11 +6,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
-#include "components/utf16_text.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wine_prefix.h"
+#include "text/utf16_text.h"
 
 namespace kelvo::platform {
 namespace {
@@ -53,22 +54,19 @@ std::optional<std::string> FindEntry(int dirFd, const std::string& component) {
   struct stat st;
   if (::fstatat(dirFd, component.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return component;
   if (errno != ENOENT) return std::nullopt;
-  int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return std::nullopt;
-  DIR* dir = ::fdopendir(listFd);
-  if (!dir) {
-    ::close(listFd);
-    return std::nullopt;
-  }
-  const std::u16string wanted = components::FoldCase(components::Utf8ToUtf16(component));
+  UniqueFd listFd(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!listFd) return std::nullopt;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listFd.get()), ::closedir);
+  if (!dir) return std::nullopt;
+  std::ignore = listFd.Release();  // the listing owns it now
+  const std::u16string wanted = text::FoldCase(text::Utf8ToUtf16(component));
   std::optional<std::string> found;
-  while (dirent* entry = ::readdir(dir)) {
+  while (dirent* entry = ::readdir(dir.get())) {
     std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (components::FoldCase(components::Utf8ToUtf16(name)) != wanted) continue;
+    if (text::FoldCase(text::Utf8ToUtf16(name)) != wanted) continue;
     if (!found || name < *found) found = std::string(name);
   }
-  ::closedir(dir);
   return found;
 }
 

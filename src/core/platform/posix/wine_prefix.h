@@ -11,7 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "components/wine_registry_file.h"
+#include "platform/posix/wine_registry_file.h"
 #include "platform/registry.h"
 
 namespace kelvo::platform {
@@ -36,7 +36,7 @@ std::optional<std::uint64_t> WineFileSize(const std::string& prefix, std::string
 class WineRegistry final : public Registry {
  public:
   using Loader =
-      std::function<std::shared_ptr<const components::WineRegistryFile>(RegRoot, RegStatus&)>;
+      std::function<std::shared_ptr<const wine::WineRegistryFile>(RegRoot, RegStatus&)>;
 
   // Reads the prefix that prefix() names at each open, so a changed $WINEPREFIX is followed.
   explicit WineRegistry(std::function<std::string()> prefix);
@@ -55,19 +55,19 @@ class WineRegistry final : public Registry {
 
  private:
   struct OpenedKey {
-    std::shared_ptr<const components::WineRegistryFile> file;
-    const components::RegistryKeyRecord* record = nullptr;
+    std::shared_ptr<const wine::WineRegistryFile> file;
+    const wine::RegistryKeyRecord* record = nullptr;
     std::uint32_t access = 0;
   };
   struct CachedFile {
     std::string path;
     std::uint64_t device = 0, inode = 0, size = 0;
     std::int64_t modifiedNs = 0;
-    std::shared_ptr<const components::WineRegistryFile> file;
+    std::shared_ptr<const wine::WineRegistryFile> file;
   };
 
   explicit WineRegistry(Loader load);
-  std::shared_ptr<const components::WineRegistryFile> LoadFromPrefix(
+  std::shared_ptr<const wine::WineRegistryFile> LoadFromPrefix(
       const std::function<std::string()>& prefix, RegRoot root, RegStatus& status);
   bool Find(RegKey key, OpenedKey& out);
 

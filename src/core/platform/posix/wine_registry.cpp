@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "components/utf16_text.h"
+#include "text/utf16_text.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wine_prefix.h"
 
@@ -54,7 +54,7 @@ std::unique_ptr<WineRegistry> WineRegistry::WithLoader(Loader load) {
   return std::unique_ptr<WineRegistry>(new WineRegistry(std::move(load)));
 }
 
-std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix(
+std::shared_ptr<const wine::WineRegistryFile> WineRegistry::LoadFromPrefix(
     const std::function<std::string()>& prefix, RegRoot root, RegStatus& status) {
   const std::string folder = prefix();
   if (folder.empty()) {  // no $WINEPREFIX and no home folder: there is no prefix
@@ -95,12 +95,12 @@ std::shared_ptr<const components::WineRegistryFile> WineRegistry::LoadFromPrefix
     return nullptr;
   }
   std::string error;
-  auto parsed = components::WineRegistryFile::Parse(text, error);
+  auto parsed = wine::WineRegistryFile::Parse(text, error);
   if (!parsed) {
     status = kRegCorrupt;
     return nullptr;
   }
-  auto file = std::make_shared<const components::WineRegistryFile>(std::move(*parsed));
+  auto file = std::make_shared<const wine::WineRegistryFile>(std::move(*parsed));
   std::lock_guard lock(mutex_);
   cached = {path,
             static_cast<std::uint64_t>(st.st_dev),
@@ -118,7 +118,7 @@ RegStatus WineRegistry::OpenKey(RegRoot root, NativeStringView subkey, std::uint
   RegStatus status = kRegSuccess;
   auto file = load_(root, status);
   if (!file) return status == kRegSuccess ? kRegFileNotFound : status;
-  const auto* record = file->FindKey(components::Utf8ToUtf16(NativeToUtf8(subkey)));
+  const auto* record = file->FindKey(text::Utf8ToUtf16(NativeToUtf8(subkey)));
   if (!record) return kRegFileNotFound;
   std::lock_guard lock(mutex_);
   const std::uintptr_t handle = nextHandle_++;
@@ -145,10 +145,10 @@ RegStatus WineRegistry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t
   if (index >= values.size())
     return index - values.size() < opened.record->unreadableValues() ? kRegInvalidData
                                                                      : kRegNoMoreItems;
-  const components::RegistryValue& value = values[index];
+  const wine::RegistryValue& value = values[index];
   out.requiredDataSize = static_cast<std::uint32_t>(value.data.size());
   if (value.name.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return kRegMoreData;
-  out.name = Utf8ToNative(components::Utf16ToUtf8(value.name));
+  out.name = Utf8ToNative(text::Utf16ToUtf8(value.name));
   out.type = value.type;
   out.data = value.data;
   return kRegSuccess;
@@ -159,7 +159,7 @@ RegStatus WineRegistry::QueryValue(RegKey key, NativeStringView name, std::uint3
   OpenedKey opened;
   if (!Find(key, opened)) return kRegInvalidHandle;
   if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
-  const auto* value = opened.record->FindValue(components::Utf8ToUtf16(NativeToUtf8(name)));
+  const auto* value = opened.record->FindValue(text::Utf8ToUtf16(NativeToUtf8(name)));
   if (!value) return kRegFileNotFound;
   type = value->type;
   size = static_cast<std::uint32_t>(value->data.size());

@@ -13,6 +13,6 @@ inline std::error_code Win32Error(unsigned long code) {
 }
 
 // GetLastError() as an error code; never "success", even when the failing call set no error.
-std::error_code LastWin32Error();
+[[nodiscard]] std::error_code LastWin32Error();
 
 }  // namespace kelvo::platform

@@ -27,16 +27,25 @@ NativeString SettingsFolder() {
   return ProgramFolder();
 }
 
+namespace {
+
+// The text a fixed-size buffer call wrote: up to its NUL (the whole filler when the call failed).
+NativeString UpToNul(const std::wstring& buffer) {
+  return buffer.substr(0, buffer.find(L'\0'));
+}
+
+}  // namespace
+
 NativeString OperatingSystemFolder() {
   std::wstring buffer(256, L' ');
   ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  return buffer;
+  return UpToNul(buffer);
 }
 
 NativeString ComponentSystemFolder() {
   std::wstring buffer(256, L' ');
   ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  return buffer;
+  return UpToNul(buffer);
 }
 
 }  // namespace kelvo::platform

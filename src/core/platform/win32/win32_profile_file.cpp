@@ -2,7 +2,7 @@
 // value, as the settings file has always been read.
 #include <windows.h>
 
-#include "platform/ini_text.h"
+#include "text/ini_text.h"
 #include "platform/profile_file.h"
 #include "platform/win32/win32_error.h"
 
@@ -19,7 +19,7 @@ std::string ReadProfileValue(const NativeString& path, std::string_view section,
 
 std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
                                   std::string_view key, std::string_view value) {
-  if (!ini::IsWritable(section, key, value)) {
+  if (!text::ini::IsWritable(section, key, value)) {
     return std::make_error_code(std::errc::invalid_argument);
   }
   if (!::WritePrivateProfileStringW(Utf8ToNative(section).c_str(), Utf8ToNative(key).c_str(),

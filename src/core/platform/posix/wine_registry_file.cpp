@@ -1,8 +1,9 @@
-#include "components/wine_registry_file.h"
+#include "platform/posix/wine_registry_file.h"
 
-#include "components/utf16_text.h"
+#include "text/utf16_text.h"
+#include "text/utf8.h"
 
-namespace kelvo::components {
+namespace kelvo::platform::wine {
 namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version ";
@@ -15,28 +16,17 @@ int HexDigit(char c) {
   return -1;
 }
 
-// One UTF-8 sequence at text[i] as UTF-16 units; returns the bytes used (U+FFFD for one bad byte).
+using text::FoldCase;
+
+// One UTF-8 character at text[i] as UTF-16 units; returns the bytes used (U+FFFD for one bad byte).
 std::size_t DecodeUtf8At(std::string_view text, std::size_t i, std::u16string& out) {
-  const unsigned char lead = static_cast<unsigned char>(text[i]);
-  std::size_t length = 1;
-  if (lead >= 0xC0 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  if (length > 1 && i + length <= text.size()) {
-    // A valid sequence decodes to one character: one unit, or a surrogate pair.
-    std::u16string units = Utf8ToUtf16(text.substr(i, length));
-    const bool pair = units.size() == 2 && units[0] >= 0xD800 && units[0] <= 0xDBFF &&
-                      units[1] >= 0xDC00 && units[1] <= 0xDFFF;
-    if (units.size() == 1 || pair) {
-      out += units;
-      return length;
-    }
+  const text::Utf8Character decoded = text::DecodeUtf8At(text, i, text::Surrogates::kAccepted);
+  if (decoded.length == 0) {
+    out.push_back(u'\uFFFD');
+    return 1;
   }
-  out.push_back(u'\uFFFD');
-  return 1;
+  out += text::Utf8ToUtf16(text.substr(i, decoded.length));
+  return decoded.length;
 }
 
 void AppendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view text) {
@@ -368,4 +358,4 @@ std::optional<WineRegistryFile> WineRegistryFile::Parse(std::string_view text, s
   return file;
 }
 
-}  // namespace kelvo::components
+}  // namespace kelvo::platform::wine

@@ -20,7 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kelvo::components {
+namespace kelvo::platform::wine {
 
 struct RegistryValue {
   std::u16string name;  // empty for the default value "@"
@@ -92,4 +92,4 @@ class WineRegistryFile {
 std::optional<std::size_t> DecodeEscapedText(std::string_view text, char closing,
                                              std::u16string& out);
 
-}  // namespace kelvo::components
+}  // namespace kelvo::platform::wine

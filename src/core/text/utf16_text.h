@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvo::components {
+namespace kelvo::text {
 
 // An unpaired surrogate is written as its own three-byte sequence, so that the result converts back
 // to the same UTF-16 text.
@@ -26,4 +26,4 @@ inline bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-}  // namespace kelvo::components
+}  // namespace kelvo::text

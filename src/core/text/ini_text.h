@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvo::platform::ini {
+namespace kelvo::text::ini {
 
 // The most bytes of a value that a read returns.
 inline constexpr std::size_t kValueLimit = 253;
@@ -34,4 +34,4 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
 std::string AssignValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value);
 
-}  // namespace kelvo::platform::ini
+}  // namespace kelvo::text::ini

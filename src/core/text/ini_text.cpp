@@ -1,8 +1,8 @@
-#include "platform/ini_text.h"
+#include "text/ini_text.h"
 
 #include <vector>
 
-namespace kelvo::platform::ini {
+namespace kelvo::text::ini {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -197,4 +197,4 @@ std::string AssignValue(std::string_view text, std::string_view section, std::st
   return out;
 }
 
-}  // namespace kelvo::platform::ini
+}  // namespace kelvo::text::ini

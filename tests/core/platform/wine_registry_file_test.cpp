@@ -6,11 +6,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "components/utf16_text.h"
-#include "components/wine_registry_file.h"
+#include "platform/posix/wine_registry_file.h"
+#include "text/utf16_text.h"
 
-namespace kelvo::components {
+namespace kelvo::platform::wine {
 namespace {
+
+using text::Utf16ToUtf8;
 
 using ::testing::ElementsAre;
 
@@ -354,4 +356,4 @@ TEST(DecodeEscapedText, StopsAtTheClosingCharacter) {
 }
 
 }  // namespace
-}  // namespace kelvo::components
+}  // namespace kelvo::platform::wine

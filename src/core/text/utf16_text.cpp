@@ -1,25 +1,9 @@
-#include "components/utf16_text.h"
+#include "text/utf16_text.h"
 
-namespace kelvo::components {
+#include "text/utf8.h"
+
+namespace kelvo::text {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 bool IsHighSurrogate(char32_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -47,40 +31,15 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   for (std::size_t i = 0; i < text.size();) {
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      length = 1;
-      c = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      c = lead & 0x1F;
-      minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      c = lead & 0x0F;
-      minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      c = lead & 0x07;
-      minimum = 0x10000;
-    }
-    bool valid = length != 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      if ((byte(i + k) & 0xC0) != 0x80) valid = false;
-      c = (c << 6) | (byte(i + k) & 0x3F);
-    }
     // Surrogates are accepted: Utf16ToUtf8 writes unpaired ones this way.
-    if (valid && (c < minimum || c > 0x10FFFF)) valid = false;
-    if (!valid) {
+    const Utf8Character decoded = DecodeUtf8At(text, i, Surrogates::kAccepted);
+    if (decoded.length == 0) {
       out.push_back(u'\uFFFD');
       ++i;
       continue;
     }
+    char32_t c = decoded.codePoint;
     if (c >= 0x10000) {
       c -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
@@ -88,7 +47,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     } else {
       out.push_back(static_cast<char16_t>(c));
     }
-    i += length;
+    i += decoded.length;
   }
   return out;
 }
@@ -116,4 +75,4 @@ std::u16string FoldCase(std::u16string_view text) {
   return out;
 }
 
-}  // namespace kelvo::components
+}  // namespace kelvo::text

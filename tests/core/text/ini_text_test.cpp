@@ -1,9 +1,9 @@
-#include "platform/ini_text.h"
+#include "text/ini_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace kelvo::platform::ini {
+namespace kelvo::text::ini {
 namespace {
 
 using ::testing::Optional;
@@ -125,4 +125,4 @@ TEST(IniText, RefusesTextsThatWouldBreakTheFile) {
 }
 
 }  // namespace
-}  // namespace kelvo::platform::ini
+}  // namespace kelvo::text::ini
