@@ -17,12 +17,14 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "main_window.h"
 
@@ -74,33 +76,53 @@ double RunCli(const std::string& root) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Ticks every millisecond on the event loop and keeps the longest gap between two ticks, which is
+// how long the loop was blocked; onTick runs after each tick.
+class LoopGapMeter {
+ public:
+  explicit LoopGapMeter(std::function<void()> onTick = {}) : onTick_(std::move(onTick)) {
+    ticker_.setTimerType(Qt::PreciseTimer);
+    ticker_.setInterval(1);
+    QObject::connect(&ticker_, &QTimer::timeout, [this] {
+      const qint64 now = clock_.nsecsElapsed();
+      longestGap_ = std::max(longestGap_, now - lastTick_);
+      lastTick_ = now;
+      if (onTick_) onTick_();
+    });
+  }
+  void Start() {
+    clock_.start();
+    ticker_.start();
+  }
+  void Stop() { ticker_.stop(); }
+  qint64 ElapsedNs() const { return clock_.nsecsElapsed(); }
+  double LongestGapMs() const { return longestGap_ / 1e6; }
+
+ private:
+  std::function<void()> onTick_;
+  QElapsedTimer clock_;
+  QTimer ticker_;
+  qint64 lastTick_ = 0;
+  qint64 longestGap_ = 0;
+};
+
 // Runs action from the event loop and keeps the loop going until done() holds; prints the longest
 // gap between two ticks of the loop meanwhile and the time until done.
 void TimeGap(const char* what, const std::function<void()>& action,
              const std::function<bool()>& done) {
-  QElapsedTimer clock;
-  qint64 lastTick = 0;
-  qint64 longestGap = 0;
   bool started = false;
   QEventLoop loop;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  ticker.setInterval(1);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    longestGap = std::max(longestGap, now - lastTick);
-    lastTick = now;
+  LoopGapMeter meter([&] {
     if (started && done()) loop.quit();
   });
   QTimer::singleShot(20, [&] {
     action();
     started = true;
   });
-  clock.start();
-  ticker.start();
+  meter.Start();
   loop.exec();
-  std::printf("%-20s longest loop gap %6.1f ms, done after %6.0f ms\n", what, longestGap / 1e6,
-              (clock.nsecsElapsed() - 20e6) / 1e6);
+  std::printf("%-20s longest loop gap %6.1f ms, done after %6.0f ms\n", what, meter.LongestGapMs(),
+              (meter.ElapsedNs() - 20e6) / 1e6);
 }
 
 }  // namespace
@@ -147,25 +169,14 @@ int main(int argc, char* argv[]) {
   app.processEvents();
 
   const long rssBefore = RssBytes();
-  QElapsedTimer clock;
-  qint64 lastTick = 0;
-  qint64 longestGap = 0;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  ticker.setInterval(1);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    longestGap = std::max(longestGap, now - lastTick);
-    lastTick = now;
-  });
+  LoopGapMeter meter;
   double guiSeconds = 0;
   QObject::connect(&window.session(), &ui::ScanSession::finished, [&] {
-    guiSeconds = clock.nsecsElapsed() / 1e9;
-    ticker.stop();
+    guiSeconds = meter.ElapsedNs() / 1e9;
+    meter.Stop();
     app.quit();
   });
-  clock.start();
-  ticker.start();
+  meter.Start();
   window.asPopup(1)->click();
   app.exec();
 
@@ -180,7 +191,7 @@ int main(int argc, char* argv[]) {
   std::printf("folders              %zu\n", window.session().ScannedFolders().size());
   std::printf("kelvo-cli scan       %.2f s\n", cliSeconds);
   std::printf("GUI scan             %.2f s (%.2fx)\n", guiSeconds, guiSeconds / cliSeconds);
-  std::printf("longest loop gap     %.1f ms\n", longestGap / 1e6);
+  std::printf("longest loop gap     %.1f ms\n", meter.LongestGapMs());
   std::printf("list memory per row  %.1f bytes (row vector), path bytes %.1f per row\n",
               model.MemoryBytes() / rows, pathBytes / rows);
   std::printf("RSS growth per row   %.1f bytes beyond path bytes (%.1f total)\n",

@@ -20,16 +20,12 @@
 namespace kelvo::cli {
 namespace {
 
+using testing::Exists;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::ProcessResult;
 using testing::RunProcess;
 using testing::TempTree;
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

@@ -15,14 +15,10 @@
 namespace kelvo::cli {
 namespace {
 
+using testing::Exists;
 using ::testing::HasSubstr;
 using testing::RunProcess;
 using testing::TempTree;
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 std::string Clean(const std::string& how, const std::string& root, const std::string& cwd = "/") {
   const std::string cmd = "cd '" + cwd + "' && exec " KELVO_CLI_PATH " clean " + how + " '" + root;

@@ -14,13 +14,9 @@ namespace kelvo::cli {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::Exists;
 using testing::RunProcess;
 using testing::TempTree;
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 TEST(CommandLine, VersionComesFromTheProject) {
   for (const char* flag : {"--version", "-V"}) {

@@ -113,4 +113,9 @@ void TempTree::DeepChain(const std::string& relative, int depth, const std::stri
   ::close(fd);
 }
 
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 }  // namespace kelvo::testing

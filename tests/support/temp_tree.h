@@ -36,4 +36,7 @@ class TempTree {
 // Removes a tree without following links, whatever its depth and permissions.
 void RemoveTree(const std::string& path);
 
+// Whether an entry of that name exists; a symbolic link counts as itself, never its target.
+bool Exists(const std::string& path);
+
 }  // namespace kelvo::testing

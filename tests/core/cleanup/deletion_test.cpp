@@ -24,13 +24,9 @@ namespace kelvo::cleanup {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::Exists;
 using testing::RecordingControls;
 using testing::TempTree;
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 class DeletionTest : public ::testing::Test {
  protected:
