@@ -1,7 +1,9 @@
 #include "cleanup/deletion.h"
 
+#include "cleanup/location_tidy.h"
 #include "platform/entry_removal.h"
 #include "platform/registry.h"
+#include "scan/locations.h"
 
 namespace kelvo::cleanup {
 namespace {
@@ -58,6 +60,12 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   r.identity = item.identity;
   r.emptyFolder = item.emptyFolder;
   r.size = item.size;
+  if (const auto location = scan::LocationOfRule(item.rule)) {
+    const NativeString filesFolder =
+        NativeString(1, platform::kSeparator) + AsciiToNative("files") + platform::kSeparator;
+    r.tidy = *location == scan::kTrash && r.root.ends_with(filesFolder) ? Tidy::kTrashItem
+                                                                        : Tidy::kEmptyFolders;
+  }
   if (item.rule == scan::kAuditRule) {
     // Audit rows name Windows paths; they are deleted where this system keeps that file, or, when
     // it cannot be found, refused as a path outside any root.
@@ -117,6 +125,7 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
     target.size = row.size;
     target.emptyFolder = row.emptyFolder;
     results.push_back(FromReport(remover.Remove(target)));
+    if (results.back().outcome == DeletionOutcome::kDeleted) TidyAfterDeletion(row, remover);
     if (progress) progress(results.size(), rows.size());
   }
   return results;

@@ -19,12 +19,20 @@ class EntryRemover;
 
 namespace kelvo::cleanup {
 
+// What else a deleted row takes with it.
+enum class Tidy : std::uint8_t {
+  kNone,
+  kEmptyFolders,  // a row of a junk location: folders below the location left empty go too
+  kTrashItem,     // also the trashed item's description, once the item is gone
+};
+
 struct DeletionRequest {
   NativeString path;
   NativeString root;  // empty: walk from the top of the file system (lists without a root)
   std::optional<scan::EntryIdentity> identity;  // checked when present
   bool emptyFolder = false;                     // the only kind of row that may remove a folder
   std::optional<std::uint64_t> size;            // as the scan saw it, for confirmations
+  Tidy tidy = Tidy::kNone;
 };
 
 DeletionRequest RequestFor(const scan::JunkItem& item);

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "scan/age_limit.h"
 #include "scan/folder_markers.h"
+#include "scan/locations.h"
 #include "scan/scan_controls.h"
 
 namespace kelvo::scan {
@@ -37,6 +39,10 @@ class Classifier {
   // Hits that packages own are kept out when packageFiles is given.
   explicit Classifier(ScanControls& controls, PackageFilter* packageFiles = nullptr);
 
+  // For the folders of the next root: the junk location it is (or none), whose files are rows too,
+  // and the age a row's file must have.
+  void SetRoot(const LocationFolder* location, const AgeLimit& age);
+
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
 
@@ -53,6 +59,10 @@ class Classifier {
   void Add(JunkItem item);
 
   ScanControls& controls_;
+  const LocationFolder* location_ = nullptr;
+  std::optional<std::int64_t> modifiedBefore_;          // rows of the rules
+  std::optional<std::int64_t> locationModifiedBefore_;  // rows of the location
+  std::array<NativeString, kLocationCount> locationLabels_;
   PackageFilter* packageFiles_;
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;

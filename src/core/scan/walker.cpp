@@ -35,8 +35,10 @@ void Walker::ShowAndCount(NativeStringView path) {
   controls_.SetScannedFolderCount(controls_.AddScannedFolder(path));
 }
 
-void Walker::Walk(NativeStringView root) {
+void Walker::Walk(NativeStringView root, const LocationFolder* location, const AgeLimit& age) {
   stack_.clear();
+  location_ = location;
+  classifier_.SetRoot(location, age);
   // Matching and deleting go by the path on disk, never by the text typed: "temp/../docs" holds
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
@@ -60,14 +62,16 @@ void Walker::Walk(NativeStringView root) {
   rootMount_ = {contents_.dir->Device(), contents_.dir->MountId()};
   top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
-  if (std::error_code listError = ReadFolder(contents_)) {
+  if (std::error_code listError = ReadFolder(contents_, location_ != nullptr)) {
     controls_.FolderUnreadable(root_, listError);
     contents_.Clear();
     return;
   }
   ClassifyAndKeep(top, /*isRoot=*/true);
+  if (location_ && !location_->recursive) top.children.clear();
   if (top.children.empty()) return;
-  if (const auto pool = PoolSize(state_.folderReaders)) {
+  // A location reads its folders itself: the folders it skips must not be read ahead.
+  if (const auto pool = location_ ? std::nullopt : PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
     top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
@@ -88,6 +92,9 @@ void Walker::Walk(NativeStringView root) {
     path_ += child.self.name;
     path_ += platform::kSeparator;
     child.pathLength = path_.size();
+    if (location_ &&
+        std::find(location_->skip.begin(), location_->skip.end(), path_) != location_->skip.end())
+      continue;  // another location's folder
     const bool listed = OpenChild(parentIndex, index, child);
     // A folder on another file system or mount is a boundary: neither shown nor entered.
     if (contents_.elsewhere) continue;
@@ -97,7 +104,7 @@ void Walker::Walk(NativeStringView root) {
       StopReadingAhead();
       continue;
     }
-    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_);
+    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_, location_ != nullptr);
     if (contents_.error) {
       controls_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();

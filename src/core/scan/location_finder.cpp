@@ -1,0 +1,228 @@
+#include "scan/location_finder.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/drives.h"
+#include "scan/browser_lock.h"
+
+namespace kelvo::scan {
+namespace {
+
+constexpr std::string_view kChromiumFamily[] = {
+    "chromium", "google-chrome", "BraveSoftware/Brave-Browser", "microsoft-edge", "vivaldi"};
+constexpr std::string_view kChromiumCaches[] = {"Cache", "Code Cache", "GPUCache"};
+
+std::vector<std::string_view> Split(std::string_view relative) {
+  std::vector<std::string_view> parts;
+  while (!relative.empty()) {
+    const std::size_t slash = relative.find('/');
+    if (slash != 0) parts.push_back(relative.substr(0, slash));
+    if (slash == std::string_view::npos) break;
+    relative.remove_prefix(slash + 1);
+  }
+  return parts;
+}
+
+NativeString WithSeparator(NativeString path) {
+  if (path.empty() || path.back() != platform::kSeparator) path.push_back(platform::kSeparator);
+  return path;
+}
+
+// Where one set of XDG folders lives: the user's own, or a flatpak application's.
+struct Homes {
+  NativeString home;
+  NativeString cache;
+  NativeString config;
+  std::string cacheBelow;   // "" or "cache/": the cache folder's path below the base
+  std::string configBelow;  // "" or "config/"
+};
+
+struct Match {
+  NativeString path;  // ends with the separator
+  std::vector<NativeString> stars;
+};
+
+class Finder {
+ public:
+  Finder(platform::FileSystem& fs) : fs_(fs) {}
+
+  // The folders below base that relative names ("*" is any folder), sorted by name.
+  std::vector<Match> Expand(const NativeString& base, std::string_view relative) {
+    std::vector<Match> out;
+    NativeString canonical;
+    if (fs_.ResolveRoot(WithSeparator(base), canonical)) return out;
+    std::error_code ec;
+    std::unique_ptr<platform::Directory> dir = fs_.OpenDirectory(canonical, ec);
+    if (!dir) return out;
+    Match start{canonical, {}};
+    Descend(*dir, Split(relative), 0, start, out);
+    return out;
+  }
+
+ private:
+  void Descend(platform::Directory& dir, const std::vector<std::string_view>& parts, std::size_t i,
+               const Match& at, std::vector<Match>& out) {
+    if (i == parts.size()) {
+      out.push_back(at);
+      return;
+    }
+    std::vector<NativeString> names;
+    if (parts[i] == "*") {
+      platform::Listing listing;
+      if (dir.List(listing)) return;
+      for (const auto& e : listing.entries()) {
+        platform::EntryType type = e.type;
+        platform::EntryStat st;
+        if (type == platform::EntryType::kUnknown && !dir.Stat(listing.CName(e), st))
+          type = st.type;
+        if (type == platform::EntryType::kDirectory) names.emplace_back(listing.Name(e));
+      }
+      std::sort(names.begin(), names.end());
+    } else {
+      names.push_back(Utf8ToNative(parts[i]));
+    }
+    for (const NativeString& name : names) {
+      std::error_code ec;
+      // Never through a link: OpenChild refuses one.
+      std::unique_ptr<platform::Directory> child = dir.OpenChild(name.c_str(), ec);
+      if (!child) continue;
+      Match next = at;
+      next.path += name;
+      next.path.push_back(platform::kSeparator);
+      if (parts[i] == "*") next.stars.push_back(name);
+      Descend(*child, parts, i + 1, next, out);
+    }
+  }
+
+  platform::FileSystem& fs_;
+};
+
+struct Candidate {
+  LocationFolder folder;
+  NativeString lock;  // when a running browser holds it
+};
+
+class Collector {
+ public:
+  Collector(Finder& finder) : finder_(finder) {}
+
+  void Add(int location, const NativeString& base, std::string_view relative,
+           LocationFiles files = LocationFiles::kAll, bool recursive = true) {
+    for (Match& m : finder_.Expand(base, relative))
+      Push(location, std::move(m.path), files, recursive);
+  }
+
+  Candidate& Push(int location, NativeString path, LocationFiles files = LocationFiles::kAll,
+                  bool recursive = true) {
+    Candidate c;
+    c.folder.location = location;
+    c.folder.path = std::move(path);
+    c.folder.files = files;
+    c.folder.recursive = recursive;
+    all.push_back(std::move(c));
+    return all.back();
+  }
+
+  std::vector<Candidate> all;
+
+ private:
+  Finder& finder_;
+};
+
+void AddBrowserCaches(Collector& c, Finder& finder, const Homes& h) {
+  for (Match& m : finder.Expand(h.cache, h.cacheBelow + "mozilla/firefox/*/cache2")) {
+    const NativeString profile = m.stars.at(0);
+    Candidate& added = c.Push(kBrowserCache, std::move(m.path));
+    for (const NativeString& lock :
+         {WithSeparator(h.home) + Utf8ToNative(".mozilla/firefox/") + profile +
+              Utf8ToNative("/lock"),
+          WithSeparator(h.config) + Utf8ToNative(h.configBelow + "mozilla/firefox/") + profile +
+              Utf8ToNative("/lock")})
+      if (added.lock.empty() && LockHeld(lock, LockStyle::kFirefox)) added.lock = lock;
+  }
+  for (std::string_view browser : kChromiumFamily) {
+    const NativeString lock = WithSeparator(h.config) +
+                              Utf8ToNative(h.configBelow + std::string(browser) + "/SingletonLock");
+    const bool running = LockHeld(lock, LockStyle::kChromium);
+    const std::pair<NativeString, std::string> sides[] = {{h.cache, h.cacheBelow},
+                                                          {h.config, h.configBelow}};
+    for (const auto& [base, below] : sides)
+      for (std::string_view cache : kChromiumCaches)
+        for (Match& m :
+             finder.Expand(base, below + std::string(browser) + "/*/" + std::string(cache)))
+          c.Push(kBrowserCache, std::move(m.path)).lock = running ? lock : NativeString();
+  }
+}
+
+bool Below(const NativeString& path, const NativeString& folder) {
+  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0;
+}
+
+}  // namespace
+
+FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFolders& user,
+                             const std::vector<NativeString>& diskTops, platform::FileSystem& fs) {
+  Finder finder(fs);
+  Collector c(finder);
+  std::vector<Homes> homes{{user.home, user.cacheHome, user.configHome, "", ""}};
+  for (Match& app : finder.Expand(user.home, ".var/app/*"))
+    homes.push_back({app.path, app.path, app.path, "cache/", "config/"});
+
+  c.Add(kThumbnails, user.cacheHome, "thumbnails");
+  c.Add(kThumbnails, user.home, ".thumbnails");
+
+  for (const char* part : {"Trash/files", "Trash/info"}) c.Add(kTrash, user.dataHome, part);
+  for (const NativeString& top : diskTops)
+    for (const char* part : {"files", "info"})
+      c.Add(kTrash, top, ".Trash-" + user.userId + "/" + part);
+  for (Candidate& t : c.all) t.folder.trashItems = t.folder.path.ends_with(Utf8ToNative("/files/"));
+
+  for (const Homes& h : homes) AddBrowserCaches(c, finder, h);
+
+  const std::size_t firstAppCache = c.all.size();
+  for (const Homes& h : homes) c.Add(kAppCache, h.cache, h.cacheBelow);
+  // What the locations above cover is theirs; the rest of a cache is the application cache.
+  for (std::size_t i = firstAppCache; i < c.all.size(); ++i) {
+    LocationFolder& app = c.all[i].folder;
+    app.defaultDays = kAppCacheDays;
+    for (std::size_t j = 0; j < firstAppCache; ++j)
+      if (Below(c.all[j].folder.path, app.path)) app.skip.push_back(c.all[j].folder.path);
+  }
+
+  const NativeString system = user.systemRoot.empty() ? Utf8ToNative("/") : user.systemRoot;
+  c.Add(kCrashDumps, system, "var/lib/systemd/coredump");
+  c.Add(kCrashDumps, system, "var/crash");
+  c.Add(kPackageCache, system, "var/cache/apt/archives", LocationFiles::kDebPackages, false);
+  c.Add(kPackageCache, system, "var/cache/apt/archives/partial");
+  c.Add(kPackageCache, system, "var/cache/dnf");
+  c.Add(kPackageCache, system, "var/cache/pacman/pkg");
+  c.Add(kOldLogs, system, "var/log", LocationFiles::kRotatedLogs);
+
+  FoundLocations found;
+  std::stable_sort(c.all.begin(), c.all.end(), [](const Candidate& a, const Candidate& b) {
+    return a.folder.location < b.folder.location;
+  });
+  for (Candidate& cand : c.all) {
+    if (!wanted[static_cast<std::size_t>(cand.folder.location)]) continue;
+    const bool seen =
+        std::any_of(found.folders.begin(), found.folders.end(),
+                    [&](const LocationFolder& f) { return f.path == cand.folder.path; });
+    if (seen) continue;
+    if (!cand.lock.empty()) {
+      found.skipped.push_back({cand.folder.location, cand.folder.path, cand.lock});
+      continue;
+    }
+    found.folders.push_back(std::move(cand.folder));
+  }
+  return found;
+}
+
+std::vector<NativeString> TrashDiskTops(const platform::UserFolders& user) {
+  if (!user.systemRoot.empty()) return {WithSeparator(user.systemRoot)};
+  std::vector<NativeString> tops;
+  for (const platform::Drive& d : platform::ListFixedDrives()) tops.push_back(d.key);
+  return tops;
+}
+
+}  // namespace kelvo::scan
