@@ -34,6 +34,10 @@ class LiveOptions {
   // "删除前确认": ask before a deletion (off by default).
   void SetConfirmDeletion(bool on) { confirmDeletion_.store(on); }
   bool ConfirmDeletion() const { return confirmDeletion_.load(); }
+  // Only files not modified for this many days are rows (-1: no age chosen). Read when a scan
+  // starts.
+  void SetOlderThanDays(int days) { olderThanDays_.store(days); }
+  int OlderThanDays() const { return olderThanDays_.load(); }
 
   // The tree's nodes, numbered from 1; set once when the tree is built, before any scan.
   void SetNodes(int driveCount, std::vector<NativeString> keys);
@@ -52,6 +56,7 @@ class LiveOptions {
   std::atomic<bool> audit_{false};
   std::atomic<bool> includePackageFiles_{false};
   std::atomic<bool> confirmDeletion_{false};
+  std::atomic<int> olderThanDays_{-1};
   int driveCount_ = 0;
   std::vector<NativeString> keys_;              // index node - 1
   std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QSpinBox>
 
 #include "buttons.h"
 #include "live_options.h"
@@ -24,6 +25,8 @@ class SettingsDialog : public QDialog {
   QCheckBox* Check(int n) const { return checks_.at(static_cast<std::size_t>(n - 1)); }
   QCheckBox* PackageFilesCheck() const { return packageFiles_; }
   QCheckBox* ConfirmCheck() const { return confirm_; }
+  QCheckBox* AgeCheck() const { return age_; }
+  QSpinBox* AgeDays() const { return ageDays_; }
   FlatButton* Button(int n) const { return buttons_.at(static_cast<std::size_t>(n - 11)); }
   bool PatternTicked(int index) const;
 
@@ -44,6 +47,8 @@ class SettingsDialog : public QDialog {
   std::array<FlatButton*, 5> buttons_{};
   QCheckBox* packageFiles_ = nullptr;
   QCheckBox* confirm_ = nullptr;
+  QCheckBox* age_ = nullptr;
+  QSpinBox* ageDays_ = nullptr;
 };
 
 }  // namespace kelvo::ui

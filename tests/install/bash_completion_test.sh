@@ -27,13 +27,13 @@ expect() {
   fi
 }
 
-expect "kelvo-cli " "scan clean drives audit-dlls"
+expect "kelvo-cli " "scan clean drives locations audit-dlls"
 expect "kelvo-cli cl" "clean"
 expect "kelvo-cli -" "--help --version -h -V"
 expect "kelvo-cli scan --pr" "--print0"
 expect "kelvo-cli scan --d" "--dll-audit"
 expect "kelvo-cli clean --fr" "--from --from0"
-expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --threads --include-package-files --help --from --from0 --yes -y --dry-run -n"
+expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --locations --older-than --threads --include-package-files --help --from --from0 --yes -y --dry-run -n"
 expect "kelvo-cli scan --in" "--include-package-files"
 expect "kelvo-cli scan --f" "--format"
 expect "kelvo-cli drives -" "--help"
@@ -45,6 +45,8 @@ expect "kelvo-cli scan --patterns ~" "~*"
 expect "kelvo-cli scan --patterns ??" "??\$ ??~"
 expect "kelvo-cli clean --special recent,h" "recent,history"
 expect "kelvo-cli scan --threads " ""
+expect "kelvo-cli scan --locations trash,app" "trash,app-cache"
+expect "kelvo-cli locations -" "--help"
 
 [[ $failures -eq 0 ]] && echo "all completions as expected"
 exit "$failures"

@@ -78,6 +78,15 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   return r;
 }
 
+Tidy TidyFor(int rule, NativeStringView root) {
+  const auto location = scan::LocationOfRule(rule);
+  if (!location || root.empty()) return Tidy::kNone;
+  const NativeString filesFolder =
+      NativeString(1, platform::kSeparator) + AsciiToNative("files") + platform::kSeparator;
+  return *location == scan::kTrash && root.ends_with(filesFolder) ? Tidy::kTrashItem
+                                                                  : Tidy::kEmptyFolders;
+}
+
 std::string DescribeFailure(const DeletionResult& result) {
   switch (result.outcome) {
     case DeletionOutcome::kDeleted:

@@ -37,6 +37,10 @@ struct DeletionRequest {
 
 DeletionRequest RequestFor(const scan::JunkItem& item);
 
+// What a row of that rule found below that scan root takes with it: rows of a junk location tidy
+// their location, and those of a trash's "files" folder the items' descriptions too.
+Tidy TidyFor(int rule, NativeStringView root);
+
 enum class DeletionOutcome { kDeleted, kAlreadyGone, kFailed };
 
 enum class DeletionFailure {
