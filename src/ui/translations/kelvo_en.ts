@@ -236,8 +236,8 @@
         <translation>; %1 package files kept</translation>
     </message>
     <message>
-        <source>  &lt;a href="unreadable"&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
-        <translation>; &lt;a href="unreadable"&gt;%1 folders could not be read&lt;/a&gt;</translation>
+        <source>  &lt;a href=&quot;unreadable&quot;&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
+        <translation>; &lt;a href=&quot;unreadable&quot;&gt;%1 folders could not be read&lt;/a&gt;</translation>
     </message>
     <message>
         <source>无法读取的文件夹</source>
@@ -341,6 +341,18 @@ Kelvo 不再写入自己的规则。</source>
 %1
 Kelvo writes no rule of its own.</translation>
     </message>
+    <message>
+        <source>只列出</source>
+        <translation>Only files</translation>
+    </message>
+    <message>
+        <source>天未改的文件</source>
+        <translation>days unchanged</translation>
+    </message>
+    <message>
+        <source>只列出这么多天内没有修改过的文件;不勾选时应用缓存只列出 30 天未改的文件</source>
+        <translation>List only files not modified for this many days; unticked, application caches list only files unchanged for 30 days</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::TargetTree</name>
@@ -367,6 +379,10 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>IE 临时缓存文件夹</source>
         <translation>IE cache</translation>
+    </message>
+    <message>
+        <source>扫描常见垃圾位置</source>
+        <translation>Scan common junk locations</translation>
     </message>
 </context>
 <context>
@@ -497,6 +513,34 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>~*.*(临时文件)</source>
         <translation>~*.* (temporary files)</translation>
+    </message>
+    <message>
+        <source>缩略图缓存</source>
+        <translation>Thumbnail cache</translation>
+    </message>
+    <message>
+        <source>回收站</source>
+        <translation>Trash</translation>
+    </message>
+    <message>
+        <source>浏览器缓存</source>
+        <translation>Browser cache</translation>
+    </message>
+    <message>
+        <source>应用缓存</source>
+        <translation>Application cache</translation>
+    </message>
+    <message>
+        <source>崩溃转储</source>
+        <translation>Crash dumps</translation>
+    </message>
+    <message>
+        <source>软件包缓存</source>
+        <translation>Package cache</translation>
+    </message>
+    <message>
+        <source>旧日志</source>
+        <translation>Old logs</translation>
     </message>
 </context>
 </TS>
