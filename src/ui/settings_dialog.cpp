@@ -1,6 +1,5 @@
 #include "settings_dialog.h"
 
-#include <QLabel>
 #include <QMessageBox>
 
 #include "error_words.h"
@@ -109,24 +108,25 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
 
   // The age of a row's file, for every row of the next scan; off at every start, like the other
   // scan options. Without it application caches keep their own 30 days.
-  age_ = new QCheckBox(tr("只列出"), this);
+  age_ = new QCheckBox(this);
   age_->setObjectName("olderThan");
-  age_->setGeometry(292, 238, 58, 16);
+  age_->setGeometry(292, 238, 18, 16);
   ageDays_ = new QSpinBox(this);
   ageDays_->setObjectName("olderThanDays");
-  ageDays_->setGeometry(350, 237, 48, 18);
+  ageDays_->setGeometry(312, 237, 150, 18);
   ageDays_->setRange(0, 36500);
   ageDays_->setValue(scan::kAppCacheDays);
-  auto* ageUnit = new QLabel(tr("天未改的文件"), this);
-  ageUnit->setGeometry(401, 238, 66, 16);
+  ageDays_->setPrefix(tr("只列 "));
+  ageDays_->setSuffix(tr(" 天未改的文件"));
+  ageDays_->setEnabled(false);
   const QString ageTip =
       tr("只列出这么多天内没有修改过的文件;不勾选时应用缓存只列出 30 天未改的文件");
-  for (QWidget* w : {static_cast<QWidget*>(age_), static_cast<QWidget*>(ageDays_),
-                     static_cast<QWidget*>(ageUnit)})
-    w->setToolTip(ageTip);
+  age_->setToolTip(ageTip);
+  ageDays_->setToolTip(ageTip);
   auto publishAge = [this] {
     options_.SetOlderThanDays(age_->isChecked() ? ageDays_->value() : -1);
   };
+  connect(age_, &QCheckBox::toggled, ageDays_, &QWidget::setEnabled);
   connect(age_, &QCheckBox::toggled, this, publishAge);
   connect(ageDays_, &QSpinBox::valueChanged, this, publishAge);
 

@@ -342,16 +342,16 @@ Kelvo 不再写入自己的规则。</source>
 Kelvo writes no rule of its own.</translation>
     </message>
     <message>
-        <source>只列出</source>
-        <translation>Only files</translation>
-    </message>
-    <message>
-        <source>天未改的文件</source>
-        <translation>days unchanged</translation>
-    </message>
-    <message>
         <source>只列出这么多天内没有修改过的文件;不勾选时应用缓存只列出 30 天未改的文件</source>
         <translation>List only files not modified for this many days; unticked, application caches list only files unchanged for 30 days</translation>
+    </message>
+    <message>
+        <source>只列 </source>
+        <translation>Older than </translation>
+    </message>
+    <message>
+        <source> 天未改的文件</source>
+        <translation> days</translation>
     </message>
 </context>
 <context>
