@@ -382,7 +382,7 @@ Kelvo writes no rule of its own.</translation>
     </message>
     <message>
         <source>扫描常见垃圾位置</source>
-        <translation>Scan common junk locations</translation>
+        <translation>Junk locations</translation>
     </message>
 </context>
 <context>
