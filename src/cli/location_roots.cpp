@@ -15,7 +15,7 @@ scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted) {
   scan::FoundLocations found =
       scan::FindLocations(wanted, *user, scan::TrashDiskTops(*user), platform::NativeFileSystem());
   for (const scan::LocationNote& note : found.skipped)
-    std::fprintf(stderr, "kelvo-cli: %s: %s skipped: a browser is running with it (lock %s)\n",
+    std::fprintf(stderr, "kelvo-cli: %s: %s skipped: in use by a program that runs (lock %s)\n",
                  std::string(scan::kLocations[static_cast<std::size_t>(note.location)].key).c_str(),
                  EscapeForTerminal(NativeToUtf8(note.folder)).c_str(),
                  EscapeForTerminal(NativeToUtf8(note.lock)).c_str());

@@ -8,8 +8,8 @@
 
 namespace kelvo::cli {
 
-// The folders of the wanted locations (none where the system has no such locations). A browser
-// cache skipped because its browser runs is said on stderr.
+// The folders of the wanted locations (none where the system has no such locations). A folder
+// skipped because a program that runs uses it is said on stderr.
 scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted);
 
 // One scan root per folder, in the locations' order.

@@ -43,7 +43,7 @@ TEST(LocationsCommand, ScanListsEveryPlantedJunkFileUnderItsLabelAndNothingElse)
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(rows, expected);
   EXPECT_THAT(r.err, HasSubstr("browser-cache: " + home.RunningBrowserCache() +
-                               " skipped: a browser is running with it (lock " +
+                               " skipped: in use by a program that runs (lock " +
                                home.RunningBrowserLock() + ")"));
   EXPECT_THAT(r.err, HasSubstr("29 rows, 330892 bytes"));
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/user_folders.h"
+#include "platform/process_probe.h"
 #include "scan/locations.h"
 
 namespace kelvo::testing {

@@ -24,14 +24,4 @@ struct UserFolders {
 // Empty where the system keeps its junk elsewhere (Windows): the locations are not offered there.
 std::optional<UserFolders> CurrentUserFolders();
 
-// The text of a symbolic link (browsers keep their profile locks as links); empty when the entry
-// is missing or is no link.
-std::optional<std::string> ReadLinkText(const NativeString& path);
-
-// This machine's host name, as a browser writes it into its lock.
-std::string HostName();
-
-// Whether a process with that id runs on this machine (also when it belongs to another user).
-bool ProcessRuns(long long pid);
-
 }  // namespace kelvo::platform

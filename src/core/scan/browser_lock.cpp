@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/user_folders.h"
+#include "platform/process_probe.h"
 
 namespace kelvo::scan {
 namespace {

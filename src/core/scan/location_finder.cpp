@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/drives.h"
+#include "platform/process_probe.h"
 #include "scan/browser_lock.h"
 
 namespace kelvo::scan {
@@ -100,7 +101,7 @@ class Finder {
 
 struct Candidate {
   LocationFolder folder;
-  NativeString lock;  // when a running browser holds it
+  NativeString lock;  // when a program that runs holds it (a browser, a package manager)
 };
 
 class Collector {
@@ -176,7 +177,6 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
   for (const NativeString& top : diskTops)
     for (const char* part : {"files", "info"})
       c.Add(kTrash, top, ".Trash-" + user.userId + "/" + part);
-  for (Candidate& t : c.all) t.folder.trashItems = t.folder.path.ends_with(Utf8ToNative("/files/"));
 
   for (const Homes& h : homes) AddBrowserCaches(c, finder, h);
 
@@ -193,10 +193,19 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
   const NativeString system = user.systemRoot.empty() ? Utf8ToNative("/") : user.systemRoot;
   c.Add(kCrashDumps, system, "var/lib/systemd/coredump");
   c.Add(kCrashDumps, system, "var/crash");
+  // apt and pacman lock their caches while they download into them.
+  const NativeString aptLock = WithSeparator(system) + Utf8ToNative("var/cache/apt/archives/lock");
+  const NativeString pacmanLock = WithSeparator(system) + Utf8ToNative("var/lib/pacman/db.lck");
+  const std::size_t firstApt = c.all.size();
   c.Add(kPackageCache, system, "var/cache/apt/archives", LocationFiles::kDebPackages, false);
   c.Add(kPackageCache, system, "var/cache/apt/archives/partial");
+  if (c.all.size() > firstApt && platform::FileLockHeld(aptLock))
+    for (std::size_t i = firstApt; i < c.all.size(); ++i) c.all[i].lock = aptLock;
   c.Add(kPackageCache, system, "var/cache/dnf");
+  const std::size_t firstPacman = c.all.size();
   c.Add(kPackageCache, system, "var/cache/pacman/pkg");
+  if (c.all.size() > firstPacman && platform::EntryExists(pacmanLock))
+    c.all.back().lock = pacmanLock;
   c.Add(kOldLogs, system, "var/log", LocationFiles::kRotatedLogs);
 
   FoundLocations found;

@@ -1,6 +1,7 @@
 // Finding the folders of the common junk locations on this machine: the XDG base folders, the home
 // folder, each flatpak application's folders, the top of every disk and the system's folders.
-// Absent folders are left out without a word; a browser cache in use is left out with a note.
+// Absent folders are left out without a word; a folder in use (a running browser's cache, a package
+// cache while the package manager runs) is left out with a note.
 #pragma once
 
 #include <bitset>
@@ -15,11 +16,11 @@ namespace kelvo::scan {
 
 using LocationSet = std::bitset<kLocationCount>;  // bit i: location i
 
-// A folder left out because a browser runs with it.
+// A folder left out because a program that runs uses it.
 struct LocationNote {
   int location = 0;
   NativeString folder;
-  NativeString lock;  // the lock that shows the browser running
+  NativeString lock;  // the lock that shows the program running
 };
 
 struct FoundLocations {

@@ -68,8 +68,6 @@ struct LocationFolder {
   // entered from this one.
   std::vector<NativeString> skip;
   int defaultDays = 0;  // files younger than this are no rows, unless the scan sets its own age
-  // A trash's "files" folder: each trashed item has its description in ../info/NAME.trashinfo.
-  bool trashItems = false;
 };
 
 }  // namespace kelvo::scan

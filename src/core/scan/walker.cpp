@@ -45,6 +45,13 @@ void Walker::Walk(NativeStringView root, const LocationFolder* location, const A
     controls_.FolderUnreadable(root, ec);
     return;
   }
+  // A location's folder was found without passing a link; one that leads through a link now was
+  // replaced since, and whatever it leads to is no such location.
+  if (location_ && root_ != root) {
+    controls_.FolderUnreadable(root,
+                               std::make_error_code(std::errc::too_many_symbolic_link_levels));
+    return;
+  }
   path_ = root_;
   ShowAndCount(root_);
   if (!state_.IsRunning()) return;

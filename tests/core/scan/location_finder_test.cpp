@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/process_probe.h"
 #include "scan/browser_lock.h"
 #include "scan/location_finder.h"
 #include "support/fake_home.h"
@@ -69,6 +70,15 @@ TEST(LocationFinderTest, FindsEveryLocationOfTheFakeHomeInTableOrder) {
   EXPECT_EQ(appCache.skip.size(), 5u);
   EXPECT_TRUE(std::count(appCache.skip.begin(), appCache.skip.end(),
                          Utf8ToNative(home.RunningBrowserCache())));
+
+  // pacman at work: its cache is in use.
+  home.tree().File("sys/var/lib/pacman/db.lck");
+  const FoundLocations busy = FindLocations(LocationSet().set(kPackageCache), home.Folders(), {},
+                                            platform::NativeFileSystem());
+  EXPECT_THAT(FoldersOf(busy, kPackageCache, top),
+              ElementsAre("sys/var/cache/apt/archives/", "sys/var/cache/apt/archives/partial/"));
+  ASSERT_EQ(busy.skipped.size(), 1u);
+  EXPECT_EQ(NativeToUtf8(busy.skipped[0].lock), home.tree().Path("sys/var/lib/pacman/db.lck"));
 }
 
 TEST(LocationFinderTest, LeavesOutWhatIsAbsentUnwantedOrALink) {

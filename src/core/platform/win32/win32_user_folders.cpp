@@ -7,16 +7,4 @@ std::optional<UserFolders> CurrentUserFolders() {
   return std::nullopt;
 }
 
-std::optional<std::string> ReadLinkText(const NativeString&) {
-  return std::nullopt;
-}
-
-std::string HostName() {
-  return {};
-}
-
-bool ProcessRuns(long long) {
-  return false;
-}
-
 }  // namespace kelvo::platform
