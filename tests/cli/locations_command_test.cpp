@@ -1,5 +1,8 @@
 // kelvo-cli on a fake home: the locations it finds and lists, and a clean that tidies after
 // itself.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -64,6 +67,24 @@ TEST(LocationsCommand, ListsKeysLabelsSizesAndFolders) {
   EXPECT_EQ(lines[2], "\t" + home.tree().Path("home/.thumbnails/"));
   EXPECT_THAT(r.out, HasSubstr("old-logs\t旧日志\t3 files\t7300 bytes\n\t" +
                                home.tree().Path("sys/var/log/") + "\n"));
+}
+
+TEST(LocationsCommand, AptsFoldersWaitWhileAptHoldsItsLock) {
+  FakeHome home;
+  FakeHome::Environment environment(home);
+  const std::string lock = home.tree().Path("sys/var/cache/apt/archives/lock");
+  const int fd = ::open(lock.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  struct flock held {};
+  held.l_type = F_WRLCK;
+  held.l_whence = SEEK_SET;
+  ASSERT_EQ(::fcntl(fd, F_SETLK, &held), 0);
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--locations=package-cache", "--format=tsv"});
+  ::close(fd);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;  // pacman's package only
+  EXPECT_THAT(r.err, HasSubstr("package-cache: " + home.tree().Path("sys/var/cache/apt/archives/") +
+                               " skipped: in use by a program that runs (lock " + lock + ")"));
 }
 
 TEST(LocationsCommand, CleanDeletesTheTrashWithItsDescriptionsAndEmptiedFolders) {
