@@ -34,13 +34,16 @@ std::vector<scan::ScanRoot> LocationRoots(const scan::FoundLocations& found) {
   return roots;
 }
 
-void AddLocationRoots(scan::ScanRequest& request, const scan::LocationSet& wanted) {
-  if (wanted.none()) return;
-  std::vector<scan::ScanRoot> roots = LocationRoots(FindLocationsHere(wanted));
+scan::ScanRequest RequestOf(const ResolvedScanOptions& resolved, bool audit) {
+  scan::ScanRequest request = scan::DiskScan(resolved.roots, audit);
+  request.age = scan::AgeLimit::StartingNow(resolved.olderThanDays);
+  if (resolved.locations.none()) return request;
+  std::vector<scan::ScanRoot> roots = LocationRoots(FindLocationsHere(resolved.locations));
   auto at = request.roots.begin();
   while (at != request.roots.end() && at->kind != scan::RootKind::kAudit) ++at;
   request.roots.insert(at, std::make_move_iterator(roots.begin()),
                        std::make_move_iterator(roots.end()));
+  return request;
 }
 
 }  // namespace kelvo::cli

@@ -5,6 +5,7 @@
 
 #include "scan/location_finder.h"
 #include "scan/scan_request.h"
+#include "scan_options.h"
 
 namespace kelvo::cli {
 
@@ -15,7 +16,8 @@ scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted);
 // One scan root per folder, in the locations' order.
 std::vector<scan::ScanRoot> LocationRoots(const scan::FoundLocations& found);
 
-// Adds the wanted locations' roots after the request's folders, before its audit.
-void AddLocationRoots(scan::ScanRequest& request, const scan::LocationSet& wanted);
+// What the scan options ask for: the ROOT folders (or disks), then the locations' folders, then
+// the audit when asked for, with the options' age.
+scan::ScanRequest RequestOf(const ResolvedScanOptions& resolved, bool audit);
 
 }  // namespace kelvo::cli

@@ -7,8 +7,10 @@
 #include "platform/file_system.h"
 #include "scan/age_limit.h"
 #include "scan/folder_markers.h"
+#include "scan/junk_item.h"
 #include "scan/locations.h"
-#include "scan/scan_controls.h"
+#include "scan/rule_source.h"
+#include "scan/scan_sink.h"
 
 namespace kelvo::scan {
 
@@ -37,7 +39,7 @@ class PackageFilter;
 class Classifier {
  public:
   // Hits that packages own are kept out when packageFiles is given.
-  explicit Classifier(ScanControls& controls, PackageFilter* packageFiles = nullptr);
+  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr);
 
   // For the folders of the next root: the junk location it is (or none), whose files are rows too,
   // and the age a row's file must have.
@@ -58,7 +60,8 @@ class Classifier {
 
   void Add(JunkItem item);
 
-  ScanControls& controls_;
+  RuleSource& rules_;
+  ScanSink& sink_;
   const LocationFolder* location_ = nullptr;
   std::optional<std::int64_t> modifiedBefore_;          // rows of the rules
   std::optional<std::int64_t> locationModifiedBefore_;  // rows of the location

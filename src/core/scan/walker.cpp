@@ -25,35 +25,40 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }
 }  // namespace
 
-Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
-    : state_(state), controls_(controls), fs_(fs), classifier_(controls, state.packageFiles) {}
+Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs)
+    : state_(state), sink_(sink), fs_(fs), classifier_(rules, sink, state.packageFiles) {}
 
 Walker::~Walker() = default;
 
-void Walker::ShowAndCount(NativeStringView path) {
-  controls_.ShowFolder(path);
-  controls_.SetScannedFolderCount(controls_.AddScannedFolder(path));
+void Walker::Walk(const ScanRoot& root, const AgeLimit& age) {
+  switch (root.kind) {
+    case RootKind::kDisk:
+    case RootKind::kLocation:  // without its description, a folder like a disk
+      WalkTree(root.path, root.location ? &*root.location : nullptr, age);
+      return;
+    case RootKind::kAudit:
+      return;
+  }
 }
 
-void Walker::Walk(NativeStringView root, const LocationFolder* location, const AgeLimit& age) {
+void Walker::WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age) {
   stack_.clear();
   location_ = location;
   classifier_.SetRoot(location, age);
   // Matching and deleting go by the path on disk, never by the text typed: "temp/../docs" holds
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
-    controls_.FolderUnreadable(root, ec);
+    sink_.FolderUnreadable(root, ec);
     return;
   }
   // A location's folder was found without passing a link; one that leads through a link now was
   // replaced since, and whatever it leads to is no such location.
   if (location_ && root_ != root) {
-    controls_.FolderUnreadable(root,
-                               std::make_error_code(std::errc::too_many_symbolic_link_levels));
+    sink_.FolderUnreadable(root, std::make_error_code(std::errc::too_many_symbolic_link_levels));
     return;
   }
   path_ = root_;
-  ShowAndCount(root_);
+  sink_.FolderReached(root_);
   if (!state_.IsRunning()) return;
 
   Frame top;
@@ -61,7 +66,7 @@ void Walker::Walk(NativeStringView root, const LocationFolder* location, const A
   std::error_code ec;
   std::unique_ptr<platform::Directory> rootDir = fs_.OpenDirectory(root_, ec);
   if (!rootDir) {
-    controls_.FolderUnreadable(root_, ec);
+    sink_.FolderUnreadable(root_, ec);
     return;
   }
   contents_.Clear();
@@ -70,7 +75,7 @@ void Walker::Walk(NativeStringView root, const LocationFolder* location, const A
   top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
   if (std::error_code listError = ReadFolder(contents_, location_ != nullptr)) {
-    controls_.FolderUnreadable(root_, listError);
+    sink_.FolderUnreadable(root_, listError);
     contents_.Clear();
     return;
   }
@@ -105,7 +110,7 @@ void Walker::Walk(NativeStringView root, const LocationFolder* location, const A
     const bool listed = OpenChild(parentIndex, index, child);
     // A folder on another file system or mount is a boundary: neither shown nor entered.
     if (contents_.elsewhere) continue;
-    ShowAndCount(path_);
+    sink_.FolderReached(path_);
     if (!state_.IsRunning()) {
       // Stopped: whatever was read ahead is dropped unseen.
       StopReadingAhead();
@@ -113,7 +118,7 @@ void Walker::Walk(NativeStringView root, const LocationFolder* location, const A
     }
     if (!listed && !contents_.error) contents_.error = ReadFolder(contents_, location_ != nullptr);
     if (contents_.error) {
-      controls_.FolderUnreadable(path_, contents_.error);
+      sink_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();
       continue;
     }

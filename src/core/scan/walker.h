@@ -10,32 +10,34 @@
 #include "scan/folder_markers.h"
 #include "scan/folder_reader.h"
 #include "scan/read_ahead.h"
-#include "scan/scan_controls.h"
+#include "scan/rule_source.h"
+#include "scan/scan_request.h"
+#include "scan/scan_sink.h"
 #include "scan/scan_state.h"
 
 namespace kelvo::scan {
 
 class Walker {
  public:
-  Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs);
+  Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs);
   ~Walker();
 
-  // Walks the tree under root (a path ending with the separator): every folder reached is shown and
-  // counted; while the scan runs it is listed once, classified, and its sub-folders are entered in
-  // listing order. Folders whose names start with "." are not entered; symbolic links are never
-  // followed; the walk stays on the root's file system and mount. The root is first resolved to its
-  // canonical path, which the rows, the folder markers and the deletion all use. Never throws on
-  // file-system errors: a folder that cannot be read is reported through the controls and skipped.
+  // Walks the tree under a disk or location root (its path ends with the separator): every folder
+  // reached is shown and counted; while the scan runs it is listed once, classified, and its
+  // sub-folders are entered in listing order. Folders whose names start with "." are not entered;
+  // symbolic links are never followed; the walk stays on the root's file system and mount. The root
+  // is first resolved to its canonical path, which the rows, the folder markers and the deletion
+  // all use. Never throws on file-system errors: a folder that cannot be read is reported to the
+  // sink and skipped. An audit root is not walked.
   //
-  // With state.folderReaders above 1, folders are read ahead on that many threads; what the
-  // controls see, and in which order, is the same as with one.
+  // With state.folderReaders above 1, folders are read ahead on that many threads; what the sink
+  // sees, and in which order, is the same as with one.
   //
-  // A junk location's folder (location given, root its path) is walked the same way, but its
-  // dot folders are entered, only its own files are taken when it is not recursive, the folders of
-  // other locations below it are neither shown nor entered, and each of its files that the location
-  // takes is also a row with its label. age: rows of files modified since are left out.
-  void Walk(NativeStringView root, const LocationFolder* location = nullptr,
-            const AgeLimit& age = {});
+  // A junk location's folder (a location root) is walked the same way, but its dot folders are
+  // entered, only its own files are taken when it is not recursive, the folders of other locations
+  // below it are neither shown nor entered, and each of its files that the location takes is also
+  // a row with its label. age: rows of files modified since are left out.
+  void Walk(const ScanRoot& root, const AgeLimit& age = {});
 
  private:
   // One per folder on the current path. Only the folder's own name is kept (in self): the path of
@@ -50,7 +52,7 @@ class Walker {
     std::size_t next = 0;
   };
 
-  void ShowAndCount(NativeStringView path);
+  void WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age);
   // Opens sub-folder index of the frame at parentIndex into contents_; returns true when it was
   // also read (ahead), false when it still has to be listed.
   bool OpenChild(std::size_t parentIndex, std::size_t index, Frame& child);
@@ -61,7 +63,7 @@ class Walker {
   void StopReadingAhead();
 
   ScanState& state_;
-  ScanControls& controls_;
+  ScanSink& sink_;
   platform::FileSystem& fs_;
   Classifier classifier_;
   FolderMarkers markerCounter_;
