@@ -141,7 +141,8 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
           ->check(RefuseEmpty);
   from0->excludes(from);
   // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
-  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"}) {
+  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--locations",
+                               "--older-than", "--threads"}) {
     from->excludes(command.get_option(scanOnly));
     from0->excludes(command.get_option(scanOnly));
   }
