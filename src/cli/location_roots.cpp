@@ -1,7 +1,6 @@
 #include "location_roots.h"
 
 #include <cstdio>
-#include <iterator>
 
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
@@ -22,27 +21,11 @@ scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted) {
   return found;
 }
 
-std::vector<scan::ScanRoot> LocationRoots(const scan::FoundLocations& found) {
-  std::vector<scan::ScanRoot> roots;
-  for (const scan::LocationFolder& folder : found.folders) {
-    scan::ScanRoot root;
-    root.kind = scan::RootKind::kLocation;
-    root.path = folder.path;
-    root.location = folder;
-    roots.push_back(std::move(root));
-  }
-  return roots;
-}
-
 scan::ScanRequest RequestOf(const ResolvedScanOptions& resolved, bool audit) {
   scan::ScanRequest request = scan::DiskScan(resolved.roots, audit);
   request.age = scan::AgeLimit::StartingNow(resolved.olderThanDays);
-  if (resolved.locations.none()) return request;
-  std::vector<scan::ScanRoot> roots = LocationRoots(FindLocationsHere(resolved.locations));
-  auto at = request.roots.begin();
-  while (at != request.roots.end() && at->kind != scan::RootKind::kAudit) ++at;
-  request.roots.insert(at, std::make_move_iterator(roots.begin()),
-                       std::make_move_iterator(roots.end()));
+  if (resolved.locations.any())
+    scan::AddLocationRoots(request, FindLocationsHere(resolved.locations));
   return request;
 }
 

@@ -13,9 +13,6 @@ namespace kelvo::cli {
 // skipped because a program that runs uses it is said on stderr.
 scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted);
 
-// One scan root per folder, in the locations' order.
-std::vector<scan::ScanRoot> LocationRoots(const scan::FoundLocations& found);
-
 // What the scan options ask for: the ROOT folders (or disks), then the locations' folders, then
 // the audit when asked for, with the options' age.
 scan::ScanRequest RequestOf(const ResolvedScanOptions& resolved, bool audit);

@@ -31,8 +31,7 @@ int RunLocationsCommand() {
   scan::ScanState state;
   scan::FixedRules noRules{scan::RuleSwitches()};
   scan::ScanRequest request;
-  request.roots = LocationRoots(found);
-  request.age = scan::AgeLimit::StartingNow();
+  scan::AddLocationRoots(request, found);
   scan::RunScan(state, request, noRules, sink, platform::NativeFileSystem());
 
   for (int i = 0; i < scan::kLocationCount; ++i) {

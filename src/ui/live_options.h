@@ -11,15 +11,20 @@
 
 #include "platform/native_string.h"
 #include "scan/junk_rules.h"
+#include "scan/location_finder.h"
 #include "scan/rule_source.h"
 #include "scan/scan_request.h"
 
 namespace kelvo::ui {
 
 // Tree positions: node 1 "扫描硬盘" with the drive nodes 2..D+1, node D+2 "扫描特殊文件夹" with the
-// special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache).
+// special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache), node D+7
+// "扫描常见垃圾位置" with the location nodes D+8.. in the locations' order.
 inline int SpecialFolderNode(int driveCount, int which) {
   return driveCount + 3 + which;
+}
+inline int LocationNode(int driveCount, int location) {
+  return driveCount + 8 + location;
 }
 
 class LiveOptions {
@@ -59,6 +64,8 @@ class LiveOptions {
   // What a scan started now walks: the ticked drive nodes in node order (the drive count read
   // once), then the audit. Whether the audit runs is read when the walk has ended.
   scan::ScanRequest TickedRoots() const;
+  // The ticked location nodes, whose folders are looked for on the scan's worker.
+  scan::LocationSet TickedLocations() const;
 
  private:
   std::array<std::atomic<bool>, scan::kPatternCount> patterns_{};

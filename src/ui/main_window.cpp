@@ -536,6 +536,12 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t kept = session_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留 %1 个软件包文件").arg(kept);
+  const std::vector<scan::LocationNote> skipped = session_->SkippedInUse();
+  if (!skipped.empty()) text += tr("  跳过 %1 个使用中的文件夹").arg(skipped.size());
+  QString skippedTip;
+  for (const scan::LocationNote& note : skipped)
+    skippedTip += tr("%1 (正在使用: %2)\n").arg(ToQString(note.folder), ToQString(note.lock));
+  status_->setToolTip(skippedTip.trimmed());
   if (const std::size_t unreadable = session_->sink().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   status_->setText(text);

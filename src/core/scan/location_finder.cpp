@@ -1,6 +1,7 @@
 #include "scan/location_finder.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "platform/drives.h"
@@ -225,6 +226,13 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
     found.folders.push_back(std::move(cand.folder));
   }
   return found;
+}
+
+void AddLocationRoots(ScanRequest& request, const FoundLocations& found) {
+  auto at = request.roots.begin();
+  while (at != request.roots.end() && at->kind != RootKind::kAudit) ++at;
+  for (const LocationFolder& folder : found.folders)
+    at = std::next(request.roots.insert(at, ScanRoot(RootKind::kLocation, folder.path, folder)));
 }
 
 std::vector<NativeString> TrashDiskTops(const platform::UserFolders& user) {

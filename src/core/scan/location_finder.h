@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
 #include "scan/locations.h"
+#include "scan/scan_request.h"
 
 namespace kelvo::scan {
 
@@ -32,6 +33,9 @@ struct FoundLocations {
 // no link is followed: a link where a location's folder would be is no location.
 FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFolders& user,
                              const std::vector<NativeString>& diskTops, platform::FileSystem& fs);
+
+// Adds one location root per folder found, after the request's folders and before its audit.
+void AddLocationRoots(ScanRequest& request, const FoundLocations& found);
 
 // The tops of the disks whose .Trash-UID folders belong to the trash: the listed fixed disks, or
 // the system root alone when one is set in its place.

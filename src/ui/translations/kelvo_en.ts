@@ -251,6 +251,16 @@
         <source>停止删除</source>
         <translation>Stop deleting</translation>
     </message>
+    <message>
+        <source>  跳过 %1 个使用中的文件夹</source>
+        <translation>; %1 folders in use skipped</translation>
+    </message>
+    <message>
+        <source>%1 (正在使用: %2)
+</source>
+        <translation>%1 (in use: %2)
+</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::ResultsModel</name>
