@@ -183,6 +183,14 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
 
   const std::size_t firstAppCache = c.all.size();
   for (const Homes& h : homes) c.Add(kAppCache, h.cache, h.cacheBelow);
+  // A cache folder set to the home folder, or to one that holds it, would make every old file of
+  // the home an application cache: such a setting is no cache folder.
+  NativeString home;
+  if (!fs.ResolveRoot(WithSeparator(user.home), home))
+    c.all.erase(
+        std::remove_if(c.all.begin() + static_cast<std::ptrdiff_t>(firstAppCache), c.all.end(),
+                       [&](const Candidate& app) { return home.starts_with(app.folder.path); }),
+        c.all.end());
   // What the locations above cover is theirs; the rest of a cache is the application cache.
   for (std::size_t i = firstAppCache; i < c.all.size(); ++i) {
     LocationFolder& app = c.all[i].folder;

@@ -100,6 +100,15 @@ TEST(LocationFinderTest, LeavesOutWhatIsAbsentUnwantedOrALink) {
   const FoundLocations found =
       FindLocations(LocationSet().set(kThumbnails), f, {}, platform::NativeFileSystem());
   EXPECT_THAT(found.folders, IsEmpty());
+
+  // A cache folder set to the home itself, or above it, is no application cache.
+  for (const std::string& cache : {home.tree().Path("home"), home.tree().root()}) {
+    f = home.Folders();
+    f.cacheHome = cache;
+    const FoundLocations wide =
+        FindLocations(LocationSet().set(kAppCache), f, {}, platform::NativeFileSystem());
+    EXPECT_EQ(wide.folders.size(), 2u) << cache;  // the flatpak applications' caches only
+  }
 }
 
 TEST(BrowserLockTest, ReadsBothLockFormsAndHonoursOnlyLiveOnes) {
