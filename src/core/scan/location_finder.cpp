@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
 
 #include "platform/drives.h"
 #include "platform/process_probe.h"
 #include "scan/browser_lock.h"
+#include "scan/folder_glob.h"
 
 namespace kelvo::scan {
 namespace {
@@ -14,17 +16,6 @@ namespace {
 constexpr std::string_view kChromiumFamily[] = {
     "chromium", "google-chrome", "BraveSoftware/Brave-Browser", "microsoft-edge", "vivaldi"};
 constexpr std::string_view kChromiumCaches[] = {"Cache", "Code Cache", "GPUCache"};
-
-std::vector<std::string_view> Split(std::string_view relative) {
-  std::vector<std::string_view> parts;
-  while (!relative.empty()) {
-    const std::size_t slash = relative.find('/');
-    if (slash != 0) parts.push_back(relative.substr(0, slash));
-    if (slash == std::string_view::npos) break;
-    relative.remove_prefix(slash + 1);
-  }
-  return parts;
-}
 
 NativeString WithSeparator(NativeString path) {
   if (path.empty() || path.back() != platform::kSeparator) path.push_back(platform::kSeparator);
@@ -40,66 +31,6 @@ struct Homes {
   std::string configBelow;  // "" or "config/"
 };
 
-struct Match {
-  NativeString path;  // ends with the separator
-  std::vector<NativeString> stars;
-};
-
-class Finder {
- public:
-  Finder(platform::FileSystem& fs) : fs_(fs) {}
-
-  // The folders below base that relative names ("*" is any folder), sorted by name.
-  std::vector<Match> Expand(const NativeString& base, std::string_view relative) {
-    std::vector<Match> out;
-    NativeString canonical;
-    if (fs_.ResolveRoot(WithSeparator(base), canonical)) return out;
-    std::error_code ec;
-    std::unique_ptr<platform::Directory> dir = fs_.OpenDirectory(canonical, ec);
-    if (!dir) return out;
-    Match start{canonical, {}};
-    Descend(*dir, Split(relative), 0, start, out);
-    return out;
-  }
-
- private:
-  void Descend(platform::Directory& dir, const std::vector<std::string_view>& parts, std::size_t i,
-               const Match& at, std::vector<Match>& out) {
-    if (i == parts.size()) {
-      out.push_back(at);
-      return;
-    }
-    std::vector<NativeString> names;
-    if (parts[i] == "*") {
-      platform::Listing listing;
-      if (dir.List(listing)) return;
-      for (const auto& e : listing.entries()) {
-        platform::EntryType type = e.type;
-        platform::EntryStat st;
-        if (type == platform::EntryType::kUnknown && !dir.Stat(listing.CName(e), st))
-          type = st.type;
-        if (type == platform::EntryType::kDirectory) names.emplace_back(listing.Name(e));
-      }
-      std::sort(names.begin(), names.end());
-    } else {
-      names.push_back(Utf8ToNative(parts[i]));
-    }
-    for (const NativeString& name : names) {
-      std::error_code ec;
-      // Never through a link: OpenChild refuses one.
-      std::unique_ptr<platform::Directory> child = dir.OpenChild(name.c_str(), ec);
-      if (!child) continue;
-      Match next = at;
-      next.path += name;
-      next.path.push_back(platform::kSeparator);
-      if (parts[i] == "*") next.stars.push_back(name);
-      Descend(*child, parts, i + 1, next, out);
-    }
-  }
-
-  platform::FileSystem& fs_;
-};
-
 struct Candidate {
   LocationFolder folder;
   NativeString lock;  // when a program that runs holds it (a browser, a package manager)
@@ -107,11 +38,11 @@ struct Candidate {
 
 class Collector {
  public:
-  Collector(Finder& finder) : finder_(finder) {}
+  Collector(FolderGlob& finder) : finder_(finder) {}
 
   void Add(int location, const NativeString& base, std::string_view relative,
            LocationFiles files = LocationFiles::kAll, bool recursive = true) {
-    for (Match& m : finder_.Expand(base, relative))
+    for (GlobMatch& m : finder_.Expand(base, relative))
       Push(location, std::move(m.path), files, recursive);
   }
 
@@ -129,11 +60,11 @@ class Collector {
   std::vector<Candidate> all;
 
  private:
-  Finder& finder_;
+  FolderGlob& finder_;
 };
 
-void AddBrowserCaches(Collector& c, Finder& finder, const Homes& h) {
-  for (Match& m : finder.Expand(h.cache, h.cacheBelow + "mozilla/firefox/*/cache2")) {
+void AddBrowserCaches(Collector& c, FolderGlob& finder, const Homes& h) {
+  for (GlobMatch& m : finder.Expand(h.cache, h.cacheBelow + "mozilla/firefox/*/cache2")) {
     const NativeString profile = m.stars.at(0);
     Candidate& added = c.Push(kBrowserCache, std::move(m.path));
     for (const NativeString& lock :
@@ -151,7 +82,7 @@ void AddBrowserCaches(Collector& c, Finder& finder, const Homes& h) {
                                                           {h.config, h.configBelow}};
     for (const auto& [base, below] : sides)
       for (std::string_view cache : kChromiumCaches)
-        for (Match& m :
+        for (GlobMatch& m :
              finder.Expand(base, below + std::string(browser) + "/*/" + std::string(cache)))
           c.Push(kBrowserCache, std::move(m.path)).lock = running ? lock : NativeString();
   }
@@ -165,10 +96,10 @@ bool Below(const NativeString& path, const NativeString& folder) {
 
 FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFolders& user,
                              const std::vector<NativeString>& diskTops, platform::FileSystem& fs) {
-  Finder finder(fs);
+  FolderGlob finder(fs);
   Collector c(finder);
   std::vector<Homes> homes{{user.home, user.cacheHome, user.configHome, "", ""}};
-  for (Match& app : finder.Expand(user.home, ".var/app/*"))
+  for (GlobMatch& app : finder.Expand(user.home, ".var/app/*"))
     homes.push_back({app.path, app.path, app.path, "cache/", "config/"});
 
   c.Add(kThumbnails, user.cacheHome, "thumbnails");
