@@ -128,7 +128,7 @@ TEST_F(DeletionWin32Test, AFolderReplacedByALinkLeadsNowhere) {
   DeletionRequest row = rows[0];
   row.identity.reset();  // even without the identity check the link is not passed
   auto results = DeleteItems({row});
-  EXPECT_EQ(results[0].failure, DeletionFailure::kLinkInPath) << DescribeFailure(results[0]);
+  EXPECT_EQ(results[0].failure, DeletionFailure::kLinkInPath) << results[0].error.message();
   EXPECT_TRUE(Exists("outside/victim.tmp"));
 }
 
@@ -153,8 +153,8 @@ TEST_F(DeletionWin32Test, AnEmptyFolderRowRemovesTheFolderOnlyWhileItIsEmpty) {
   ASSERT_EQ(rows.size(), 2u);
   tree.File("filled later/new.txt", "x");
   auto results = DeleteItems({Row(rows, "empty"), Row(rows, "filled later")});
-  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << DescribeFailure(results[0]);
-  EXPECT_EQ(results[1].failure, DeletionFailure::kNotEmpty) << DescribeFailure(results[1]);
+  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << results[0].error.message();
+  EXPECT_EQ(results[1].failure, DeletionFailure::kNotEmpty) << results[1].error.message();
   EXPECT_FALSE(Exists("empty"));
   EXPECT_TRUE(Exists("filled later/new.txt"));
 }
