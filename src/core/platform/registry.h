@@ -116,12 +116,12 @@ std::optional<LocatedWindowsFile> LocateWindowsFile(NativeStringView windowsPath
 // registry".
 std::string NativeRegistryDescription();
 
-// Another Windows system whose registry can be read: on POSIX the Wine prefix in a folder. Nothing,
-// with the reason in why, where the platform cannot read one at that place.
+// Another Windows system whose registry can be read: on POSIX the Wine prefix in a folder. Where
+// the platform cannot read one at that place, the reason why.
 struct WindowsSystem {
   std::unique_ptr<Registry> registry;
   FileSizeLookup fileSize;
 };
-std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& folder, std::string& why);
+Result<WindowsSystem, std::string> OpenWindowsSystemAt(const NativeString& folder);
 
 }  // namespace kelvo::platform

@@ -11,13 +11,13 @@
 #include "platform/known_folders.h"
 #include "scan/driver.h"
 #include "support/recording_controls.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::cleanup {
 namespace {
 
 using testing::RecordingControls;
-using testing::WinTempTree;
+using testing::TempTree;
 
 class DeletionWin32Test : public ::testing::Test {
  protected:
@@ -44,7 +44,7 @@ class DeletionWin32Test : public ::testing::Test {
     return tree.Attributes(relative) != INVALID_FILE_ATTRIBUTES;
   }
 
-  WinTempTree tree;
+  TempTree tree;
   RecordingControls controls;
 };
 
@@ -88,10 +88,10 @@ TEST_F(DeletionWin32Test, AFileInUseStaysWithItsAttributesAsTheyWere) {
 TEST_F(DeletionWin32Test, ARunningLibraryCannotBeDeletedAndKeepsItsReadOnlyBit) {
   // A loaded library's file refuses deletion only once its read-only bit has been taken away, so
   // the attribute must be put back.
-  std::string bytes;
-  ASSERT_FALSE(platform::ReadWholeFile(
-      platform::ProgramFolder() + L"\\kelvo_test_component_registers.dll", bytes));
-  tree.File("lib/loaded.tmp", bytes);
+  const auto bytes =
+      platform::ReadWholeFile(platform::ProgramFolder() + L"\\kelvo_test_component_registers.dll");
+  ASSERT_TRUE(bytes);
+  tree.File("lib/loaded.tmp", *bytes);
   tree.SetAttributes("lib/loaded.tmp", FILE_ATTRIBUTE_READONLY);
   HMODULE module = ::LoadLibraryW(tree.Path("lib/loaded.tmp").c_str());
   ASSERT_NE(module, nullptr);

@@ -10,14 +10,14 @@
 
 #include "components/shared_dll_audit.h"
 #include "support/recording_controls.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::components {
 namespace {
 
 using ::testing::ElementsAreArray;
 using testing::RecordingControls;
-using testing::WinTempTree;
+using testing::TempTree;
 
 const wchar_t kTable[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -56,7 +56,7 @@ class SharedDllsTable {
 TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
   SharedDllsTable table;
   if (!table.writable()) GTEST_SKIP() << "the table cannot be written without administrator rights";
-  WinTempTree tree;
+  TempTree tree;
   tree.File("zero.dll", "abc");
   tree.File("text0.ocx", "12345");
   // A value name (the full path) longer than 255 characters.
@@ -105,7 +105,7 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
 TEST(SharedDllAuditWin32, TheTableIsOnlyRead) {
   SharedDllsTable table;
   if (!table.writable()) GTEST_SKIP() << "the table cannot be written without administrator rights";
-  WinTempTree tree;
+  TempTree tree;
   tree.File("kept.dll", "1");
   table.Dword(tree.Path("kept.dll"), 0);
   RecordingControls controls;

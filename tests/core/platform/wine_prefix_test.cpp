@@ -185,23 +185,22 @@ TEST(WineRegistryPrefix, AnotherPrefixOpensByFolder) {
   MakePrefix(tree, "other");
   tree.File("other/drive_c/x.dll", "xy");
   WriteSystemReg(tree, "other", "\"C:\\\\X.DLL\"=dword:00000000");
-  std::string why;
-  auto system = OpenWindowsSystemAt(tree.Path("other"), why);
-  ASSERT_TRUE(system) << why;
+  auto system = OpenWindowsSystemAt(tree.Path("other"));
+  ASSERT_TRUE(system) << system.error();
   testing::RecordingControls controls;
   components::AuditSharedDlls(controls, *system->registry, system->fileSize);
   EXPECT_THAT(controls.RowTexts(), ElementsAre("0|X.DLL|C:\\X.DLL|冗余的DLL或组件文件|2"));
-  EXPECT_FALSE(OpenWindowsSystemAt(tree.Path("absent"), why));
-  EXPECT_THAT(why, ::testing::HasSubstr("not a folder"));
+  const auto absent = OpenWindowsSystemAt(tree.Path("absent"));
+  ASSERT_FALSE(absent);
+  EXPECT_THAT(absent.error(), ::testing::HasSubstr("not a folder"));
 }
 
 TEST(WineRegistryPrefix, KeysAreOpenedCaseInsensitivelyAndHandlesChecked) {
   TempTree tree;
   MakePrefix(tree, "p");
   WriteSystemReg(tree, "p", "@=\"default\"\n\"Name\"=dword:00000007");
-  std::string why;
-  auto system = OpenWindowsSystemAt(tree.Path("p"), why);
-  ASSERT_TRUE(system) << why;
+  auto system = OpenWindowsSystemAt(tree.Path("p"));
+  ASSERT_TRUE(system) << system.error();
   Registry& r = *system->registry;
   const auto opened = r.OpenKey(
       RegRoot::kLocalMachine, "SOFTWARE\\microsoft\\windows\\currentversion\\shareddlls", kKeyRead);
@@ -248,9 +247,8 @@ TEST(WineRegistryPrefix, ValuesLargerThanAnyRegistryAllowsAreSkippedNotTheRest) 
                  "\"" + longest + "\"=dword:00000000\n\"" + longest +
                      "x\"=dword:00000000\n"
                      "\"last\"=dword:00000001");
-  std::string why;
-  auto system = OpenWindowsSystemAt(tree.Path("p"), why);
-  ASSERT_TRUE(system) << why;
+  auto system = OpenWindowsSystemAt(tree.Path("p"));
+  ASSERT_TRUE(system) << system.error();
   Registry& r = *system->registry;
   const auto key =
       r.OpenKey(RegRoot::kLocalMachine, std::string(components::kSharedDllsKey), kKeyQueryValue);

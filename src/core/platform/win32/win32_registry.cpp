@@ -137,9 +137,9 @@ std::string NativeRegistryDescription() {
   return "the Windows registry";
 }
 
-std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& /*folder*/, std::string& why) {
-  why = "a Wine prefix can only be read on Linux; on Windows the system's own registry is read";
-  return std::nullopt;
+Result<WindowsSystem, std::string> OpenWindowsSystemAt(const NativeString& /*folder*/) {
+  return Unexpected<std::string>{
+      "a Wine prefix can only be read on Linux; on Windows the system's own registry is read"};
 }
 
 }  // namespace kelvo::platform
