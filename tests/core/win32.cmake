@@ -15,6 +15,7 @@ add_executable(kelvo_core_tests
   components/registry_value_test.cpp
   components/shared_dll_audit_win32_test.cpp
   text/ini_text_test.cpp
+  text/result_test.cpp
   text/utf8_test.cpp
   platform/win32/drives_test.cpp
   platform/win32/long_path_test.cpp
