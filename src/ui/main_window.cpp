@@ -544,7 +544,7 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t kept = scanSession_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留 %1 个软件包文件").arg(kept);
-  if (const std::size_t unreadable = scanSession_->controls().UnreadableFolders())
+  if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   statusLine_->setText(text);
 }
@@ -555,7 +555,7 @@ void MainWindow::ShowUnreadableFolders() {
   dialog->setWindowTitle(tr("无法读取的文件夹"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   auto* list = new QListWidget(dialog);
-  for (const auto& u : scanSession_->controls().UnreadableList())
+  for (const auto& u : scanSession_->sink().UnreadableList())
     list->addItem(ToQString(u.path) + QStringLiteral("  (") + ErrorWords(u.error) +
                   QStringLiteral(")"));
   auto* close = new QPushButton(tr("关闭"), dialog);

@@ -19,7 +19,7 @@ scan::JunkItem AuditRow(const NativeString& name, const platform::FileSizeLookup
 
 }  // namespace
 
-AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& registry,
+AuditSummary AuditSharedDlls(scan::ScanSink& sink, platform::Registry& registry,
                              const platform::FileSizeLookup& fileSize) {
   AuditSummary summary;
   const NativeString subkey = AsciiToNative(kSharedDllsKey);
@@ -33,7 +33,7 @@ AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& r
   platform::ScopedRegKey closer(registry, *key);
 
   bool more = true;
-  for (std::uint32_t index = 0; more; controls.SetJunkCount(controls.RowCount())) {
+  for (std::uint32_t index = 0; more; sink.ProgressTick()) {
     const auto entry = registry.ValueAt(*key, index);
     if (!entry && entry.error() == platform::kRegMoreData) {
       ++summary.unreadable;  // larger than any registry entry: skip it, go on
@@ -61,14 +61,14 @@ AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& r
       continue;
     }
     if (!IsZeroCount(*value)) continue;
-    controls.AddJunkItem(AuditRow(name, fileSize));
+    sink.RowFound(AuditRow(name, fileSize));
     ++summary.redundant;
   }
   return summary;
 }
 
-void AuditSharedDlls(scan::ScanControls& controls) {
-  AuditSharedDlls(controls, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+void AuditSharedDlls(scan::ScanSink& sink) {
+  AuditSharedDlls(sink, platform::NativeRegistry(), platform::NativeWindowsFileSize);
 }
 
 }  // namespace kelvo::components

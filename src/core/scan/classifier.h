@@ -6,7 +6,9 @@
 
 #include "platform/file_system.h"
 #include "scan/folder_markers.h"
-#include "scan/scan_controls.h"
+#include "scan/junk_item.h"
+#include "scan/rule_source.h"
+#include "scan/scan_sink.h"
 
 namespace kelvo::scan {
 
@@ -35,7 +37,7 @@ class PackageFilter;
 class Classifier {
  public:
   // Hits that packages own are kept out when packageFiles is given.
-  explicit Classifier(ScanControls& controls, PackageFilter* packageFiles = nullptr);
+  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr);
 
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
@@ -52,7 +54,8 @@ class Classifier {
 
   void Add(JunkItem item);
 
-  ScanControls& controls_;
+  RuleSource& rules_;
+  ScanSink& sink_;
   PackageFilter* packageFiles_;
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;

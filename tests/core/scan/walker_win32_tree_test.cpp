@@ -9,7 +9,7 @@
 
 #include "platform/file_system.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::scan {
@@ -17,7 +17,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::Not;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::TempTree;
 
 class Win32TreeTest : public ::testing::Test {
@@ -42,7 +42,7 @@ class Win32TreeTest : public ::testing::Test {
   }
 
   TempTree tree;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 
