@@ -13,6 +13,7 @@
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "confirmation.h"
+#include "deletion_words.h"
 #include "list_reader.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
@@ -242,7 +243,7 @@ int RunCleanCommand(const CleanOptions& options) {
         break;
       case cleanup::DeletionOutcome::kFailed: {
         ++failed;
-        const std::string reason = cleanup::DescribeFailure(r);
+        const std::string reason = DeletionWords(r);
         ++reasons[reason];
         std::fprintf(stderr, "kelvo-cli: not deleted: %s: %s\n", Printable(rows[i].path).c_str(),
                      reason.c_str());
