@@ -13,6 +13,7 @@
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "confirmation.h"
+#include "deletion_words.h"
 #include "list_reader.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
@@ -245,7 +246,7 @@ int RunCleanCommand(const CleanOptions& options) {
         break;
       case cleanup::DeletionOutcome::kFailed: {
         ++failed;
-        const std::string reason = cleanup::DescribeFailure(r);
+        const std::string reason = DeletionWords(r);
         ++reasons[reason];
         std::fprintf(stderr, "kelvo-cli: not deleted: %s: %s\n", Printable(rows[i].path).c_str(),
                      reason.c_str());

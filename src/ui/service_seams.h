@@ -16,7 +16,7 @@ std::string ReadIniValue(const NativeString& path, std::string_view section, std
 std::unique_ptr<scan::PackageFilter> PackageFilter();
 QString BootFileName();
 void AuditSharedDlls(scan::ScanSink& sink);
-std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                     const DeletionProgressFunction& progress);
+std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
+                                                 const DeletionProgressFunction& progress);
 
 }  // namespace kelvo::ui::seams

@@ -36,12 +36,14 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
   s.audit = [log](scan::ScanSink&) { log->Add("audit"); };
   s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
                                const ui::DeletionProgressFunction& progress) {
-    std::vector<ui::RowDeletion> out;
+    std::vector<cleanup::DeletionResult> out;
     for (const auto& item : items) {
       log->Add("delete " + QString::fromStdString(NativeToUtf8(item.fullPath)));
-      ui::RowDeletion r;
+      cleanup::DeletionResult r;
       r.outcome = setup.deleteOutcome;
-      if (r.outcome == ui::RowDeletion::Outcome::kFailed) r.reason = QStringLiteral("没有权限");
+      r.failure = r.outcome == cleanup::DeletionOutcome::kFailed
+                      ? cleanup::DeletionFailure::kPermissionDenied
+                      : cleanup::DeletionFailure::kNone;
       out.push_back(r);
       if (progress && !progress(out.size(), items.size())) break;  // stopped
     }

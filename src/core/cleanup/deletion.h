@@ -55,15 +55,14 @@ enum class DeletionFailure {
   kOther,
 };
 
+// The one translation of what the platform's removal reported; the programs on top put it in
+// their own words.
 struct DeletionResult {
   DeletionOutcome outcome = DeletionOutcome::kFailed;
   DeletionFailure failure = DeletionFailure::kOther;
   std::error_code error;    // the system's error behind a failure, when there is one
   std::uint64_t bytes = 0;  // bytes of a deleted file
 };
-
-// A short English description of a result ("deleted", "changed since the scan", ...).
-std::string DescribeFailure(const DeletionResult& result);
 
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
 

@@ -1,15 +1,15 @@
 // Our own profile functions: the text logic of ini_text over an atomic whole-file update.
 #include "platform/file_update.h"
-#include "text/ini_text.h"
 #include "platform/profile_file.h"
+#include "text/ini_text.h"
 
 namespace kelvo::platform {
 
 std::string ReadProfileValue(const NativeString& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue) {
-  std::string text;
-  if (ReadWholeFile(path, text)) return text::ini::LimitValue(defaultValue);
-  auto value = text::ini::FindValue(text, section, key);
+  const auto text = ReadWholeFile(path);
+  if (!text) return text::ini::LimitValue(defaultValue);
+  auto value = text::ini::FindValue(*text, section, key);
   return text::ini::LimitValue(value ? *value : defaultValue);
 }
 
