@@ -1,5 +1,6 @@
 #include "scan/classifier.h"
 
+#include "scan/keep_list.h"
 #include "scan/package_filter.h"
 #include "scan/path_functions.h"
 
@@ -16,9 +17,10 @@ bool CouldAnyRuleMatch(const MarkerCounts& markers, NativeStringView name) {
 }
 }  // namespace
 
-Classifier::Classifier(ScanControls& controls, PackageFilter* packageFiles)
+Classifier::Classifier(ScanControls& controls, PackageFilter* packageFiles, const KeepList* keep)
     : controls_(controls),
       packageFiles_(packageFiles),
+      keep_(keep),
       nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
       emptyFolderLabel_(Utf8ToNative(kEmptyFolderLabel)) {
   for (int rule = kTempFolderRule; rule <= kInternetCacheRule; ++rule)
@@ -115,6 +117,13 @@ void Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
 }
 
 void Classifier::Add(JunkItem item) {
+  if (keep_ && keep_->Keeps(item.fullPath)) {
+    if (item.fullPath != lastHeldBack_) {
+      keep_->CountHeldBack();
+      lastHeldBack_ = item.fullPath;
+    }
+    return;
+  }
   if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath)) return;
   controls_.AddJunkItem(std::move(item));
 }

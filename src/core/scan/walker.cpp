@@ -4,6 +4,8 @@
 #include <optional>
 #include <thread>
 
+#include "scan/keep_list.h"
+
 namespace kelvo::scan {
 
 namespace {
@@ -26,7 +28,10 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }  // namespace
 
 Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
-    : state_(state), controls_(controls), fs_(fs), classifier_(controls, state.packageFiles) {}
+    : state_(state),
+      controls_(controls),
+      fs_(fs),
+      classifier_(controls, state.packageFiles, state.keepList) {}
 
 Walker::~Walker() = default;
 
@@ -41,6 +46,10 @@ void Walker::Walk(NativeStringView root) {
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
     controls_.FolderUnreadable(root, ec);
+    return;
+  }
+  if (state_.keepList && state_.keepList->Covers(root_)) {
+    state_.keepList->CountHeldBack();  // a root on the keep-list is not walked at all
     return;
   }
   path_ = root_;
@@ -65,12 +74,14 @@ void Walker::Walk(NativeStringView root) {
     contents_.Clear();
     return;
   }
+  if (state_.keepList) DropKeptFolders(*state_.keepList, root_, contents_.children);
   ClassifyAndKeep(top, /*isRoot=*/true);
   if (top.children.empty()) return;
   if (const auto pool = PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
-    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
+    readAhead_->SetKeepList(state_.keepList);
+    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers, root_);
   }
   stack_.push_back(std::move(top));
 
@@ -97,7 +108,12 @@ void Walker::Walk(NativeStringView root) {
       StopReadingAhead();
       continue;
     }
-    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_);
+    if (!listed && !contents_.error) {
+      contents_.error = ReadFolder(contents_);
+      // Read ahead, the pool has dropped them already.
+      if (!contents_.error && state_.keepList)
+        DropKeptFolders(*state_.keepList, path_, contents_.children);
+    }
     if (contents_.error) {
       controls_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();

@@ -1,7 +1,7 @@
 // Our own profile functions: the text logic of ini_text over an atomic whole-file update.
 #include "platform/file_update.h"
-#include "text/ini_text.h"
 #include "platform/profile_file.h"
+#include "text/ini_text.h"
 
 namespace kelvo::platform {
 
@@ -21,6 +21,27 @@ std::error_code WriteProfileValue(const NativeString& path, std::string_view sec
   return UpdateFileAtomically(
       path, [&](std::string_view current, bool existed) -> std::optional<std::string> {
         std::string next = text::ini::AssignValue(current, section, key, value);
+        if (existed && next == current) return std::nullopt;
+        return next;
+      });
+}
+
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
+                                                                    std::string_view section) {
+  std::string text;
+  if (ReadWholeFile(path, text)) return {};
+  return text::ini::SectionValues(text, section);
+}
+
+std::error_code WriteProfileSection(
+    const NativeString& path, std::string_view section,
+    const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [key, value] : values)
+    if (!text::ini::IsWritable(section, key, value))
+      return std::make_error_code(std::errc::invalid_argument);
+  return UpdateFileAtomically(
+      path, [&](std::string_view current, bool existed) -> std::optional<std::string> {
+        std::string next = text::ini::ReplaceSection(current, section, values);
         if (existed && next == current) return std::nullopt;
         return next;
       });
