@@ -296,7 +296,47 @@ void MainWindow::createlv() {
   header->setSortIndicatorShown(false);
   connect(header, &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked,
           Qt::UniqueConnection);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const QModelIndex index = list_->indexAt(at);
+    if (!index.isValid()) return;
+    QMenu* menu = RowMenu(index.row());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(list_->viewport()->mapToGlobal(at));
+  });
   list_->viewport()->update();
+}
+
+QMenu* MainWindow::RowMenu(int displayRow) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName("rowMenu");
+  QMenu* keep = menu->addMenu(tr("加入保留列表"));
+  keep->setObjectName("keepMenu");
+  const scan::JunkItem item = model_.ItemAt(model_.Position(displayRow));
+  NativeString path = item.fullPath;
+  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
+  const std::size_t cut = path.find_last_of(platform::kSeparator);
+  const NativeString folder = cut == NativeString::npos ? NativeString() : path.substr(0, cut);
+  KeepListDialog* list = dialog_ ? dialog_->KeepList() : nullptr;
+  QAction* own = keep->addAction(item.emptyFolder ? tr("此文件夹: %1").arg(ToQString(path))
+                                                  : tr("此文件: %1").arg(ToQString(path)));
+  own->setObjectName("keepRowEntry");
+  connect(own, &QAction::triggered, this, [list, path, folder = item.emptyFolder] {
+    if (!list) return;
+    if (folder)
+      list->AddFolder(path);
+    else
+      list->AddFile(path);
+  });
+  if (!folder.empty()) {
+    QAction* parent = keep->addAction(tr("所在文件夹: %1").arg(ToQString(folder)));
+    parent->setObjectName("keepRowFolder");
+    connect(parent, &QAction::triggered, this, [list, folder] {
+      if (list) list->AddFolder(folder);
+    });
+  }
+  keep->setEnabled(list != nullptr);
+  return menu;
 }
 
 void MainWindow::OnHeaderClicked(int column) {
@@ -412,8 +452,11 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
     const scan::JunkItem item = model_.ItemAt(p);
     if (files.insert(item.fullPath).second) bytes += item.size.value_or(0);
   }
-  QMessageBox box(QMessageBox::Question, tr("清除垃圾"),
-                  tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes)),
+  const QString question =
+      options_.Trash()
+          ? tr("将 %1 个文件 (共 %2) 移到回收站?").arg(files.size()).arg(SizeText(bytes))
+          : tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes));
+  QMessageBox box(QMessageBox::Question, tr("清除垃圾"), question,
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName("confirmDeletion");
   box.button(QMessageBox::Yes)->setText(tr("是"));
@@ -447,14 +490,20 @@ void MainWindow::Command1Click() {
   deleteDone_ = 0;
   deleteTotal_ = items.size();
   deletionTimer_.start();
-  deleter_ = std::thread([this, positions = std::move(positions), items = std::move(items)] {
+  // The keep-list as it stands now is checked again for every row.
+  DeletionChoice choice{options_.Trash(), options_.KeepListNow()};
+  deleter_ = std::thread([this, positions = std::move(positions), items = std::move(items),
+                          choice = std::move(choice)] {
     std::vector<RowDeletion> results;
     try {
-      results = services_.deleteItems(items, [this](std::size_t done, std::size_t total) {
-        deleteDone_.store(done);
-        deleteTotal_.store(total);
-        return !stopDeletion_.load();
-      });
+      results = services_.deleteItems(
+          items,
+          [this](std::size_t done, std::size_t total) {
+            deleteDone_.store(done);
+            deleteTotal_.store(total);
+            return !stopDeletion_.load();
+          },
+          choice);
     } catch (...) {
       LogSkippedFailure("Deleting the rows");
     }
@@ -482,6 +531,7 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   std::map<QString, int> failures;
   std::size_t failed = 0, deleted = 0, notTried = 0;
   std::uint64_t freed = 0;
+  QStringList trashes;  // where trashed files went
   for (std::size_t i = 0; i < positions.size(); ++i) {
     if (results[i].outcome == RowDeletion::Outcome::kNotTried) {
       ++notTried;  // stopped before it: the row stays as it is
@@ -492,6 +542,8 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
       gone.push_back(positions[i]);
       freed += results[i].bytes;
       if (results[i].outcome == RowDeletion::Outcome::kDeleted) ++deleted;
+      if (!results[i].trash.isEmpty() && !trashes.contains(results[i].trash))
+        trashes.push_back(results[i].trash);
     }
   }
   model_.RemoveRows(std::move(gone));
@@ -503,7 +555,9 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
   popups_[1]->setEnabled(!scanning);
   SetListButtonsEnabled(!scanning);
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
-  deletionNote_ = tr("已删除 %1 个").arg(deleted);
+  deletionNote_ = trashes.isEmpty()
+                      ? tr("已删除 %1 个").arg(deleted)
+                      : tr("已移到回收站 %1 个 (%2)").arg(deleted).arg(trashes.join(tr(", ")));
   if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
   if (notTried) deletionNote_ += tr(", 已停止");
   UpdateStatus();
@@ -536,6 +590,9 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t kept = session_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留 %1 个软件包文件").arg(kept);
+  if (const std::size_t held = session_->KeepListHeldBack();
+      held && deletionNote_.isEmpty() && !Deleting())
+    text += tr("  保留列表挡下 %1 项").arg(held);
   if (const std::size_t unreadable = session_->controls().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   status_->setText(text);

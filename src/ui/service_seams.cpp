@@ -65,12 +65,17 @@ void AuditSharedDlls(scan::ScanControls& controls) {
 }
 
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                     const DeletionProgressFunction& progress) {
+                                     const DeletionProgressFunction& progress,
+                                     const DeletionChoice& choice) {
+  cleanup::DeletionOptions options;
+  options.toTrash = choice.toTrash;
+  options.keep = choice.keep && !choice.keep->empty() ? choice.keep.get() : nullptr;
   // One file at a time, so that a stop takes effect after the file in hand.
   std::vector<cleanup::DeletionResult> results;
   results.reserve(items.size());
   for (const auto& item : items) {
-    std::vector<cleanup::DeletionResult> one = cleanup::DeleteItems({cleanup::RequestFor(item)});
+    std::vector<cleanup::DeletionResult> one =
+        cleanup::DeleteItems({cleanup::RequestFor(item)}, {}, options);
     if (one.empty()) break;
     results.push_back(one.front());
     if (progress && !progress(results.size(), items.size())) break;
@@ -90,6 +95,7 @@ std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
         break;
     }
     out[i].bytes = results[i].bytes;
+    out[i].trash = ToQString(results[i].trash);
   }
   // A row without a result was never tried; its file's row stays in the list.
   for (std::size_t i = results.size(); i < out.size(); ++i)

@@ -15,7 +15,9 @@
 #include "platform/file_system.h"
 #include "scan/driver.h"
 #include "scan/junk_item.h"
+#include "scan/keep_list.h"
 #include "scan/package_filter.h"
+#include "settings/keep_list_file.h"
 
 namespace kelvo::ui {
 
@@ -25,6 +27,13 @@ struct RowDeletion {
   Outcome outcome = Outcome::kFailed;
   QString reason;  // for a failure, in words for the user
   std::uint64_t bytes = 0;
+  QString trash;  // the trash folder a trashed file went to
+};
+
+// How the rows go: deleted or moved into the trash, and the keep-list checked again for each.
+struct DeletionChoice {
+  bool toTrash = false;
+  std::shared_ptr<const scan::KeepList> keep;
 };
 
 // Called after every file; false stops the deletion there.
@@ -41,6 +50,11 @@ struct Services {
   std::function<std::error_code(const NativeString& path, std::string_view section,
                                 std::string_view key, std::string_view value)>
       writeIniValue;
+  // The keep-list section of the settings file.
+  std::function<std::vector<settings::KeepEntry>(const NativeString& path)> readKeepList;
+  std::function<std::error_code(const NativeString& path,
+                                const std::vector<settings::KeepEntry>& entries)>
+      writeKeepList;
   std::function<std::error_code()> writeBootCleanup;
   std::function<QString()> bootFileName;  // the boot file, for messages
   // The system's own rule that already empties the temporary folder at boot, or empty.
@@ -52,7 +66,8 @@ struct Services {
   scan::AuditFunction audit;
   // Runs on a worker thread; one result per item, in order.
   std::function<std::vector<RowDeletion>(const std::vector<scan::JunkItem>& items,
-                                         const DeletionProgressFunction& progress)>
+                                         const DeletionProgressFunction& progress,
+                                         const DeletionChoice& choice)>
       deleteItems;
 };
 

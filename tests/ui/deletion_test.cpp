@@ -106,7 +106,7 @@ class DeletionTest : public QObject {
     auto log = std::make_shared<ServiceLog>();
     ui::Services services = testing::MakeFakeServices(log, {});
     services.deleteItems = [](const std::vector<scan::JunkItem>& items,
-                              const ui::DeletionProgressFunction&) {
+                              const ui::DeletionProgressFunction&, const ui::DeletionChoice&) {
       std::vector<ui::RowDeletion> out(items.size());
       for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string path = NativeToUtf8(items[i].fullPath);
@@ -134,7 +134,8 @@ class DeletionTest : public QObject {
     auto log = std::make_shared<ServiceLog>();
     ui::Services services = testing::MakeFakeServices(log, {});
     services.deleteItems = [](const std::vector<scan::JunkItem>&,
-                              const ui::DeletionProgressFunction&) -> std::vector<ui::RowDeletion> {
+                              const ui::DeletionProgressFunction&,
+                              const ui::DeletionChoice&) -> std::vector<ui::RowDeletion> {
       throw std::runtime_error("service broke");
     };
     ui::MainWindow w(std::move(services));
@@ -192,11 +193,12 @@ class DeletionTest : public QObject {
   static ui::Services SlowDeletion(std::atomic<bool>& go, std::atomic<int>& deleted) {
     ui::Services services = testing::MakeFakeServices(std::make_shared<ServiceLog>(), {});
     services.deleteItems = [&go, &deleted](const std::vector<scan::JunkItem>& items,
-                                           const ui::DeletionProgressFunction& progress) {
+                                           const ui::DeletionProgressFunction& progress,
+                                           const ui::DeletionChoice&) {
       std::vector<ui::RowDeletion> out;
       for (std::size_t i = 0; i < items.size(); ++i) {
         while (!go.load()) std::this_thread::yield();
-        out.push_back({ui::RowDeletion::Outcome::kDeleted, {}, 0});
+        out.push_back({ui::RowDeletion::Outcome::kDeleted, {}, 0, {}});
         ++deleted;
         if (!progress(out.size(), items.size())) break;
       }

@@ -35,12 +35,20 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = [log](scan::ScanControls&) { log->Add("audit"); };
   s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
-                               const ui::DeletionProgressFunction& progress) {
+                               const ui::DeletionProgressFunction& progress,
+                               const ui::DeletionChoice& choice) {
     std::vector<ui::RowDeletion> out;
     for (const auto& item : items) {
-      log->Add("delete " + QString::fromStdString(NativeToUtf8(item.fullPath)));
       ui::RowDeletion r;
+      if (choice.keep && choice.keep->Covers(item.fullPath)) {
+        r.reason = QStringLiteral("在保留列表中");
+        out.push_back(r);
+        continue;
+      }
+      log->Add((choice.toTrash ? "trash " : "delete ") +
+               QString::fromStdString(NativeToUtf8(item.fullPath)));
       r.outcome = setup.deleteOutcome;
+      if (choice.toTrash) r.trash = QStringLiteral("/home/u/.local/share/Trash");
       if (r.outcome == ui::RowDeletion::Outcome::kFailed) r.reason = QStringLiteral("没有权限");
       out.push_back(r);
       if (progress && !progress(out.size(), items.size())) break;  // stopped

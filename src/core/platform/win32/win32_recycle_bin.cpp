@@ -1,6 +1,7 @@
 #include "platform/win32/win32_recycle_bin.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <windows.h>
@@ -27,7 +28,10 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-// Answers "may this item go?" with no unless the shell is about to recycle it.
+// Answers "may this item go?" with no unless the shell is about to recycle it. COM interfaces
+// have no virtual destructor by design: objects end through Release, never through delete.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class RecycleOnly final : public IFileOperationProgressSink {
  public:
   bool refused() const { return refused_; }
@@ -88,6 +92,7 @@ class RecycleOnly final : public IFileOperationProgressSink {
   std::atomic<ULONG> refs_{1};
   bool refused_ = false;
 };
+#pragma GCC diagnostic pop
 
 RemovalReport Failed(RemovalStatus status, HRESULT hr) {
   RemovalReport r;
