@@ -1,4 +1,5 @@
 #include "settings/settings_file.h"
+#include "settings/keep_list_file.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -282,6 +283,42 @@ TEST(SettingsFile, PathFollowsTheXdgConfigFolder) {
 TEST(SettingsFile, PatternListKeysAreListAndTheIndex) {
   EXPECT_EQ(PatternListKey(0), "list0");
   EXPECT_EQ(PatternListKey(17), "list17");
+}
+
+TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
+  TempTree tree;
+  tree.File("setting.ini", kHandEdited);
+  const std::string path = tree.Path("setting.ini");
+  const std::vector<KeepEntry> entries = {
+      {KeepEntry::Kind::kFolder, "/home/ann/\xC0\xAC photos "},  // GBK bytes, a trailing blank
+      {KeepEntry::Kind::kPattern, "\"**/node_modules\""},
+      {KeepEntry::Kind::kPattern, "*.iso"}};
+  ASSERT_FALSE(WriteKeepList(path, entries));
+  EXPECT_EQ(ReadKeepList(path), entries);
+  EXPECT_EQ(Contents(path), kHandEdited +
+                                "\r\n[keep]\r\nfolder0=\"/home/ann/\xC0\xAC photos \"\r\n"
+                                "pattern1=\"\"**/node_modules\"\"\r\n"
+                                "pattern2=\"*.iso\"\r\n");
+  std::size_t removed = 0;
+  ASSERT_FALSE(RemoveKeepEntry(path, "*.iso", removed));
+  EXPECT_EQ(removed, 1u);
+  bool added = false;
+  ASSERT_FALSE(AddKeepEntry(path, {KeepEntry::Kind::kPattern, "*.bak"}, added));
+  EXPECT_TRUE(added);
+  ASSERT_FALSE(AddKeepEntry(path, {KeepEntry::Kind::kPattern, "*.bak"}, added));
+  EXPECT_FALSE(added);
+  ASSERT_FALSE(WriteIniValue(path, "check", "trash", "1"));
+  EXPECT_EQ(ReadKeepList(path).size(), 3u);
+  ASSERT_FALSE(WriteKeepList(path, {}));
+  EXPECT_EQ(Contents(path),
+            "; Kelvo \xE8\xAE\xBE\xE7\xBD\xAE\r\n[Other Program]\r\n"
+            "title=\xE5\x9E\x83\xE5\x9C\xBE\xE6\xB8\x85\xE7\x90\x86\r\ngbk=\xC0\xAC\xBB\xF8\r\n\r\n"
+            "[check]\r\ncheck1 = 0\r\n   # indented comment\r\ntrash=1\r\n\r\n[show]\r\nts=1\r\n"
+            "[keep]\r\n");
+  EXPECT_EQ(ReadTipsSwitch(path), 1);
+  // A line break would make a key of its own: refused, the file stays.
+  EXPECT_EQ(WriteKeepList(path, {{KeepEntry::Kind::kPattern, "a\nb"}}),
+            std::errc::invalid_argument);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "settings/boot_cleanup.h"
+#include "settings/keep_list_file.h"
 #include "settings/settings_file.h"
 #include "support/win32/win_temp_tree.h"
 
@@ -65,6 +66,22 @@ TEST(SettingsFileWin32, ValuesThatWouldBreakTheFileAreRefused) {
   const NativeString ini = tree.Path("setting.ini");
   EXPECT_EQ(WriteIniValue(ini, "show", "ts", "1\r\n[evil]"), std::errc::invalid_argument);
   EXPECT_EQ(ReadIniValue(ini, "evil", "ts", "none"), "none");
+}
+
+TEST(KeepListFileWin32, TheListRoundTripsThroughTheProfileFunctionsAndOtherKeysStay) {
+  WinTempTree tree;
+  const NativeString ini = tree.Path("setting.ini");
+  ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "1"));
+  const std::vector<KeepEntry> entries = {
+      {KeepEntry::Kind::kFolder, L"C:\\Users\\\u5F20 \u4E09\\photos "},
+      {KeepEntry::Kind::kPattern, L"**\\node_modules"}};
+  ASSERT_FALSE(WriteKeepList(ini, entries));
+  EXPECT_EQ(ReadKeepList(ini), entries);
+  std::size_t removed = 0;
+  ASSERT_FALSE(RemoveKeepEntry(ini, L"**\\node_modules", removed));
+  EXPECT_EQ(removed, 1u);
+  EXPECT_EQ(ReadKeepList(ini), std::vector<KeepEntry>{entries[0]});
+  EXPECT_EQ(ReadTipsSwitch(ini), 1);
 }
 
 TEST(SettingsFileWin32, TheFileLivesBesideTheProgram) {

@@ -57,9 +57,15 @@ bool SameMount(const FolderIdentity& id, std::uint64_t device, std::uint64_t mou
 
 std::string DataHome() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && xdg[0] == '/') return xdg;
-  const char* home = std::getenv("HOME");
-  return std::string(home && home[0] ? home : "/") + "/.local/share";
+  std::string folder;
+  if (xdg && xdg[0] == '/') {
+    folder = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    folder = std::string(home && home[0] == '/' ? home : "") + "/.local/share";
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
 
 std::string LocalTimeNow() {
