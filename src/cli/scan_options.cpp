@@ -78,7 +78,11 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                   "Keep what this glob pattern matches, for this run, besides the stored\n"
                   "keep-list (see 'keep'); repeatable. '*' and '?' stay within a name, '**'\n"
                   "spans folders; a pattern not starting at / matches at any depth")
-      ->check(RefuseEmpty);
+      ->check(RefuseEmpty)
+      // One pattern per --keep, so that a ROOT after it stays a root.
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   command.add_flag("--no-keep-list", options.noKeepList, "Do not read the stored keep-list");
   command.add_option("ROOT", options.roots,
                      "Folders to scan (default: every local fixed disk, see 'drives')");

@@ -272,6 +272,49 @@ class DeletionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(w.model().rowCount(), 0);
   }
+
+  // The trash is said in the question and the note; a row kept since the scan, through the row's
+  // own menu, stays when its turn comes.
+  void theTrashIsAskedForAndARowKeptFromItsMenuStays() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.writeKeepList = [log](const NativeString&,
+                                   const std::vector<settings::KeepEntry>& entries) {
+      for (const auto& e : entries)
+        log->Add("keep " + QString::fromStdString(NativeToUtf8(e.text)));
+      return std::error_code();
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    w.options().SetConfirmDeletion(true);
+    w.settingsDialog()->TrashCheck()->click();
+    Fill(w, {"/p/a[1].tmp", "/q/b.tmp", "/r/c.tmp"});  // shown c, b, a
+    QMenu* menu = w.RowMenu(2);
+    menu->findChild<QAction*>("keepRowEntry")->trigger();
+    delete menu;
+    menu = w.RowMenu(1);
+    menu->findChild<QAction*>("keepRowFolder")->trigger();
+    delete menu;
+    QCOMPARE(log->calls.filter("keep").last(), QStringLiteral("keep /q"));
+    QCOMPARE(w.settingsDialog()->KeepList()->Entries()->count(), 2);
+    w.uc(0)->click();
+    QString asked;
+    QTimer::singleShot(0, &w, [&] {
+      auto* box = w.findChild<QMessageBox*>("confirmDeletion");
+      QVERIFY(box);
+      asked = box->text();
+      box->button(QMessageBox::Yes)->click();
+    });
+    w.asPopup(2)->click();
+    QCOMPARE(asked, QStringLiteral("将 3 个文件 (共 30 B) 移到回收站?"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(log->calls.filter("trash /"), QStringList({"trash /r/c.tmp"}));
+    QCOMPARE(Paths(w), QStringList({"/q/b.tmp", "/p/a[1].tmp"}));
+    QVERIFY(w.statusLine()->text().contains(
+        QStringLiteral("已移到回收站 1 个 (/home/u/.local/share/Trash)")));
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box && box->text().contains(QStringLiteral("在保留列表中: 2 个")));
+  }
 };
 
 QTEST_MAIN(DeletionTest)

@@ -32,7 +32,7 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const Native
 
 // Replaces the keys of section with the given ones in one write; every other section stays. A key
 // or value that would break the file's structure is refused with std::errc::invalid_argument.
-[[nodiscard]] std::error_code WriteProfileSection(
+[[nodiscard]] std::error_code ReplaceProfileSection(
     const NativeString& path, std::string_view section,
     const std::vector<std::pair<std::string, std::string>>& values);
 

@@ -54,7 +54,7 @@ std::error_code WriteKeepList(const NativeString& settingsPath,
   if (!folder.empty()) {
     if (auto ec = platform::MakeFolders(folder)) return ec;
   }
-  return platform::WriteProfileSection(settingsPath, kKeepSection, values);
+  return platform::ReplaceProfileSection(settingsPath, kKeepSection, values);
 }
 
 std::error_code AddKeepEntry(const NativeString& settingsPath, const KeepEntry& entry,

@@ -33,7 +33,7 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const Native
   return text::ini::SectionValues(text, section);
 }
 
-std::error_code WriteProfileSection(
+std::error_code ReplaceProfileSection(
     const NativeString& path, std::string_view section,
     const std::vector<std::pair<std::string, std::string>>& values) {
   for (const auto& [key, value] : values)

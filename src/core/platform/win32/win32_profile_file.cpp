@@ -52,7 +52,7 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const Native
   return text::ini::SectionValues(text, "s");
 }
 
-std::error_code WriteProfileSection(
+std::error_code ReplaceProfileSection(
     const NativeString& path, std::string_view section,
     const std::vector<std::pair<std::string, std::string>>& values) {
   std::wstring lines;
