@@ -21,6 +21,44 @@ bool IsNumbered(std::string_view key, std::string_view kind) {
                      [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Values are stored as printable ASCII: "%" and every other byte of the UTF-8 (on POSIX: the raw)
+// path are written "%XX", so any name survives a profile file in any code page.
+std::string Encode(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c >= 0x20 && c < 0x7F && c != '%') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0xF]);
+    }
+  }
+  return out;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string Decode(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+        HexValue(text[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
 NativeString ParentFolder(const NativeString& path) {
   const NativeChar separators[] = {platform::kSeparator, NativeChar('/'), NativeChar()};
   auto pos = path.find_last_of(separators);
@@ -35,9 +73,9 @@ std::vector<KeepEntry> ReadKeepList(const NativeString& settingsPath) {
   for (const auto& [key, value] : platform::ReadProfileSection(settingsPath, kKeepSection)) {
     if (value.empty()) continue;
     if (IsNumbered(key, kFolderKey))
-      entries.push_back({KeepEntry::Kind::kFolder, Utf8ToNative(value)});
+      entries.push_back({KeepEntry::Kind::kFolder, Utf8ToNative(Decode(value))});
     else if (IsNumbered(key, kPatternKey))
-      entries.push_back({KeepEntry::Kind::kPattern, Utf8ToNative(value)});
+      entries.push_back({KeepEntry::Kind::kPattern, Utf8ToNative(Decode(value))});
   }
   return entries;
 }
@@ -48,7 +86,7 @@ std::error_code WriteKeepList(const NativeString& settingsPath,
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const bool folder = entries[i].kind == KeepEntry::Kind::kFolder;
     values.emplace_back(std::string(folder ? kFolderKey : kPatternKey) + std::to_string(i),
-                        NativeToUtf8(entries[i].text));
+                        Encode(NativeToUtf8(entries[i].text)));
   }
   const NativeString folder = ParentFolder(settingsPath);
   if (!folder.empty()) {

@@ -1,5 +1,6 @@
 // The keep-list in the settings file: section "keep", one key per entry ("folder0", "pattern1",
-// ... numbered in list order), each written with the same atomic update as every other key.
+// ... numbered in list order), each written with the same atomic update as every other key. Bytes
+// outside printable ASCII, and "%", are stored as "%XX".
 #pragma once
 
 #include <string_view>
