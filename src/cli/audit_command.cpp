@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "cli_scan_controls.h"
+#include "cli_scan_sink.h"
 #include "commands.h"
 #include "platform/registry.h"
 
@@ -71,10 +71,8 @@ int RunAuditCommand(const AuditOptions& options) {
 
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(format, out);
-  CliScanControls controls(
-      {}, {}, [&](scan::JunkItem&& item) { writer->Write(item); }, false, true);
-  const components::AuditSummary summary =
-      components::AuditSharedDlls(controls, *registry, fileSize);
+  CliScanSink sink([&](scan::JunkItem&& item) { writer->Write(item); }, false);
+  const components::AuditSummary summary = components::AuditSharedDlls(sink, *registry, fileSize);
   writer->Finish();
   out.Flush();
   const int status = ReportAudit(summary, where);

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "cleanup/deletion.h"
-#include "cli_scan_controls.h"
+#include "cli_scan_sink.h"
 #include "commands.h"
 #include "confirmation.h"
 #include "keep_command.h"
@@ -43,17 +43,16 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
 
 void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
                  scan::PackageFilter* packageFiles, const scan::KeepList& keep, Collected& out) {
-  CliScanControls controls(
-      resolved.rules, resolved.roots,
-      [&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
-      platform::ErrorStreamIsTerminal());
+  CliScanSink sink([&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
+                   platform::ErrorStreamIsTerminal());
+  scan::FixedRules rules(resolved.rules);
   scan::ScanState state;
   state.folderReaders = FolderReaders(threads);
   state.packageFiles = packageFiles;
   if (!keep.empty()) state.keepList = &keep;
-  scan::RunScan(state, controls, platform::NativeFileSystem());
-  controls.FinishProgress();
-  out.scanIncomplete = controls.totals().unreadableFolders > 0;
+  scan::RunScan(state, scan::DiskScan(resolved.roots), rules, sink, platform::NativeFileSystem());
+  sink.FinishProgress();
+  out.scanIncomplete = sink.totals().unreadableFolders > 0;
 }
 
 // Whether a row names a folder that is not an empty-folder row: such a folder is never deleted,

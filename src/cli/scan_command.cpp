@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "audit_command.h"
-#include "cli_scan_controls.h"
+#include "cli_scan_sink.h"
 #include "commands.h"
 #include "keep_command.h"
 #include "platform/file_system.h"
@@ -24,13 +24,13 @@ int RunScanCommand(const ScanOptions& options) {
   state.folderReaders = FolderReaders(options.threads);
   const scan::KeepList keep = LoadKeepList(options);
   if (!keep.empty()) state.keepList = &keep;
-  CliScanControls controls(
-      resolved.rules, resolved.roots,
+  CliScanSink sink(
       [&](scan::JunkItem&& item) {
         writer->Write(item);
         if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
       },
-      platform::ErrorStreamIsTerminal(), options.dllAudit);
+      platform::ErrorStreamIsTerminal());
+  scan::FixedRules rules(resolved.rules);
 
   std::optional<components::AuditSummary> audit;
   std::optional<scan::PackageFilter> packageFilter;
@@ -38,17 +38,18 @@ int RunScanCommand(const ScanOptions& options) {
     packageFilter.emplace(platform::SystemPackageDatabases());
     state.packageFiles = &*packageFilter;
   }
-  scan::RunScan(state, controls, platform::NativeFileSystem(), [&](scan::ScanControls& c) {
+  const scan::ScanRequest request = scan::DiskScan(resolved.roots, options.dllAudit);
+  scan::RunScan(state, request, rules, sink, platform::NativeFileSystem(), [&](scan::ScanSink& s) {
     out.Flush();  // the walk's rows are out whatever the audit does
     if (out.failed()) return;
     audit =
-        components::AuditSharedDlls(c, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+        components::AuditSharedDlls(s, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   });
   writer->Finish();
   out.Flush();
-  controls.FinishProgress();
+  sink.FinishProgress();
 
-  const ScanTotals& t = controls.totals();
+  const ScanTotals& t = sink.totals();
   std::fprintf(stderr, "%llu rows, %llu bytes, %llu folders, %llu unreadable folders",
                static_cast<unsigned long long>(t.rows), static_cast<unsigned long long>(t.bytes),
                static_cast<unsigned long long>(t.folders),

@@ -1,7 +1,5 @@
 #include "live_options.h"
 
-#include "scan/scan_controls.h"
-
 namespace kelvo::ui {
 
 void LiveOptions::SetKeepEntries(std::vector<settings::KeepEntry> entries) {
@@ -44,8 +42,17 @@ scan::RuleSwitches LiveOptions::EnabledRules() const {
   on[scan::kZeroByteRule] = ZeroByte();
   for (int which = 0; which < 4; ++which)
     on[static_cast<std::size_t>(scan::kRecentRule + which)] =
-        NodeTicked(scan::SpecialFolderNode(driveCount_, which));
+        NodeTicked(SpecialFolderNode(driveCount_, which));
   return on;
+}
+
+scan::ScanRequest LiveOptions::TickedRoots() const {
+  scan::ScanRequest request;
+  const int driveCount = DriveCount();
+  for (int node = 2; node <= driveCount + 1; ++node)
+    if (NodeTicked(node)) request.roots.push_back({scan::RootKind::kDisk, NodeKey(node)});
+  request.roots.push_back({scan::RootKind::kAudit, {}});
+  return request;
 }
 
 }  // namespace kelvo::ui

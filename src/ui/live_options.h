@@ -1,7 +1,7 @@
 // The options a running scan reads for every entry: the pattern ticks and check boxes of the
 // settings dialog and the tick marks of the scan target tree. The widgets write them on the GUI
 // thread, the scan reads them on its worker, so every value is an atomic and a change counts from
-// the next read.
+// the next read. The tree's node positions are known here and nowhere else in the scan.
 #pragma once
 
 #include <array>
@@ -12,9 +12,17 @@
 #include "platform/native_string.h"
 #include "scan/junk_rules.h"
 #include "scan/keep_list.h"
+#include "scan/rule_source.h"
+#include "scan/scan_request.h"
 #include "settings/keep_list_file.h"
 
 namespace kelvo::ui {
+
+// Tree positions: node 1 "扫描硬盘" with the drive nodes 2..D+1, node D+2 "扫描特殊文件夹" with the
+// special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache).
+inline int SpecialFolderNode(int driveCount, int which) {
+  return driveCount + 3 + which;
+}
 
 class LiveOptions {
  public:
@@ -55,6 +63,9 @@ class LiveOptions {
   NativeString NodeKey(int node) const;
 
   scan::RuleSwitches EnabledRules() const;
+  // What a scan started now walks: the ticked drive nodes in node order (the drive count read
+  // once), then the audit. Whether the audit runs is read when the walk has ended.
+  scan::ScanRequest TickedRoots() const;
 
  private:
   std::array<std::atomic<bool>, scan::kPatternCount> patterns_{};
@@ -69,6 +80,16 @@ class LiveOptions {
   int driveCount_ = 0;
   std::vector<NativeString> keys_;              // index node - 1
   std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1
+};
+
+// The switches of the options as they are at each read.
+class LiveRules final : public scan::RuleSource {
+ public:
+  explicit LiveRules(const LiveOptions& options) : options_(options) {}
+  scan::RuleSwitches Current() override { return options_.EnabledRules(); }
+
+ private:
+  const LiveOptions& options_;
 };
 
 }  // namespace kelvo::ui

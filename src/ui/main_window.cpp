@@ -593,7 +593,7 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t held = session_->KeepListHeldBack();
       held && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留列表挡下 %1 项").arg(held);
-  if (const std::size_t unreadable = session_->controls().UnreadableFolders())
+  if (const std::size_t unreadable = session_->sink().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   status_->setText(text);
 }
@@ -604,7 +604,7 @@ void MainWindow::ShowUnreadableFolders() {
   dialog->setWindowTitle(tr("无法读取的文件夹"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   auto* list = new QListWidget(dialog);
-  for (const auto& u : session_->controls().UnreadableList())
+  for (const auto& u : session_->sink().UnreadableList())
     list->addItem(ToQString(u.path) + QStringLiteral("  (") + ErrorWords(u.error) +
                   QStringLiteral(")"));
   auto* close = new QPushButton(tr("关闭"), dialog);

@@ -14,15 +14,15 @@ ScanSession::ScanSession(const LiveOptions& options, ResultsModel& model, platfo
       model_(model),
       fs_(fs),
       audit_(std::move(audit)),
-      controls_(options) {
+      rules_(options) {
   // Folders are read ahead on the machine's cores, and more while reads wait on the disk; the rows
   // and their order do not change.
   state_.folderReaders = scan::ScanState::kReadersAsNeeded;
   timer_.setInterval(kRefreshMs);
   connect(&timer_, &QTimer::timeout, this, &ScanSession::Refresh);
   connect(&model_, &ResultsModel::rowsWithdrawn, this,
-          [this](qulonglong n) { controls_.RowsWithdrawn(static_cast<std::size_t>(n)); });
-  controls_.onRestoreIdle = [this] {
+          [this](qulonglong n) { sink_.RowsWithdrawn(static_cast<std::size_t>(n)); });
+  sink_.onWalkEnded = [this] {
     restorePosted_.store(true);
     QMetaObject::invokeMethod(this, &ScanSession::OnRestore, Qt::QueuedConnection);
   };
@@ -38,7 +38,7 @@ void ScanSession::Join() {
 }
 
 void ScanSession::ClearScannedFolders() {
-  if (!Busy()) controls_.PrepareForScan();
+  if (!Busy()) sink_.PrepareForScan();
 }
 
 void ScanSession::Run() {
@@ -52,6 +52,7 @@ void ScanSession::Run() {
   state_.packageFiles = packageFilter_.get();
   keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
   state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
+  request_ = options_.TickedRoots();
   clock_.start();
   timer_.start();
   worker_ = std::thread([this, previous]() mutable {
@@ -62,23 +63,26 @@ void ScanSession::Run() {
 
 void ScanSession::WorkerMain() {
   try {
-    scan::RunScan(state_, controls_, fs_, audit_);
+    // The audit option counts as it stands when the walk has ended.
+    scan::RunScan(state_, request_, rules_, sink_, fs_, [this](scan::ScanSink& sink) {
+      if (options_.Audit() && audit_) audit_(sink);
+    });
   } catch (...) {
     LogSkippedFailure("The scan");
     // Whatever escaped, the window must not stay in scanning mode.
-    if (!restorePosted_.load()) controls_.RestoreIdle();
+    if (!restorePosted_.load()) sink_.WalkEnded();
   }
   QMetaObject::invokeMethod(this, &ScanSession::OnWorkerDone, Qt::QueuedConnection);
 }
 
 void ScanSession::Refresh() {
-  RowBatch batch = controls_.TakeRows();
+  RowBatch batch = sink_.TakeRows();
   if (!batch.empty()) model_.AppendBatch(std::move(batch));
   NativeString folder;
-  if (controls_.TakeFolder(folder)) emit folderShown(ToQString(folder));
+  if (sink_.TakeFolder(folder)) emit folderShown(ToQString(folder));
   std::size_t count = 0;
-  if (controls_.TakeScannedCount(count)) emit scannedCountChanged(count);
-  if (controls_.TakeJunkCount(count)) emit junkCountChanged(count);
+  if (sink_.TakeScannedCount(count)) emit scannedCountChanged(count);
+  if (sink_.TakeJunkCount(count)) emit junkCountChanged(count);
 }
 
 void ScanSession::OnRestore() {

@@ -1,6 +1,6 @@
-// Runs scans on a worker thread for the window: one scan at a time, with its state, its controls
-// and a steady refresh (about 20 times a second) that moves found rows into the list and reports
-// the current folder and the counters. Knows no widget.
+// Runs scans on a worker thread for the window: one scan at a time, with its state, its sink and
+// rule source, and a steady refresh (about 20 times a second) that moves found rows into the list
+// and reports the current folder and the counters. Knows no widget.
 #pragma once
 
 #include <QElapsedTimer>
@@ -16,7 +16,7 @@
 #include "scan/driver.h"
 #include "scan/package_filter.h"
 #include "scan/scan_state.h"
-#include "window_scan_controls.h"
+#include "window_scan_sink.h"
 
 namespace kelvo::ui {
 
@@ -34,7 +34,7 @@ class ScanSession : public QObject {
   bool Busy() const { return worker_.joinable(); }
   // Empties the scanned-folder list (only while not busy).
   void ClearScannedFolders();
-  // Starts RunScan on the worker (only while not busy).
+  // Starts RunScan on the worker (only while not busy) over the roots ticked now.
   void Run();
   // Clears both flags; the worker winds down on its own.
   void Stop() { state_.SetFlags(scan::kFlagFalse); }
@@ -42,8 +42,8 @@ class ScanSession : public QObject {
   void Join();
 
   const scan::ScanState& state() const { return state_; }
-  WindowScanControls& controls() { return controls_; }
-  const FolderList& ScannedFolders() { return controls_.folders(); }
+  WindowScanSink& sink() { return sink_; }
+  const FolderList& ScannedFolders() { return sink_.folders(); }
   qint64 LastElapsedMs() const { return lastElapsedMs_; }
   bool HasRun() const { return hasRun_; }
   qint64 ElapsedMs() const { return Busy() ? clock_.elapsed() : lastElapsedMs_; }
@@ -77,7 +77,9 @@ class ScanSession : public QObject {
   platform::FileSystem& fs_;
   scan::AuditFunction audit_;
   scan::ScanState state_;
-  WindowScanControls controls_;
+  scan::ScanRequest request_;  // of the running scan
+  LiveRules rules_;
+  WindowScanSink sink_;
   std::function<std::unique_ptr<scan::PackageFilter>()> packageFilterFactory_;
   std::unique_ptr<scan::PackageFilter> packageFilter_;  // replaced only while not busy
   std::shared_ptr<scan::KeepList> keepList_;            // this scan's copy, with its own count

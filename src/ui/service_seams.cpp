@@ -51,9 +51,9 @@ QString BootFileName() {
   return ToQString(settings::DefaultBootCleanupTarget().file);
 }
 
-void AuditSharedDlls(scan::ScanControls& controls) {
+void AuditSharedDlls(scan::ScanSink& sink) {
   const components::AuditSummary summary = components::AuditSharedDlls(
-      controls, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+      sink, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   // The rows show what could be read; a table read only in part must not pass for the whole one.
   if (summary.openStatus != platform::kRegSuccess) {
     qWarning("shared-DLL table not read: %s", platform::RegStatusText(summary.openStatus).c_str());

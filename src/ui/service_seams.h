@@ -15,7 +15,7 @@ QString BootCleanupDoneBy();
 std::string ReadIniValue(const NativeString& path, std::string_view section, std::string_view key);
 std::unique_ptr<scan::PackageFilter> PackageFilter();
 QString BootFileName();
-void AuditSharedDlls(scan::ScanControls& controls);
+void AuditSharedDlls(scan::ScanSink& sink);
 std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
                                      const DeletionProgressFunction& progress,
                                      const DeletionChoice& choice);

@@ -2,7 +2,7 @@
 # use POSIX paths and stay in the native build; these cover the Win32 back end and the engine on
 # real Windows trees.
 add_library(kelvo_test_support STATIC
-  ../support/recording_controls.cpp
+  ../support/recording_scan.cpp
   ../support/win32/run_process.cpp
   ../support/win32/win_temp_tree.cpp
 )

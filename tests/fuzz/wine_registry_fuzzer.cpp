@@ -9,9 +9,9 @@
 
 #include "components/registry_value.h"
 #include "components/shared_dll_audit.h"
-#include "text/utf16_text.h"
-#include "platform/posix/wine_registry_file.h"
 #include "platform/posix/wine_prefix.h"
+#include "platform/posix/wine_registry_file.h"
+#include "text/utf16_text.h"
 
 namespace {
 
@@ -22,26 +22,19 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-class CountingControls final : public scan::ScanControls {
+class CountingSink final : public scan::ScanSink {
  public:
-  void ShowFolder(NativeStringView) override {}
-  std::size_t AddScannedFolder(NativeStringView) override { return 0; }
-  void SetScannedFolderCount(std::size_t) override {}
-  void SetJunkCount(std::size_t count) override { Check(count == rows); }
-  std::size_t RowCount() override { return rows; }
-  void AddJunkItem(scan::JunkItem item) override {
+  void FolderReached(NativeStringView) override { std::abort(); }
+  void RowFound(scan::JunkItem item) override {
     Check(item.rule == scan::kAuditRule);
     ++rows;
   }
-  bool PatternTicked(int) override { return false; }
-  bool TempFolderRuleTicked() override { return false; }
-  bool ZeroByteRuleTicked() override { return false; }
-  bool AuditTicked() override { return true; }
-  int DriveNodeCount() override { return 0; }
-  bool NodeTicked(int) override { return false; }
-  NativeString NodeKey(int) override { return {}; }
+  void FolderUnreadable(NativeStringView, std::error_code) override { std::abort(); }
+  void ProgressTick() override { ++ticks; }
+  void WalkEnded() override { std::abort(); }
 
   std::size_t rows = 0;
+  std::size_t ticks = 0;
 };
 
 }  // namespace
@@ -76,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         status = platform::kRegSuccess;
         return file;
       });
-  CountingControls controls;
-  const auto summary = components::AuditSharedDlls(controls, *registry, {});
-  Check(summary.redundant == controls.rows);
+  CountingSink sink;
+  const auto summary = components::AuditSharedDlls(sink, *registry, {});
+  Check(summary.redundant == sink.rows);
+  Check(sink.ticks >= summary.examined);  // one tick per attempt
   Check(registry->OpenKeyCount() == 0);
   return 0;
 }

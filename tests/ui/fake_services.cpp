@@ -33,7 +33,7 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
     return setup.drives;
   };
   s.fileSystem = &platform::NativeFileSystem();
-  s.audit = [log](scan::ScanControls&) { log->Add("audit"); };
+  s.audit = [log](scan::ScanSink&) { log->Add("audit"); };
   s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
                                const ui::DeletionProgressFunction& progress,
                                const ui::DeletionChoice& choice) {

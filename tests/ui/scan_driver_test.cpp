@@ -155,7 +155,7 @@ class ScanDriverTest : public QObject {
     auto w = Make(tree.root());
     Gate gate;
     std::atomic<int> pumps{0};
-    w->session().controls().onPump = [&] {
+    w->session().sink().onTick = [&] {
       if (pumps++ == 0) gate.ReachAndWait();
     };
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
@@ -186,7 +186,7 @@ class ScanDriverTest : public QObject {
     auto w = Make(tree.root());
     Gate gate;
     std::atomic<int> pumps{0};
-    w->session().controls().onPump = [&] {
+    w->session().sink().onTick = [&] {
       if (pumps++ == 0) gate.ReachAndWait();
     };
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
@@ -212,7 +212,7 @@ class ScanDriverTest : public QObject {
     auto w = Make(tree.root());
     Gate gate;
     std::atomic<int> pumps{0};
-    w->session().controls().onPump = [&] {
+    w->session().sink().onTick = [&] {
       if (pumps++ == 0) gate.ReachAndWait();
     };
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
@@ -237,7 +237,7 @@ class ScanDriverTest : public QObject {
     auto w = Make(tree.root());
     Gate gate;
     std::atomic<int> pumps{0};
-    w->session().controls().onPump = [&] {
+    w->session().sink().onTick = [&] {
       if (pumps++ == 0) gate.ReachAndWait();
     };
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
@@ -275,7 +275,7 @@ class ScanDriverTest : public QObject {
     w->settingsDialog()->Check(4)->click();
     Gate gate;
     std::atomic<int> pumps{0};
-    w->session().controls().onPump = [&] {
+    w->session().sink().onTick = [&] {
       if (pumps++ == 0) gate.ReachAndWait();
     };
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
@@ -287,25 +287,25 @@ class ScanDriverTest : public QObject {
     QCOMPARE(log->calls.count("audit"), 1);
 
     w->settingsDialog()->Check(4)->click();  // off again
-    w->session().controls().onPump = nullptr;
+    w->session().sink().onTick = nullptr;
     w->asPopup(1)->click();
     QVERIFY(finished.wait(20000));
     QCOMPARE(log->calls.count("audit"), 1);
   }
 
-  void auditRowsComeThroughTheControls() {
+  void auditRowsComeThroughTheSink() {
     testing::TempTree tree;
     auto log = std::make_shared<ServiceLog>();
     FakeSetup setup;
     setup.drives = {{Utf8ToNative(tree.root()), Utf8ToNative(tree.root())}};
     ui::Services services = testing::MakeFakeServices(log, setup);
-    services.audit = [](scan::ScanControls& controls) {
+    services.audit = [](scan::ScanSink& sink) {
       scan::JunkItem item;
       item.fullPath = Utf8ToNative("/usr/lib/old.dll");
       item.fileName = Utf8ToNative("old.dll");
       item.typeLabel = Utf8ToNative("冗余的DLL或组件文件");
-      controls.AddJunkItem(std::move(item));
-      controls.SetJunkCount(controls.RowCount());
+      sink.RowFound(std::move(item));
+      sink.ProgressTick();
     };
     ui::MainWindow w(std::move(services));
     w.Startup();
@@ -357,7 +357,7 @@ class ScanDriverTest : public QObject {
     tree.File("A/x.tmp");
     auto w = Make(tree.root());
     Gate gate;
-    w->session().controls().onPump = [&] { gate.ReachAndWait(); };
+    w->session().sink().onTick = [&] { gate.ReachAndWait(); };
     w->asPopup(1)->click();
     QVERIFY(gate.WaitReached());
     gate.Release();

@@ -3,7 +3,6 @@
 #include <QTest>
 
 #include "live_options.h"
-#include "scan/scan_controls.h"
 #include "target_tree.h"
 
 using namespace kelvo;
@@ -65,6 +64,19 @@ class TreeTest : public QObject {
     QVERIFY(!options.NodeTicked(2) && !options.NodeTicked(3));
   }
 
+  void aScanWalksTheTickedDrivesInNodeOrderThenTheAudit() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(3, true);
+    tree.SetTicked(5, true);  // a special folder is a rule, never a root
+    const scan::ScanRequest request = options.TickedRoots();
+    QCOMPARE(request.roots.size(), std::size_t{2});
+    QVERIFY(request.roots[0].kind == scan::RootKind::kDisk);
+    QCOMPARE(request.roots[0].path, Utf8ToNative("D:\\"));
+    QVERIFY(request.roots[1].kind == scan::RootKind::kAudit);
+  }
+
   void oneDriveLeavesTheRootClear() {
     ui::LiveOptions options;
     ui::TargetTree tree(options);
@@ -99,7 +111,7 @@ class TreeTest : public QObject {
     tree.SetTicked(1, true);
     for (int n = 2; n <= 6; ++n) QVERIFY(!tree.Ticked(n));
     QCOMPARE(options.DriveCount(), 0);
-    QCOMPARE(scan::SpecialFolderNode(0, 0), 3);
+    QCOMPARE(ui::SpecialFolderNode(0, 0), 3);
   }
 };
 

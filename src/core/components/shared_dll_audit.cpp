@@ -27,7 +27,7 @@ scan::JunkItem AuditRow(const NativeString& name, const platform::FileSizeLookup
 
 }  // namespace
 
-AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& registry,
+AuditSummary AuditSharedDlls(scan::ScanSink& sink, platform::Registry& registry,
                              const platform::FileSizeLookup& fileSize) {
   AuditSummary summary;
   const NativeString subkey = AsciiToNative(kSharedDllsKey);
@@ -40,7 +40,7 @@ AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& r
   std::uint32_t nameCapacity = kFirstNameCapacity;
   std::uint32_t dataCapacity = kFirstDataCapacity;
   bool more = true;
-  for (std::uint32_t index = 0; more; controls.SetJunkCount(controls.RowCount())) {
+  for (std::uint32_t index = 0; more; sink.ProgressTick()) {
     platform::EnumeratedValue entry;
     const platform::RegStatus status =
         registry.EnumValue(key, index, nameCapacity, dataCapacity, entry);
@@ -81,14 +81,14 @@ AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& r
       continue;
     }
     if (!IsZeroCount(value)) continue;
-    controls.AddJunkItem(AuditRow(name, fileSize));
+    sink.RowFound(AuditRow(name, fileSize));
     ++summary.redundant;
   }
   return summary;
 }
 
-void AuditSharedDlls(scan::ScanControls& controls) {
-  AuditSharedDlls(controls, platform::NativeRegistry(), platform::NativeWindowsFileSize);
+void AuditSharedDlls(scan::ScanSink& sink) {
+  AuditSharedDlls(sink, platform::NativeRegistry(), platform::NativeWindowsFileSize);
 }
 
 }  // namespace kelvo::components

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "platform/registry.h"
-#include "scan/scan_controls.h"
+#include "scan/scan_sink.h"
 
 namespace kelvo::components {
 
@@ -22,11 +22,11 @@ struct AuditSummary {
   std::size_t unreadable = 0;  // entries that could not be read or are not a count
 };
 
-// Adds one row (rule scan::kAuditRule) per entry whose count is 0 through controls.AddJunkItem, and
-// sets the junk count to the row count after each enumeration attempt. An entry that cannot be
+// Adds one row (rule scan::kAuditRule) per entry whose count is 0 to the sink, and ticks the sink
+// after each enumeration attempt, so that its row count is shown. An entry that cannot be
 // read, is not of a count type (1-4) or is a text that is not a number is never listed.
-void AuditSharedDlls(scan::ScanControls& controls);
-AuditSummary AuditSharedDlls(scan::ScanControls& controls, platform::Registry& registry,
+void AuditSharedDlls(scan::ScanSink& sink);
+AuditSummary AuditSharedDlls(scan::ScanSink& sink, platform::Registry& registry,
                              const platform::FileSizeLookup& fileSize);
 
 }  // namespace kelvo::components

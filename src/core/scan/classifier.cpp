@@ -17,8 +17,10 @@ bool CouldAnyRuleMatch(const MarkerCounts& markers, NativeStringView name) {
 }
 }  // namespace
 
-Classifier::Classifier(ScanControls& controls, PackageFilter* packageFiles, const KeepList* keep)
-    : controls_(controls),
+Classifier::Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles,
+                       const KeepList* keep)
+    : rules_(rules),
+      sink_(sink),
       packageFiles_(packageFiles),
       keep_(keep),
       nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
@@ -29,7 +31,7 @@ Classifier::Classifier(ScanControls& controls, PackageFilter* packageFiles, cons
 
 void Classifier::ClassifyFolder(const FolderToClassify& folder) {
   const platform::Listing& listing = *folder.listing;
-  if (listing.empty() && !folder.isRoot && controls_.ZeroByteRuleTicked()) {
+  if (listing.empty() && !folder.isRoot && rules_.Current()[kZeroByteRule]) {
     // Without its trailing separator the folder's path names the folder itself.
     NativeStringView path = folder.path.substr(0, folder.path.size() - 1);
     JunkItem item;
@@ -41,7 +43,6 @@ void Classifier::ClassifyFolder(const FolderToClassify& folder) {
     item.emptyFolder = true;
     item.root = NativeString(folder.root);
     Add(std::move(item));
-    controls_.SetJunkCount(controls_.RowCount());
   }
   const auto& entries = listing.entries();
   for (std::size_t i = 0; i < entries.size(); ++i)
@@ -50,8 +51,7 @@ void Classifier::ClassifyFolder(const FolderToClassify& folder) {
 
 void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView name,
                                const NativeChar* cname, EntryFacts& facts) {
-  controls_.Pump();
-  controls_.SetJunkCount(controls_.RowCount());
+  sink_.ProgressTick();
   // A folder that carries no attribute besides the folder bit is not examined.
   if ((facts.attributes & ~platform::attr::kDirectory) == 0) {
     // Only the read-only bit, which the listing may not tell, could still make it examined. It is
@@ -63,7 +63,7 @@ void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView 
     if ((facts.attributes & ~platform::attr::kDirectory) == 0) return;
   }
 
-  const RuleSwitches on = controls_.EnabledRules();
+  const RuleSwitches on = rules_.Current();
   lastRules_ = on;
   const RuleSwitches nameHits = MatchingNameRules<NativeChar>(name) & on;
   for (std::size_t rule = 1; nameHits.any() && rule <= kPatternCount; ++rule) {
@@ -125,7 +125,7 @@ void Classifier::Add(JunkItem item) {
     return;
   }
   if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath)) return;
-  controls_.AddJunkItem(std::move(item));
+  sink_.RowFound(std::move(item));
 }
 
 }  // namespace kelvo::scan

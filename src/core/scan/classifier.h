@@ -6,7 +6,9 @@
 
 #include "platform/file_system.h"
 #include "scan/folder_markers.h"
-#include "scan/scan_controls.h"
+#include "scan/junk_item.h"
+#include "scan/rule_source.h"
+#include "scan/scan_sink.h"
 
 namespace kelvo::scan {
 
@@ -37,8 +39,8 @@ class Classifier {
  public:
   // Hits that packages own are kept out when packageFiles is given, and entries the keep-list
   // keeps when keep is.
-  explicit Classifier(ScanControls& controls, PackageFilter* packageFiles = nullptr,
-                      const KeepList* keep = nullptr);
+  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr,
+             const KeepList* keep = nullptr);
 
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
@@ -55,7 +57,8 @@ class Classifier {
 
   void Add(JunkItem item);
 
-  ScanControls& controls_;
+  RuleSource& rules_;
+  ScanSink& sink_;
   PackageFilter* packageFiles_;
   const KeepList* keep_;
   NativeString lastHeldBack_;  // an entry several rules report is held back once

@@ -1,5 +1,5 @@
 // Reading one folder for the walk: opening it below its parent, listing it once, examining the
-// entries the walk must know more of, and collecting its sub-folders. Touches no controls, so it
+// entries the walk must know more of, and collecting its sub-folders. Touches no sink, so it
 // may run on any thread.
 #pragma once
 

@@ -10,7 +10,7 @@ namespace kelvo::scan {
 class KeepList;
 class PackageFilter;
 
-// Flags keep the 16-bit -1/0 convention of the scan's controls.
+// Flags keep a 16-bit -1/0 convention: -1 set, 0 cleared.
 inline constexpr std::int16_t kFlagTrue = -1;
 inline constexpr std::int16_t kFlagFalse = 0;
 

@@ -27,25 +27,31 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }
 }  // namespace
 
-Walker::Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs)
+Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs)
     : state_(state),
-      controls_(controls),
+      sink_(sink),
       fs_(fs),
-      classifier_(controls, state.packageFiles, state.keepList) {}
+      classifier_(rules, sink, state.packageFiles, state.keepList) {}
 
 Walker::~Walker() = default;
 
-void Walker::ShowAndCount(NativeStringView path) {
-  controls_.ShowFolder(path);
-  controls_.SetScannedFolderCount(controls_.AddScannedFolder(path));
+void Walker::Walk(const ScanRoot& root) {
+  switch (root.kind) {
+    case RootKind::kDisk:
+    case RootKind::kLocation:  // walked like a disk for now
+      WalkTree(root.path);
+      return;
+    case RootKind::kAudit:
+      return;
+  }
 }
 
-void Walker::Walk(NativeStringView root) {
+void Walker::WalkTree(NativeStringView root) {
   stack_.clear();
   // Matching and deleting go by the path on disk, never by the text typed: "temp/../docs" holds
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
-    controls_.FolderUnreadable(root, ec);
+    sink_.FolderUnreadable(root, ec);
     return;
   }
   if (state_.keepList && state_.keepList->Covers(root_)) {
@@ -53,7 +59,7 @@ void Walker::Walk(NativeStringView root) {
     return;
   }
   path_ = root_;
-  ShowAndCount(root_);
+  sink_.FolderReached(root_);
   if (!state_.IsRunning()) return;
 
   Frame top;
@@ -61,7 +67,7 @@ void Walker::Walk(NativeStringView root) {
   std::error_code ec;
   std::unique_ptr<platform::Directory> rootDir = fs_.OpenDirectory(root_, ec);
   if (!rootDir) {
-    controls_.FolderUnreadable(root_, ec);
+    sink_.FolderUnreadable(root_, ec);
     return;
   }
   contents_.Clear();
@@ -70,7 +76,7 @@ void Walker::Walk(NativeStringView root) {
   top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
   if (std::error_code listError = ReadFolder(contents_)) {
-    controls_.FolderUnreadable(root_, listError);
+    sink_.FolderUnreadable(root_, listError);
     contents_.Clear();
     return;
   }
@@ -102,7 +108,7 @@ void Walker::Walk(NativeStringView root) {
     const bool listed = OpenChild(parentIndex, index, child);
     // A folder on another file system or mount is a boundary: neither shown nor entered.
     if (contents_.elsewhere) continue;
-    ShowAndCount(path_);
+    sink_.FolderReached(path_);
     if (!state_.IsRunning()) {
       // Stopped: whatever was read ahead is dropped unseen.
       StopReadingAhead();
@@ -115,7 +121,7 @@ void Walker::Walk(NativeStringView root) {
         DropKeptFolders(*state_.keepList, path_, contents_.children);
     }
     if (contents_.error) {
-      controls_.FolderUnreadable(path_, contents_.error);
+      sink_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();
       continue;
     }

@@ -9,26 +9,29 @@
 #include "scan/folder_markers.h"
 #include "scan/folder_reader.h"
 #include "scan/read_ahead.h"
-#include "scan/scan_controls.h"
+#include "scan/rule_source.h"
+#include "scan/scan_request.h"
+#include "scan/scan_sink.h"
 #include "scan/scan_state.h"
 
 namespace kelvo::scan {
 
 class Walker {
  public:
-  Walker(ScanState& state, ScanControls& controls, platform::FileSystem& fs);
+  Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs);
   ~Walker();
 
-  // Walks the tree under root (a path ending with the separator): every folder reached is shown and
-  // counted; while the scan runs it is listed once, classified, and its sub-folders are entered in
-  // listing order. Folders whose names start with "." are not entered; symbolic links are never
-  // followed; the walk stays on the root's file system and mount. The root is first resolved to its
-  // canonical path, which the rows, the folder markers and the deletion all use. Never throws on
-  // file-system errors: a folder that cannot be read is reported through the controls and skipped.
+  // Walks the tree under a disk or location root (its path ends with the separator): every folder
+  // reached is shown and counted; while the scan runs it is listed once, classified, and its
+  // sub-folders are entered in listing order. Folders whose names start with "." are not entered;
+  // symbolic links are never followed; the walk stays on the root's file system and mount. The root
+  // is first resolved to its canonical path, which the rows, the folder markers and the deletion
+  // all use. Never throws on file-system errors: a folder that cannot be read is reported to the
+  // sink and skipped. An audit root is not walked.
   //
-  // With state.folderReaders above 1, folders are read ahead on that many threads; what the
-  // controls see, and in which order, is the same as with one.
-  void Walk(NativeStringView root);
+  // With state.folderReaders above 1, folders are read ahead on that many threads; what the sink
+  // sees, and in which order, is the same as with one.
+  void Walk(const ScanRoot& root);
 
  private:
   // One per folder on the current path. Only the folder's own name is kept (in self): the path of
@@ -43,7 +46,7 @@ class Walker {
     std::size_t next = 0;
   };
 
-  void ShowAndCount(NativeStringView path);
+  void WalkTree(NativeStringView root);
   // Opens sub-folder index of the frame at parentIndex into contents_; returns true when it was
   // also read (ahead), false when it still has to be listed.
   bool OpenChild(std::size_t parentIndex, std::size_t index, Frame& child);
@@ -54,7 +57,7 @@ class Walker {
   void StopReadingAhead();
 
   ScanState& state_;
-  ScanControls& controls_;
+  ScanSink& sink_;
   platform::FileSystem& fs_;
   Classifier classifier_;
   FolderMarkers markerCounter_;

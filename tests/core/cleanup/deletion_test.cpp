@@ -17,7 +17,7 @@
 #include "platform/entry_removal.h"
 #include "platform/file_system.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::cleanup {
@@ -25,7 +25,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::Exists;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::TempTree;
 
 class DeletionTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class DeletionTest : public ::testing::Test {
     controls.rows.clear();
     controls.driveKeys = {tree.Path(relativeRoot)};
     scan::ScanState state;
-    scan::RunScan(state, controls, platform::NativeFileSystem());
+    testing::RunScan(state, controls, platform::NativeFileSystem());
     std::vector<DeletionRequest> rows;
     for (auto it = controls.rows.rbegin(); it != controls.rows.rend(); ++it)
       rows.push_back(RequestFor(*it));
@@ -55,7 +55,7 @@ class DeletionTest : public ::testing::Test {
 
   TempTree tree;
   TempTree outside;
-  RecordingControls controls;
+  RecordingScan controls;
 };
 
 std::vector<DeletionOutcome> Outcomes(const std::vector<DeletionResult>& results) {

@@ -10,13 +10,13 @@
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/win32/win_temp_tree.h"
 
 namespace kelvo::cleanup {
 namespace {
 
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::WinTempTree;
 
 class DeletionWin32Test : public ::testing::Test {
@@ -28,7 +28,7 @@ class DeletionWin32Test : public ::testing::Test {
     controls.rows.clear();
     controls.driveKeys = {tree.PathUtf8(relativeRoot)};
     scan::ScanState state;
-    scan::RunScan(state, controls, platform::NativeFileSystem());
+    testing::RunScan(state, controls, platform::NativeFileSystem());
     std::vector<DeletionRequest> rows;
     for (auto it = controls.rows.rbegin(); it != controls.rows.rend(); ++it)
       rows.push_back(RequestFor(*it));
@@ -45,7 +45,7 @@ class DeletionWin32Test : public ::testing::Test {
   }
 
   WinTempTree tree;
-  RecordingControls controls;
+  RecordingScan controls;
 };
 
 TEST_F(DeletionWin32Test, ReadOnlyHiddenAndSystemFilesAreDeleted) {

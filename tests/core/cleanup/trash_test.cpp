@@ -15,7 +15,7 @@
 #include "platform/file_update.h"
 #include "scan/driver.h"
 #include "scan/keep_list.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::cleanup {
@@ -51,7 +51,7 @@ class TrashTest : public ::testing::Test {
     controls.driveKeys.clear();
     for (const std::string& r : relativeRoots) controls.driveKeys.push_back(tree.Path(r));
     scan::ScanState state;
-    scan::RunScan(state, controls, platform::NativeFileSystem());
+    testing::RunScan(state, controls, platform::NativeFileSystem());
     std::vector<DeletionRequest> rows;
     for (auto it = controls.rows.rbegin(); it != controls.rows.rend(); ++it)
       rows.push_back(RequestFor(*it));
@@ -73,7 +73,7 @@ class TrashTest : public ::testing::Test {
 
   TempTree data;  // $XDG_DATA_HOME, on the same file system as the tree
   TempTree tree;
-  testing::RecordingControls controls;
+  testing::RecordingScan controls;
   const std::string uid = std::to_string(::geteuid());
 
  private:

@@ -12,7 +12,7 @@
 #include "platform/posix/wine_registry_file.h"
 #include "scan/driver.h"
 #include "support/memory_file_system.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 
 namespace kelvo::components {
 namespace {
@@ -23,11 +23,12 @@ using platform::wine::WineRegistryFile;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class CountingControls : public testing::RecordingControls {
+// Keeps the row count shown at every tick.
+class CountingSink : public testing::RecordingScan {
  public:
-  void SetJunkCount(std::size_t count) override {
-    counts.push_back(count);
-    RecordingControls::SetJunkCount(count);
+  void ProgressTick() override {
+    RecordingScan::ProgressTick();
+    counts.push_back(junkCount);
   }
   std::vector<std::size_t> counts;
 };
@@ -107,14 +108,14 @@ class FaultyRegistry final : public platform::Registry {
   platform::Registry& inner_;
 };
 
-std::vector<std::string> Paths(const testing::RecordingControls& controls) {
+std::vector<std::string> Paths(const testing::RecordingScan& controls) {
   std::vector<std::string> out;
   for (const auto& row : controls.rows) out.push_back(NativeToUtf8(row.fullPath));
   return out;
 }
 
 struct AuditRun {
-  CountingControls controls;
+  CountingSink controls;
   AuditSummary summary;
   int openAfter = 0;
 };
@@ -166,8 +167,8 @@ TEST(SharedDllAudit, TheJunkCountShowsTheRowCountAfterEveryAttempt) {
     lines += "\"C:\\\\f" + std::to_string(i) + ".dll\"=dword:0000000" +
              std::string(i == 2 || i == 5 || i == 9 ? "0" : "1") + "\n";
   auto inner = RegistryOf(SharedDllsFile(lines));
-  CountingControls controls;
-  controls.AddJunkItem({});  // a row the scan found before
+  CountingSink controls;
+  controls.RowFound({});  // a row the scan found before
   AuditSharedDlls(controls, *inner, {});
   EXPECT_THAT(Paths(controls), ElementsAre("", "C:\\f2.dll", "C:\\f5.dll", "C:\\f9.dll"));
   // Ten entries and the attempt that found no more: the row count each time, never one more.
@@ -182,7 +183,7 @@ TEST(SharedDllAudit, AnEmptyTableSetsTheCountOnceAndAMissingOneNotAtAll) {
 
   auto inner = RegistryOf(
       "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion] 1\n");
-  CountingControls controls;
+  CountingSink controls;
   AuditSummary summary = AuditSharedDlls(controls, *inner, {});
   EXPECT_EQ(summary.openStatus, platform::kRegFileNotFound);
   EXPECT_THAT(controls.counts, IsEmpty());
@@ -291,14 +292,14 @@ TEST(SharedDllAudit, RunsAtTheEndOfAStoppedScanAndAddsItsRowsAfterTheScanRows) {
   root.AddFile("a.tmp");
   root.AddFile("b.tmp");
   auto registry = RegistryOf(SharedDllsFile("\"C:\\\\x.dll\"=dword:00000000\n"));
-  CountingControls controls;
+  CountingSink controls;
   controls.TickAllPatterns(true);
   controls.driveKeys = {"/d/"};
   controls.check4 = true;
   scan::ScanState state;
-  controls.onPump = [&](int) { state.SetFlags(scan::kFlagFalse); };  // stop at the first entry
-  scan::RunScan(state, controls, fs,
-                [&](scan::ScanControls& c) { AuditSharedDlls(c, *registry, {}); });
+  controls.onTick = [&](int) { state.SetFlags(scan::kFlagFalse); };  // stop at the first entry
+  testing::RunScan(state, controls, fs,
+                   [&](scan::ScanSink& c) { AuditSharedDlls(c, *registry, {}); });
   ASSERT_FALSE(controls.rows.empty());
   EXPECT_EQ(controls.rows.back().rule, scan::kAuditRule);
   EXPECT_EQ(NativeToUtf8(controls.rows.back().fullPath), "C:\\x.dll");
@@ -307,9 +308,9 @@ TEST(SharedDllAudit, RunsAtTheEndOfAStoppedScanAndAddsItsRowsAfterTheScanRows) {
 
   controls.check4 = false;  // not ticked: no audit
   controls.rows.clear();
-  controls.onPump = {};
-  scan::RunScan(state, controls, fs,
-                [&](scan::ScanControls& c) { AuditSharedDlls(c, *registry, {}); });
+  controls.onTick = {};
+  testing::RunScan(state, controls, fs,
+                   [&](scan::ScanSink& c) { AuditSharedDlls(c, *registry, {}); });
   for (const auto& row : controls.rows) EXPECT_NE(row.rule, scan::kAuditRule);
 }
 
@@ -319,7 +320,7 @@ TEST(SharedDllAudit, ListsTheZeroEntriesOfTheRealWineFile) {
   std::stringstream text;
   text << in.rdbuf();
   auto registry = RegistryOf(text.str());
-  CountingControls controls;
+  CountingSink controls;
   AuditSummary summary = AuditSharedDlls(controls, *registry, {});
   EXPECT_THAT(controls.RowTexts(),
               ElementsAre("0|helper.ocx|C:\\Program Files\\Demo\\helper.ocx|冗余的DLL或组件文件|",

@@ -8,14 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "components/shared_dll_audit.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/win32/win_temp_tree.h"
 
 namespace kelvo::components {
 namespace {
 
 using ::testing::ElementsAreArray;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::WinTempTree;
 
 const wchar_t kTable[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
@@ -75,7 +75,7 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
   table.Dword(tree.Path(longName), 0);
   table.Dword(tree.Path("missing.dll"), 0);
 
-  RecordingControls controls;
+  RecordingScan controls;
   const AuditSummary summary =
       AuditSharedDlls(controls, platform::NativeRegistry(), platform::NativeWindowsFileSize);
   EXPECT_EQ(summary.openStatus, platform::kRegSuccess);
@@ -104,7 +104,7 @@ TEST(SharedDllAuditWin32, TheTableIsOnlyRead) {
   WinTempTree tree;
   tree.File("kept.dll", "1");
   table.Dword(tree.Path("kept.dll"), 0);
-  RecordingControls controls;
+  RecordingScan controls;
   AuditSharedDlls(controls);
   DWORD value = 7, size = sizeof value, type = 0;
   ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, kTable, tree.Path("kept.dll").c_str(),

@@ -10,7 +10,7 @@
 
 #include "components/shared_dll_audit.h"
 #include "platform/posix/wine_prefix.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::platform {
@@ -126,7 +126,7 @@ TEST(WineRegistryPrefix, AuditsThePrefixInWineprefixEndToEnd) {
                  "\"C:\\\\windows\\\\system32\\\\used.dll\"=dword:00000003");
   ScopedEnv env("WINEPREFIX", tree.Path("p"));
 
-  testing::RecordingControls controls;
+  testing::RecordingScan controls;
   components::AuditSharedDlls(controls);
   EXPECT_THAT(
       controls.RowTexts(),
@@ -137,7 +137,7 @@ TEST(WineRegistryPrefix, AuditsThePrefixInWineprefixEndToEnd) {
 
   // The file is read again once it changes.
   WriteSystemReg(tree, "p", "\"C:\\\\windows\\\\system32\\\\used.dll\"=dword:00000000");
-  testing::RecordingControls again;
+  testing::RecordingScan again;
   components::AuditSharedDlls(again);
   EXPECT_THAT(again.RowTexts(),
               ElementsAre("0|used.dll|C:\\windows\\system32\\used.dll|冗余的DLL或组件文件|4"));
@@ -148,7 +148,7 @@ TEST(WineRegistryPrefix, AuditsThePrefixInWineprefixEndToEnd) {
 
 TEST(WineRegistryPrefix, AMissingPrefixOrFileOrKeyCannotBeOpened) {
   TempTree tree;
-  testing::RecordingControls controls;
+  testing::RecordingScan controls;
   {
     ScopedEnv env("WINEPREFIX", tree.Path("no-prefix"));
     auto summary = components::AuditSharedDlls(controls, NativeRegistry(), NativeWindowsFileSize);
@@ -189,7 +189,7 @@ TEST(WineRegistryPrefix, AnotherPrefixOpensByFolder) {
   std::string why;
   auto system = OpenWindowsSystemAt(tree.Path("other"), why);
   ASSERT_TRUE(system) << why;
-  testing::RecordingControls controls;
+  testing::RecordingScan controls;
   components::AuditSharedDlls(controls, *system->registry, system->fileSize);
   EXPECT_THAT(controls.RowTexts(), ElementsAre("0|X.DLL|C:\\X.DLL|冗余的DLL或组件文件|2"));
   EXPECT_FALSE(OpenWindowsSystemAt(tree.Path("absent"), why));

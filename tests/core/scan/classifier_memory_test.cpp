@@ -4,7 +4,7 @@
 
 #include "scan/driver.h"
 #include "support/memory_file_system.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 
 namespace kelvo::scan {
 namespace {
@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::MemoryFileSystem;
 using testing::MemoryNode;
-using testing::RecordingControls;
+using testing::RecordingScan;
 
 class ClassifierTest : public ::testing::Test {
  protected:
@@ -26,7 +26,7 @@ class ClassifierTest : public ::testing::Test {
 
   MemoryFileSystem fs;
   MemoryNode& root;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 
@@ -95,7 +95,7 @@ TEST_F(ClassifierTest, SpecialFolderRulesNeedTheirTick) {
   user.AddFolder("Cookies").AddFile("c.txt", 1);
   user.AddFolder("Temporary Internet Files").AddFile("i.gif", 1);
   EXPECT_THAT(Scan(), IsEmpty());
-  controls = RecordingControls();
+  controls = RecordingScan();
   controls.driveKeys = {"/C/"};
   controls.specialTicks = {true, true, true, true};
   EXPECT_THAT(Scan(), ElementsAre("22|h.dat|/C/u/History/h.dat|历史文档文件|1",
@@ -116,7 +116,7 @@ TEST_F(ClassifierTest, EmptyFoldersGiveARowOnlyWithTheZeroByteRule) {
   root.AddFolder("empty");
   root.AddFolder("full").AddFile("f", 1);
   EXPECT_THAT(Scan(), IsEmpty());
-  controls = RecordingControls();
+  controls = RecordingScan();
   controls.driveKeys = {"/C/"};
   controls.check3 = true;
   EXPECT_THAT(Scan(), ElementsAre("20|empty|/C/empty|空文件夹|"));
@@ -136,19 +136,19 @@ TEST_F(ClassifierTest, ZeroByteRuleIgnoresLinksAndOtherEntries) {
   EXPECT_THAT(Scan(), ElementsAre("20|zero|/C/zero|零字节文件|0"));
 }
 
-TEST_F(ClassifierTest, EveryEntryIsPumpedEvenWithNothingTicked) {
+TEST_F(ClassifierTest, EveryEntryIsTickedEvenWithNothingTicked) {
   root.AddFile("a.tmp");
   root.AddFolder("b").AddFile("c.tmp");
   EXPECT_THAT(Scan(), IsEmpty());
-  EXPECT_EQ(controls.pumps, 3);
+  EXPECT_EQ(controls.ticks, 3);
 }
 
 TEST_F(ClassifierTest, OptionChangedDuringTheScanCountsFromTheNextEntry) {
   root.AddFile("1.tmp");
   root.AddFile("2.tmp");
   root.AddFile("3.tmp");
-  controls.onPump = [&](int pump) {
-    if (pump == 2) controls.patterns[0] = true;
+  controls.onTick = [&](int tick) {
+    if (tick == 2) controls.patterns[0] = true;
   };
   EXPECT_THAT(Scan(),
               ElementsAre("1|2.tmp|/C/2.tmp|tmp临时文件|1", "1|3.tmp|/C/3.tmp|tmp临时文件|1"));

@@ -6,14 +6,14 @@
 #include "scan/driver.h"
 #include "scan/keep_list.h"
 #include "support/memory_file_system.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 
 namespace kelvo::scan {
 namespace {
 
 using ::testing::ElementsAre;
 using testing::MemoryFileSystem;
-using testing::RecordingControls;
+using testing::RecordingScan;
 
 bool Keeps(const char* pattern, const char* path) {
   KeepList keep;
@@ -70,7 +70,7 @@ class KeepListScanTest : public ::testing::TestWithParam<unsigned> {
   }
   MemoryFileSystem fs;
   testing::MemoryNode& c;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 
@@ -87,7 +87,7 @@ TEST_P(KeepListScanTest, AKeptFolderIsNeverOpenedAndAKeptFileIsNeverARow) {
   keep.AddPattern("**/node_modules");
   keep.AddPattern("/C/proj/[b]*.tmp");
   state.keepList = &keep;
-  RunScan(state, controls, fs);
+  testing::RunScan(state, controls, fs);
   EXPECT_EQ(modules.opens, 0);
   EXPECT_EQ(photos.opens, 0);
   EXPECT_THAT(controls.scannedFolders, ElementsAre("/C/", "/C/proj/"));
@@ -100,7 +100,7 @@ TEST_P(KeepListScanTest, ARootOnTheListIsNotWalked) {
   KeepList keep;
   keep.AddFolder("/C");
   state.keepList = &keep;
-  RunScan(state, controls, fs);
+  testing::RunScan(state, controls, fs);
   EXPECT_TRUE(controls.RowTexts().empty());
   EXPECT_EQ(fs.listCalls, 0);
 }

@@ -5,13 +5,13 @@
 
 #include "platform/file_system.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::scan {
 namespace {
 
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::TempTree;
 using ::testing::UnorderedElementsAre;
 
@@ -57,7 +57,7 @@ TEST_F(PackageFiles, EachManagersListsAreReadInCanonicalForm) {
 }
 
 TEST_F(PackageFiles, AScanKeepsPackageFilesOutOfItsRows) {
-  RecordingControls controls;
+  RecordingScan controls;
   controls.TickAllPatterns(true);
   controls.driveKeys = {sys_.root()};
   PackageFilter filter({db_.root(), false});
@@ -75,7 +75,7 @@ TEST_F(PackageFiles, AScanKeepsPackageFilesOutOfItsRows) {
 TEST(ScanDriver, TheJunkCounterEndsAtTheRowCount) {
   TempTree tree;
   tree.File("only.tmp");
-  RecordingControls controls;
+  RecordingScan controls;
   controls.TickAllPatterns(true);
   controls.driveKeys = {tree.root()};
   ScanState state;

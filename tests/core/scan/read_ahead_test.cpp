@@ -13,7 +13,7 @@
 #include "scan/driver.h"
 #include "scan/read_ahead.h"
 #include "support/memory_file_system.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::scan {
@@ -21,7 +21,7 @@ namespace {
 
 using testing::MemoryFileSystem;
 using testing::MemoryNode;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::TempTree;
 
 // Everything the controls were told, in one comparable record.
@@ -31,7 +31,7 @@ struct Observed {
   std::vector<std::string> scanned;
   std::size_t scannedCount = 0;
   std::size_t junkCount = 0;
-  int pumps = 0;
+  int ticks = 0;
   std::int16_t running = 0;
 
   bool operator==(const Observed&) const = default;
@@ -39,10 +39,10 @@ struct Observed {
 
 void PrintTo(const Observed& o, std::ostream* os) {
   *os << o.events.size() << " events, " << o.rows.size() << " rows, " << o.scanned.size()
-      << " folders, " << o.pumps << " pumps";
+      << " folders, " << o.ticks << " ticks";
 }
 
-std::vector<std::string> RowsWithIdentity(const RecordingControls& c) {
+std::vector<std::string> RowsWithIdentity(const RecordingScan& c) {
   std::vector<std::string> out = c.RowTexts();
   for (std::size_t i = 0; i < out.size(); ++i) {
     const auto& id = c.rows[i].identity;
@@ -54,23 +54,23 @@ std::vector<std::string> RowsWithIdentity(const RecordingControls& c) {
   return out;
 }
 
-// Options for a scan, applied to fresh controls; onPump may stop the scan or change options.
-using ScanSetup = std::function<void(RecordingControls&, ScanState&)>;
+// Options for a scan, applied to fresh controls; onTick may stop the scan or change options.
+using ScanSetup = std::function<void(RecordingScan&, ScanState&)>;
 
 Observed Scan(platform::FileSystem& fs, const std::vector<std::string>& roots, unsigned readers,
               const ScanSetup& setup) {
-  RecordingControls controls;
+  RecordingScan controls;
   controls.driveKeys = roots;
   ScanState state;
   state.folderReaders = readers;
   setup(controls, state);
   RunScan(state, controls, fs);
   return {controls.events,       RowsWithIdentity(controls), controls.scannedFolders,
-          controls.scannedCount, controls.junkCount,         controls.pumps,
+          controls.scannedCount, controls.junkCount,         controls.ticks,
           state.running.load()};
 }
 
-void TickEverything(RecordingControls& c) {
+void TickEverything(RecordingScan& c) {
   c.TickAllPatterns(true);
   c.check2 = c.check3 = true;
   c.specialTicks.fill(true);
@@ -156,12 +156,12 @@ TEST_P(ReadAheadMemoryTest, SameObservationsWithAnyNumberOfReaders) {
     fs.AddRoot("/D/").AddFile("d.tmp");
     const std::vector<std::string> roots = {"/C/", "/D/"};
     for (const ScanSetup& setup :
-         std::vector<ScanSetup>{[](RecordingControls&c, ScanState&) { TickEverything(c); },
-                                [](RecordingControls&c, ScanState&) {
+         std::vector<ScanSetup>{[](RecordingScan&c, ScanState&) { TickEverything(c); },
+                                [](RecordingScan&c, ScanState&) {
                                   c.patterns[0] = c.patterns[3] = true;
                                   c.check2 = true;
                                 },
-                                [](RecordingControls&, ScanState&) {}}) {
+                                [](RecordingScan&, ScanState&) {}}) {
       const Observed one = Scan(fs, roots, 1, setup);
       ASSERT_GT(one.scanned.size(), 10u);
       for (unsigned readers : {2u, 3u, 8u, ScanState::kReadersAsNeeded})
@@ -176,18 +176,17 @@ TEST_P(ReadAheadMemoryTest, StopAtAnyPointWindsDownTheSame) {
   tree.Install(fs, "/C/");
   fs.AddRoot("/D/").AddFolder("sub").AddFile("late.tmp");
   const std::vector<std::string> roots = {"/C/", "/D/"};
-  const Observed full =
-      Scan(fs, roots, 1, [](RecordingControls& c, ScanState&) { TickEverything(c); });
-  for (int stopAt = 1; stopAt <= full.pumps + 1; stopAt += 1 + full.pumps / 40) {
-    const ScanSetup setup = [stopAt](RecordingControls& c, ScanState& state) {
+  const Observed full = Scan(fs, roots, 1, [](RecordingScan& c, ScanState&) { TickEverything(c); });
+  for (int stopAt = 1; stopAt <= full.ticks + 1; stopAt += 1 + full.ticks / 40) {
+    const ScanSetup setup = [stopAt](RecordingScan& c, ScanState& state) {
       TickEverything(c);
-      c.onPump = [&state, stopAt](int pump) {
-        if (pump == stopAt) state.SetFlags(kFlagFalse);
+      c.onTick = [&state, stopAt](int tick) {
+        if (tick == stopAt) state.SetFlags(kFlagFalse);
       };
     };
     const Observed one = Scan(fs, roots, 1, setup);
     for (unsigned readers : {2u, 4u, ScanState::kReadersAsNeeded})
-      EXPECT_EQ(Scan(fs, roots, readers, setup), one) << "stop at pump " << stopAt;
+      EXPECT_EQ(Scan(fs, roots, readers, setup), one) << "stop at tick " << stopAt;
   }
 }
 
@@ -196,18 +195,18 @@ TEST_P(ReadAheadMemoryTest, OptionsChangedDuringTheScanTakeEffectAtTheSameEntry)
   RandomTree tree(GetParam() + 2000, 200, 10);
   tree.Install(fs, "/C/");
   for (int changeAt : {3, 40, 200}) {
-    const ScanSetup setup = [changeAt](RecordingControls& c, ScanState&) {
+    const ScanSetup setup = [changeAt](RecordingScan& c, ScanState&) {
       c.patterns[0] = true;
-      c.onPump = [&c, changeAt](int pump) {
-        if (pump == changeAt) TickEverything(c);
-        if (pump == changeAt * 2) {
+      c.onTick = [&c, changeAt](int tick) {
+        if (tick == changeAt) TickEverything(c);
+        if (tick == changeAt * 2) {
           c.check3 = false;
           c.specialTicks.fill(false);
         }
       };
     };
     const Observed one = Scan(fs, {"/C/"}, 1, setup);
-    EXPECT_EQ(Scan(fs, {"/C/"}, 3, setup), one) << "change at pump " << changeAt;
+    EXPECT_EQ(Scan(fs, {"/C/"}, 3, setup), one) << "change at tick " << changeAt;
   }
 }
 
@@ -224,7 +223,7 @@ TEST(ReadAheadMemory, DeepChainsAndWideFolders) {
   }
   MemoryNode& wide = c.AddFolder("wide");
   for (int i = 0; i < 700; ++i) wide.AddFolder("w" + std::to_string(i)).AddFile("x~");
-  const ScanSetup setup = [](RecordingControls& ctl, ScanState&) { TickEverything(ctl); };
+  const ScanSetup setup = [](RecordingScan& ctl, ScanState&) { TickEverything(ctl); };
   const Observed one = Scan(fs, {"/C/"}, 1, setup);
   EXPECT_EQ(one.scanned.size(), 1u + 800u + 1u + 700u);
   for (unsigned readers : {2u, 5u}) EXPECT_EQ(Scan(fs, {"/C/"}, readers, setup), one);
@@ -235,10 +234,10 @@ TEST(ReadAheadMemory, AStopBeforeTheFirstSubFolderListsNothingMore) {
   MemoryNode& c = fs.AddRoot("/C/");
   for (int i = 0; i < 50; ++i) c.AddFolder("d" + std::to_string(i)).AddFolder("e").AddFile("z.tmp");
   c.AddFile("root.tmp");
-  const ScanSetup setup = [](RecordingControls& ctl, ScanState& state) {
+  const ScanSetup setup = [](RecordingScan& ctl, ScanState& state) {
     ctl.patterns[0] = true;
-    ctl.onPump = [&state](int pump) {
-      if (pump == 51) state.SetFlags(kFlagFalse);  // the root's last entry
+    ctl.onTick = [&state](int tick) {
+      if (tick == 51) state.SetFlags(kFlagFalse);  // the root's last entry
     };
   };
   const Observed one = Scan(fs, {"/C/"}, 1, setup);
@@ -400,7 +399,7 @@ TEST(ReadAheadPool, GrowsWhileReadsBlockAndShrinksWhenTheyDoNot) {
 TEST(ReadAheadMemory, ReadersAsNeededOnASlowDiskGiveTheSameObservations) {
   MemoryFileSystem fs;
   AddSlowThenQuickFolders(fs.AddRoot("/C/"));
-  const ScanSetup setup = [](RecordingControls& c, ScanState&) { TickEverything(c); };
+  const ScanSetup setup = [](RecordingScan& c, ScanState&) { TickEverything(c); };
   const Observed one = Scan(fs, {"/C/"}, 1, setup);
   EXPECT_EQ(one.scanned.size(), 1u + 1u + 500u + 1u + 1500u);
   EXPECT_EQ(Scan(fs, {"/C/"}, ScanState::kReadersAsNeeded, setup), one);
@@ -436,8 +435,8 @@ TEST_F(ReadAheadRealTreeTest, RandomTreeGivesTheSameRowsAndEvents) {
   for (std::size_t i = 1; i < folders.size(); i += 7) tree.Chmod(folders[i], 0555);
 
   for (const ScanSetup& setup :
-       std::vector<ScanSetup>{[](RecordingControls&c, ScanState&) { TickEverything(c); },
-                              [](RecordingControls&c, ScanState&) {
+       std::vector<ScanSetup>{[](RecordingScan&c, ScanState&) { TickEverything(c); },
+                              [](RecordingScan&c, ScanState&) {
                                 c.patterns[0] = c.patterns[14] = true;
                                 c.check2 = true;
                               }}) {
@@ -452,7 +451,7 @@ TEST_F(ReadAheadRealTreeTest, RandomTreeGivesTheSameRowsAndEvents) {
 TEST_F(ReadAheadRealTreeTest, ChainsDeeperThanPathMax) {
   tree.DeepChain("deep", 30, std::string(200, 'd'), "leaf.tmp");
   tree.DeepChain("deep2", 30, std::string(200, 'e'), "leaf~");
-  const ScanSetup setup = [](RecordingControls& c, ScanState&) { TickEverything(c); };
+  const ScanSetup setup = [](RecordingScan& c, ScanState&) { TickEverything(c); };
   const Observed one = ScanTree(1, setup);
   EXPECT_EQ(one.rows.size(), 4u);  // two leaves, each a zero-byte file too
   EXPECT_EQ(ScanTree(3, setup), one);
@@ -464,13 +463,13 @@ TEST_F(ReadAheadRealTreeTest, StopsAtSeveralPoints) {
     tree.File("f" + std::to_string(i) + "/g/y.tmp");
   }
   for (int stopAt : {1, 2, 5, 31, 40, 75}) {
-    const ScanSetup setup = [stopAt](RecordingControls& c, ScanState& state) {
+    const ScanSetup setup = [stopAt](RecordingScan& c, ScanState& state) {
       c.patterns[0] = true;
-      c.onPump = [&state, stopAt](int pump) {
-        if (pump == stopAt) state.SetFlags(kFlagFalse);
+      c.onTick = [&state, stopAt](int tick) {
+        if (tick == stopAt) state.SetFlags(kFlagFalse);
       };
     };
-    EXPECT_EQ(ScanTree(3, setup), ScanTree(1, setup)) << "stop at pump " << stopAt;
+    EXPECT_EQ(ScanTree(3, setup), ScanTree(1, setup)) << "stop at tick " << stopAt;
   }
 }
 

@@ -7,7 +7,7 @@
 #include "scan/driver.h"
 #include "scan/walker.h"
 #include "support/memory_file_system.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 
 namespace kelvo::scan {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::MemoryFileSystem;
 using testing::MemoryNode;
-using testing::RecordingControls;
+using testing::RecordingScan;
 
 class WalkerTest : public ::testing::Test {
  protected:
@@ -28,7 +28,7 @@ class WalkerTest : public ::testing::Test {
 
   MemoryFileSystem fs;
   MemoryNode& c;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 
@@ -69,9 +69,9 @@ TEST_F(WalkerTest, StopDuringClassificationFinishesTheFolderAndOnlyShowsTheRest)
   a.AddFile("2.tmp");
   a.AddFolder("A1").AddFile("3.tmp");
   c.AddFolder("B").AddFile("4.tmp");
-  // Pump 1 and 2 are the root's entries A and B; pump 3 is the first entry of /C/A/.
-  controls.onPump = [&](int pump) {
-    if (pump == 3) Stop();
+  // Ticks 1 and 2 are the root's entries A and B; tick 3 is the first entry of /C/A/.
+  controls.onTick = [&](int tick) {
+    if (tick == 3) Stop();
   };
   RunScan(state, controls, fs);
   EXPECT_THAT(controls.events,
@@ -85,7 +85,7 @@ TEST_F(WalkerTest, StopInTheFirstDriveStillShowsTheSecondDriveOnce) {
   fs.AddRoot("/D/").AddFile("d.tmp");
   controls.driveKeys = {"/C/", "/D/"};
   c.AddFile("c.tmp");
-  controls.onPump = [&](int) { Stop(); };
+  controls.onTick = [&](int) { Stop(); };
   RunScan(state, controls, fs);
   EXPECT_THAT(controls.events, ElementsAre("show /C/", "row 1 /C/c.tmp", "show /D/", "idle"));
 }
@@ -100,7 +100,7 @@ TEST_F(WalkerTest, ClassifyingClearedAloneStillWalksButAddsNoRows) {
   c.AddFolder("A").AddFile("a.tmp");
   state.SetFlags(kFlagTrue);
   state.classifying = kFlagFalse;
-  Walker(state, controls, fs).Walk(NativeString("/C/"));
+  Walker(state, controls, controls, fs).Walk({RootKind::kDisk, NativeString("/C/")});
   EXPECT_THAT(controls.scannedFolders, ElementsAre("/C/", "/C/A/"));
   EXPECT_TRUE(controls.rows.empty());
 }
@@ -143,23 +143,54 @@ TEST_F(WalkerTest, UntickedDrivesAreSkippedAndNoDrivesStillRestoresAndAudits) {
   controls.driveTicks = {false, true};
   controls.check4 = true;
   int audits = 0;
-  RunScan(state, controls, fs, [&](ScanControls&) { ++audits; });
+  RunScan(state, controls, fs, [&](ScanSink&) { ++audits; });
   EXPECT_THAT(controls.scannedFolders, ElementsAre("/D/"));
   EXPECT_EQ(audits, 1);
 
-  RecordingControls none;
+  RecordingScan none;
   none.check4 = true;
-  RunScan(state, none, fs, [&](ScanControls&) { ++audits; });
+  RunScan(state, none, fs, [&](ScanSink&) { ++audits; });
   EXPECT_THAT(none.events, ElementsAre("idle"));
   EXPECT_EQ(audits, 2);
+}
+
+TEST_F(WalkerTest, RootsAreWalkedInRequestOrderAndTheAuditAfterTheWalkHasEnded) {
+  c.AddFile("c.tmp");
+  fs.AddRoot("/L/").AddFile("l.tmp");
+  ScanRequest request;
+  request.roots = {{RootKind::kAudit, {}},
+                   {RootKind::kLocation, NativeString("/L/")},
+                   {RootKind::kDisk, NativeString("/C/")}};
+  scan::RunScan(state, request, controls, controls, fs,
+                [&](ScanSink& sink) { sink.FolderUnreadable(NativeString("audit"), {}); });
+  EXPECT_THAT(controls.events, ElementsAre("show /L/", "row 1 /L/l.tmp", "show /C/",
+                                           "row 1 /C/c.tmp", "idle", "unreadable audit"));
+}
+
+TEST_F(WalkerTest, RulesAreReadOncePerExaminedEntry) {
+  class CountingRules final : public RuleSource {
+   public:
+    RuleSwitches Current() override {
+      ++reads;
+      return RuleSwitches().set(1);
+    }
+    int reads = 0;
+  } rules;
+  c.AddFile("a.tmp");
+  c.AddFile("b.txt");
+  c.AddFolder("plain").AddFile("c.tmp");  // a folder with no attribute but the folder bit
+  scan::RunScan(state, controls.Request(), rules, controls, fs);
+  EXPECT_EQ(rules.reads, 3);
+  EXPECT_THAT(controls.RowTexts(), ElementsAre("1|a.tmp|/C/a.tmp|tmp临时文件|1",
+                                               "1|c.tmp|/C/plain/c.tmp|tmp临时文件|1"));
 }
 
 TEST_F(WalkerTest, AuditRunsAfterAStoppedScan) {
   c.AddFile("a.tmp");
   controls.check4 = true;
-  controls.onPump = [&](int) { Stop(); };
+  controls.onTick = [&](int) { Stop(); };
   bool audited = false;
-  RunScan(state, controls, fs, [&](ScanControls&) { audited = true; });
+  RunScan(state, controls, fs, [&](ScanSink&) { audited = true; });
   EXPECT_TRUE(audited);
 }
 
@@ -187,10 +218,12 @@ TEST_F(WalkerTest, DeepTreesNeedNoRecursionAndReopenClosedAncestors) {
 
 // Heap in use at the deepest folder of a chain: the walk keeps one name per level, not the path of
 // each level (3,000 levels of 40-byte names would otherwise hold 180 MB of paths).
-class HeapWatchingControls : public RecordingControls {
+class HeapWatchingControls : public RecordingScan {
  public:
-  void ShowFolder(NativeStringView) override { peak = std::max(peak, mallinfo2().uordblks); }
-  std::size_t AddScannedFolder(NativeStringView) override { return ++folders; }
+  void FolderReached(NativeStringView) override {
+    peak = std::max(peak, mallinfo2().uordblks);
+    ++folders;
+  }
   std::size_t peak = 0;
   std::size_t folders = 0;
 };

@@ -9,7 +9,7 @@
 
 #include "platform/file_system.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::scan {
@@ -18,7 +18,7 @@ namespace {
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::TempTree;
 
 class RealTreeTest : public ::testing::Test {
@@ -35,7 +35,7 @@ class RealTreeTest : public ::testing::Test {
   void Scan() { RunScan(state, controls, platform::NativeFileSystem()); }
 
   TempTree tree;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 

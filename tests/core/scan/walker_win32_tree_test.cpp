@@ -9,7 +9,7 @@
 
 #include "platform/file_system.h"
 #include "scan/driver.h"
-#include "support/recording_controls.h"
+#include "support/recording_scan.h"
 #include "support/win32/win_temp_tree.h"
 
 namespace kelvo::scan {
@@ -17,7 +17,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::Not;
-using testing::RecordingControls;
+using testing::RecordingScan;
 using testing::WinTempTree;
 
 class Win32TreeTest : public ::testing::Test {
@@ -42,7 +42,7 @@ class Win32TreeTest : public ::testing::Test {
   }
 
   WinTempTree tree;
-  RecordingControls controls;
+  RecordingScan controls;
   ScanState state;
 };
 

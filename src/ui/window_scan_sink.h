@@ -1,6 +1,6 @@
-// The scan's controls for the window. The scan calls them on its worker thread; nothing here
-// touches a widget. Options are read from atomics, rows and the current folder wait in buffers that
-// the GUI thread takes at its own pace, and counters are plain atomics.
+// Where the window's scans put what they find. The scan calls it on its worker thread; nothing here
+// touches a widget. Rows and the current folder wait in buffers that the GUI thread takes at its
+// own pace, and counters are plain atomics.
 #pragma once
 
 #include <atomic>
@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "live_options.h"
 #include "result_row.h"
-#include "scan/scan_controls.h"
+#include "scan/scan_sink.h"
 
 namespace kelvo::ui {
 
@@ -28,27 +27,16 @@ class FolderList {
   std::vector<std::size_t> ends_;
 };
 
-class WindowScanControls final : public scan::ScanControls {
+class WindowScanSink final : public scan::ScanSink {
  public:
-  explicit WindowScanControls(const LiveOptions& options);
-
-  void ShowFolder(NativeStringView path) override;
-  std::size_t AddScannedFolder(NativeStringView path) override;
-  void SetScannedFolderCount(std::size_t count) override;
-  void SetJunkCount(std::size_t count) override;
-  std::size_t RowCount() override { return rowCount_.load(std::memory_order_relaxed); }
-  void AddJunkItem(scan::JunkItem item) override;
-  bool PatternTicked(int index) override { return options_.Pattern(index); }
-  bool TempFolderRuleTicked() override { return options_.TempFolders(); }
-  bool ZeroByteRuleTicked() override { return options_.ZeroByte(); }
-  bool AuditTicked() override { return options_.Audit(); }
-  int DriveNodeCount() override { return options_.DriveCount(); }
-  bool NodeTicked(int node) override { return options_.NodeTicked(node); }
-  NativeString NodeKey(int node) override { return options_.NodeKey(node); }
-  void Pump() override;
-  void RestoreIdle() override;
+  // Shown: the folder (label and title), and the scanned-folder list and its count.
+  void FolderReached(NativeStringView path) override;
+  void RowFound(scan::JunkItem item) override;
   void FolderUnreadable(NativeStringView path, std::error_code error) override;
-  scan::RuleSwitches EnabledRules() override { return options_.EnabledRules(); }
+  // Shows the junk count as it stands before the entry's rows.
+  void ProgressTick() override;
+  // Shows the whole junk count, then asks the window to go idle.
+  void WalkEnded() override;
 
   // GUI side. Each Take returns what changed since the previous call.
   RowBatch TakeRows();
@@ -69,11 +57,12 @@ class WindowScanControls final : public scan::ScanControls {
   void PrepareForScan();
   FolderList& folders() { return folders_; }
 
-  std::function<void()> onRestoreIdle;  // runs on the worker
-  std::function<void()> onPump;         // runs on the worker, once per entry (tests)
+  std::function<void()> onWalkEnded;  // runs on the worker
+  std::function<void()> onTick;       // runs on the worker, once per entry (tests)
 
  private:
-  const LiveOptions& options_;
+  void ShowJunkCount();
+
   std::atomic<std::size_t> rowCount_{0};
   std::atomic<std::size_t> scannedCount_{0};
   std::atomic<std::size_t> junkCount_{0};

@@ -1,4 +1,4 @@
-#include "window_scan_controls.h"
+#include "window_scan_sink.h"
 
 namespace kelvo::ui {
 
@@ -20,46 +20,46 @@ NativeStringView FolderList::At(std::size_t i) const {
   return NativeStringView(text_).substr(begin, ends_[i] - begin);
 }
 
-WindowScanControls::WindowScanControls(const LiveOptions& options) : options_(options) {}
-
-void WindowScanControls::ShowFolder(NativeStringView path) {
-  std::lock_guard lock(folderMutex_);
-  folder_.assign(path);
-  folderDirty_ = true;
-}
-
-std::size_t WindowScanControls::AddScannedFolder(NativeStringView path) {
-  std::lock_guard lock(foldersMutex_);
-  return folders_.Add(path);
-}
-
-void WindowScanControls::SetScannedFolderCount(std::size_t count) {
+void WindowScanSink::FolderReached(NativeStringView path) {
+  {
+    std::lock_guard lock(folderMutex_);
+    folder_.assign(path);
+    folderDirty_ = true;
+  }
+  std::size_t count = 0;
+  {
+    std::lock_guard lock(foldersMutex_);
+    count = folders_.Add(path);
+  }
   scannedCount_.store(count, std::memory_order_relaxed);
   scannedDirty_.store(true, std::memory_order_release);
 }
 
-void WindowScanControls::SetJunkCount(std::size_t count) {
+void WindowScanSink::ProgressTick() {
+  if (onTick) onTick();
+  ShowJunkCount();
+}
+
+void WindowScanSink::WalkEnded() {
+  ShowJunkCount();
+  if (onWalkEnded) onWalkEnded();
+}
+
+void WindowScanSink::ShowJunkCount() {
   // Called for every entry; publish only a change.
+  const std::size_t count = rowCount_.load(std::memory_order_relaxed);
   if (lastJunkCount_.exchange(count, std::memory_order_relaxed) == count) return;
   junkCount_.store(count, std::memory_order_relaxed);
   junkDirty_.store(true, std::memory_order_release);
 }
 
-void WindowScanControls::AddJunkItem(scan::JunkItem item) {
+void WindowScanSink::RowFound(scan::JunkItem item) {
   std::lock_guard lock(rowMutex_);
   pending_.rows.push_back(MakeRow(std::move(item), labels_, roots_, pending_));
   rowCount_.fetch_add(1, std::memory_order_relaxed);
 }
 
-void WindowScanControls::Pump() {
-  if (onPump) onPump();
-}
-
-void WindowScanControls::RestoreIdle() {
-  if (onRestoreIdle) onRestoreIdle();
-}
-
-void WindowScanControls::FolderUnreadable(NativeStringView path, std::error_code error) {
+void WindowScanSink::FolderUnreadable(NativeStringView path, std::error_code error) {
   {
     std::lock_guard lock(unreadableMutex_);
     unreadableList_.push_back({NativeString(path), error});
@@ -67,19 +67,19 @@ void WindowScanControls::FolderUnreadable(NativeStringView path, std::error_code
   unreadable_.fetch_add(1, std::memory_order_relaxed);
 }
 
-std::vector<WindowScanControls::Unreadable> WindowScanControls::UnreadableList() {
+std::vector<WindowScanSink::Unreadable> WindowScanSink::UnreadableList() {
   std::lock_guard lock(unreadableMutex_);
   return unreadableList_;
 }
 
-RowBatch WindowScanControls::TakeRows() {
+RowBatch WindowScanSink::TakeRows() {
   RowBatch out;
   std::lock_guard lock(rowMutex_);
   std::swap(out, pending_);
   return out;
 }
 
-bool WindowScanControls::TakeFolder(NativeString& path) {
+bool WindowScanSink::TakeFolder(NativeString& path) {
   std::lock_guard lock(folderMutex_);
   if (!folderDirty_) return false;
   folderDirty_ = false;
@@ -87,19 +87,19 @@ bool WindowScanControls::TakeFolder(NativeString& path) {
   return true;
 }
 
-bool WindowScanControls::TakeScannedCount(std::size_t& count) {
+bool WindowScanSink::TakeScannedCount(std::size_t& count) {
   if (!scannedDirty_.exchange(false, std::memory_order_acquire)) return false;
   count = scannedCount_.load(std::memory_order_relaxed);
   return true;
 }
 
-bool WindowScanControls::TakeJunkCount(std::size_t& count) {
+bool WindowScanSink::TakeJunkCount(std::size_t& count) {
   if (!junkDirty_.exchange(false, std::memory_order_acquire)) return false;
   count = junkCount_.load(std::memory_order_relaxed);
   return true;
 }
 
-void WindowScanControls::PrepareForScan() {
+void WindowScanSink::PrepareForScan() {
   std::lock_guard lock(foldersMutex_);
   folders_.Clear();
   lastJunkCount_.store(SIZE_MAX);
