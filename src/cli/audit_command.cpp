@@ -58,12 +58,12 @@ int RunAuditCommand(const AuditOptions& options) {
   std::string where = platform::NativeRegistryDescription();
   std::optional<platform::WindowsSystem> other;
   if (!options.prefix.empty()) {
-    std::string why;
-    other = platform::OpenWindowsSystemAt(Utf8ToNative(options.prefix), why);
-    if (!other) {
-      std::fprintf(stderr, "kelvo-cli: --prefix: %s\n", why.c_str());
+    auto opened = platform::OpenWindowsSystemAt(Utf8ToNative(options.prefix));
+    if (!opened) {
+      std::fprintf(stderr, "kelvo-cli: --prefix: %s\n", opened.error().c_str());
       return kExitUsage;
     }
+    other = std::move(*opened);
     registry = other->registry.get();
     fileSize = other->fileSize;
     where = "the Wine prefix " + options.prefix;

@@ -13,6 +13,7 @@
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "confirmation.h"
+#include "deletion_words.h"
 #include "keep_command.h"
 #include "list_reader.h"
 #include "platform/file_system.h"
@@ -268,7 +269,7 @@ int RunCleanCommand(const CleanOptions& options) {
           break;
         }
         ++failed;
-        const std::string reason = cleanup::DescribeFailure(r);
+        const std::string reason = DeletionWords(r);
         ++reasons[reason];
         std::fprintf(stderr, "kelvo-cli: not %s: %s: %s\n", options.trash ? "trashed" : "deleted",
                      Printable(rows[i].path).c_str(), reason.c_str());

@@ -12,8 +12,8 @@
 #include <map>
 #include <set>
 
+#include "deletion_words.h"
 #include "error_words.h"
-
 #include "skipped_failure.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
@@ -53,66 +53,73 @@ MainWindow::MainWindow(Services services, QWidget* parent)
   setPalette(white);
   setAutoFillBackground(true);
   model_.SetRowIcon(pictures::RowIcon());
-  session_ =
+  scanSession_ =
       std::make_unique<ScanSession>(options_, model_, *services_.fileSystem, services_.audit, this);
-  session_->SetPackageFilterFactory(services_.packageFilter);
+  scanSession_->SetPackageFilterFactory(services_.packageFilter);
+  deletionSession_ = std::make_unique<DeletionSession>(services_.deleteItems, this);
   BuildControls();
 
-  connect(session_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
-    labels_[1]->setText(path);
-    setWindowTitle(tr("正在扫描:") + labels_[1]->text());
+  connect(scanSession_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
+    currentFolder_->setText(path);
+    setWindowTitle(tr("正在扫描:") + currentFolder_->text());
     UpdateStatus();
   });
-  connect(session_.get(), &ScanSession::scannedCountChanged, this,
-          [this](qulonglong n) { labels_[4]->setText(QString::number(n)); });
-  connect(session_.get(), &ScanSession::junkCountChanged, this,
-          [this](qulonglong n) { labels_[6]->setText(QString::number(n)); });
-  connect(session_.get(), &ScanSession::restoreRequested, this, &MainWindow::RestoreIdle);
-  connect(session_.get(), &ScanSession::finished, this, [this] {
-    UpdateStatus();
-    if (startWaiting_) {
-      startWaiting_ = false;
-      BeginScan();
-    }
-  });
+  connect(scanSession_.get(), &ScanSession::scannedCountChanged, this,
+          [this](qulonglong n) { scannedFolderCount_->setText(QString::number(n)); });
+  connect(scanSession_.get(), &ScanSession::junkCountChanged, this,
+          [this](qulonglong n) { junkCount_->setText(QString::number(n)); });
+  connect(scanSession_.get(), &ScanSession::restoreRequested, this, &MainWindow::RestoreIdle);
+  connect(scanSession_.get(), &ScanSession::finished, this, &MainWindow::OnScanFinished);
+  connect(deletionSession_.get(), &DeletionSession::progressChanged, this,
+          &MainWindow::UpdateStatus);
+  connect(deletionSession_.get(), &DeletionSession::finished, this, &MainWindow::OnDeletionDone);
   connect(&model_, &ResultsModel::totalsChanged, this, [this] {
-    if (!session_->Busy()) UpdateStatus();
+    if (!scanSession_->Busy()) UpdateStatus();
   });
   connect(&model_, &ResultsModel::orderChanged, this, &MainWindow::ShowSortIndicator);
-  deletionTimer_.setInterval(200);
-  connect(&deletionTimer_, &QTimer::timeout, this, &MainWindow::UpdateStatus);
 }
 
 MainWindow::~MainWindow() {
-  session_->Stop();
-  session_->Join();
-  if (deleter_.joinable()) deleter_.join();
-  list_->setModel(nullptr);
-  delete tips_.data();
-  delete dialog_;
+  scanSession_->Stop();
+  scanSession_->Join();
+  deletionSession_.reset();  // stops after the file in hand and waits for it
+  resultsView_->setModel(nullptr);
+  delete tipsDialog_.data();
+  delete settingsDialog_;
+}
+
+PopupButton* MainWindow::asPopup(int n) const {
+  const std::array<PopupButton*, 4> popups = {scanButton_, deleteButton_, settingsButton_,
+                                              exitButton_};
+  return popups.at(static_cast<std::size_t>(n - 1));
+}
+
+QLabel* MainWindow::label(int n) const {
+  return findChild<QLabel*>(QStringLiteral("Label%1").arg(n));
 }
 
 void MainWindow::BuildControls() {
   // The frame: left, bottom and right edges, then the title bar over them.
   const QPixmap side = pictures::SideEdge();
-  edges_[1] = new QLabel(this);
-  edges_[1]->setObjectName("Image2");
-  edges_[1]->setGeometry(Twips(0, 0, 90, 6600));
-  edges_[2] = new QLabel(this);
-  edges_[2]->setObjectName("Image3");
-  edges_[2]->setGeometry(Twips(90, 6360, 9045, 90));
-  edges_[3] = new QLabel(this);
-  edges_[3]->setObjectName("Image4");
-  edges_[3]->setGeometry(Twips(9120, 0, 90, 6480));
-  edges_[1]->setPixmap(side);
-  edges_[2]->setPixmap(pictures::BottomEdge());
-  edges_[3]->setPixmap(side);
-  for (int i = 1; i <= 3; ++i) edges_[static_cast<std::size_t>(i)]->setScaledContents(true);
+  auto* leftEdge = new QLabel(this);
+  leftEdge->setObjectName("Image2");
+  leftEdge->setGeometry(Twips(0, 0, 90, 6600));
+  auto* bottomEdge = new QLabel(this);
+  bottomEdge->setObjectName("Image3");
+  bottomEdge->setGeometry(Twips(90, 6360, 9045, 90));
+  auto* rightEdge = new QLabel(this);
+  rightEdge->setObjectName("Image4");
+  rightEdge->setGeometry(Twips(9120, 0, 90, 6480));
+  leftEdge->setPixmap(side);
+  bottomEdge->setPixmap(pictures::BottomEdge());
+  rightEdge->setPixmap(side);
+  const std::array<QLabel*, 3> edges = {leftEdge, bottomEdge, rightEdge};
+  for (QLabel* edge : edges) edge->setScaledContents(true);
 
-  image1_ = new DragArea(this);
-  image1_->setObjectName("Image1");
-  image1_->setGeometry(Twips(85, 0, 9045, 300));
-  image1_->setScaledContents(true);
+  titleImage_ = new DragArea(this);
+  titleImage_->setObjectName("Image1");
+  titleImage_->setGeometry(Twips(85, 0, 9045, 300));
+  titleImage_->setScaledContents(true);
 
   auto* title = new DragArea(Title(), this);
   title->setObjectName("Label1");
@@ -123,46 +130,47 @@ void MainWindow::BuildControls() {
   QPalette titlePalette = title->palette();
   titlePalette.setColor(QPalette::WindowText, palette().color(QPalette::HighlightedText));
   title->setPalette(titlePalette);
-  labels_[0] = title;
+  title_ = title;
 
   const char* const popupCaptions[4] = {QT_TR_NOOP("扫描垃圾"), QT_TR_NOOP("清除垃圾"),
                                         QT_TR_NOOP("系统设置"), QT_TR_NOOP("退出软件")};
+  PopupButton** const popups[4] = {&scanButton_, &deleteButton_, &settingsButton_, &exitButton_};
   for (int i = 0; i < 4; ++i) {
     auto* b = new PopupButton(tr(popupCaptions[i]), this);
     b->setObjectName(QStringLiteral("asPopup%1").arg(i + 1));
     b->setGeometry(Twips(2520 + 1560 * i, 360, 1395, 435));
     b->setFont(UiFont(9));
-    popups_[static_cast<std::size_t>(i)] = b;
+    *popups[i] = b;
   }
-  connect(popups_[0], &QToolButton::clicked, this, &MainWindow::OnScanButton);
-  connect(popups_[1], &QToolButton::clicked, this, [this] {
+  connect(scanButton_, &QToolButton::clicked, this, &MainWindow::OnScanButton);
+  connect(deleteButton_, &QToolButton::clicked, this, [this] {
     try {
       Command1Click();
     } catch (...) {
       LogSkippedFailure("Deleting the chosen rows");
     }
   });
-  connect(popups_[2], &QToolButton::clicked, this, [this] {
-    if (!dialog_) dialog_ = new SettingsDialog(options_, services_, this);
-    dialog_->show();
-    dialog_->raise();
-    dialog_->activateWindow();
+  connect(settingsButton_, &QToolButton::clicked, this, [this] {
+    if (!settingsDialog_) settingsDialog_ = new SettingsDialog(options_, services_, this);
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
   });
-  connect(popups_[3], &QToolButton::clicked, this, &MainWindow::Exit);
+  connect(exitButton_, &QToolButton::clicked, this, &MainWindow::Exit);
 
   tree_ = new TargetTree(options_, this);
   tree_->setObjectName("tv");
   tree_->setGeometry(Twips(120, 840, 2175, 5440));
 
-  list_ = new QTableView(this);
-  list_->setObjectName("lv");
-  list_->setGeometry(Twips(2355, 840, 6705, 3855));
+  resultsView_ = new QTableView(this);
+  resultsView_->setObjectName("lv");
+  resultsView_->setGeometry(Twips(2355, 840, 6705, 3855));
 
-  shape1_ = new QFrame(this);
-  shape1_->setObjectName("Shape1");
-  shape1_->setGeometry(Twips(2400, 4760, 6735, 420));
-  shape1_->setFrameShape(QFrame::Box);
-  shape1_->setStyleSheet(
+  listButtonPanel_ = new QFrame(this);
+  listButtonPanel_->setObjectName("Shape1");
+  listButtonPanel_->setGeometry(Twips(2400, 4760, 6735, 420));
+  listButtonPanel_->setFrameShape(QFrame::Box);
+  listButtonPanel_->setStyleSheet(
       "QFrame#Shape1 { border: 1px solid rgb(150,170,200); "
       "background: rgb(240,244,250); }");
 
@@ -175,13 +183,13 @@ void MainWindow::BuildControls() {
     b->setGeometry(Twips(ucLeft[i], 4800, 975, 315));
     b->setFont(UiFont(9));
     connect(b, &FlatButton::clickedIndex, this, &MainWindow::ucClick);
-    uc_[static_cast<std::size_t>(i)] = b;
+    listButtons_[static_cast<std::size_t>(i)] = b;
   }
 
-  frame1_ = new QGroupBox(tr("扫描详细信息"), this);
-  frame1_->setObjectName("Frame1");
-  frame1_->setGeometry(Twips(2360, 5205, 6710, 1095));
-  frame1_->setStyleSheet(FrameStyle("Frame1", "white"));
+  detailsFrame_ = new QGroupBox(tr("扫描详细信息"), this);
+  detailsFrame_->setObjectName("Frame1");
+  detailsFrame_->setGeometry(Twips(2360, 5205, 6710, 1095));
+  detailsFrame_->setStyleSheet(FrameStyle("Frame1", "white"));
   struct LabelSpec {
     int n;
     const char* text;
@@ -193,25 +201,27 @@ void MainWindow::BuildControls() {
       {4, QT_TR_NOOP("已扫描目录(个数):"), 120, 600, 1530},  {5, "", 1800, 600, 1050},
       {6, QT_TR_NOOP("扫描到垃圾(个数):"), 3360, 600, 1530}, {7, "", 5040, 600, 1500}};
   for (const auto& spec : specs) {
-    auto* l = new QLabel(*spec.text ? tr(spec.text) : QString(), frame1_);
+    auto* l = new QLabel(*spec.text ? tr(spec.text) : QString(), detailsFrame_);
     l->setObjectName(QStringLiteral("Label%1").arg(spec.n));
     // One pixel more above and below than designed, so that the glyphs are not cut.
     QRect r = Twips(spec.left, spec.top, spec.width, 180);
     l->setGeometry(r.adjusted(0, -2, 0, 2));
-    labels_[static_cast<std::size_t>(spec.n - 1)] = l;
+    if (spec.n == 2) currentFolder_ = l;
+    if (spec.n == 5) scannedFolderCount_ = l;
+    if (spec.n == 7) junkCount_ = l;
   }
-  status_ = new QLabel(frame1_);
-  status_->setObjectName("statusLine");
-  status_->setGeometry(Twips(120, 840, 6400, 210));
-  status_->setTextFormat(Qt::RichText);
-  connect(status_, &QLabel::linkActivated, this, [this] { ShowUnreadableFolders(); });
-  QPalette gray = status_->palette();
+  statusLine_ = new QLabel(detailsFrame_);
+  statusLine_->setObjectName("statusLine");
+  statusLine_->setGeometry(Twips(120, 840, 6400, 210));
+  statusLine_->setTextFormat(Qt::RichText);
+  connect(statusLine_, &QLabel::linkActivated, this, [this] { ShowUnreadableFolders(); });
+  QPalette gray = statusLine_->palette();
   gray.setColor(QPalette::WindowText, QColor(90, 90, 90));
-  status_->setPalette(gray);
+  statusLine_->setPalette(gray);
   UpdateStatus();
 
-  image1_->lower();
-  for (int i = 1; i <= 3; ++i) edges_[static_cast<std::size_t>(i)]->lower();
+  titleImage_->lower();
+  for (QLabel* edge : edges) edge->lower();
   title->raise();
   AddShortcuts();
 }
@@ -227,22 +237,23 @@ void MainWindow::AddShortcuts() {
     if (button->isEnabled()) button->click();
   };
   add(QKeySequence(Qt::Key_F5), [this, clickIfEnabled] {
-    if (popups_[0]->text() == ScanCaption()) clickIfEnabled(popups_[0]);
+    if (!ScanShown()) clickIfEnabled(scanButton_);
   });
   // Esc stops what runs: the scan, else the deletion (its button reads "停止删除" meanwhile).
   add(QKeySequence(Qt::Key_Escape), [this, clickIfEnabled] {
-    if (popups_[0]->text() == StopCaption())
-      clickIfEnabled(popups_[0]);
-    else if (popups_[1]->text() == StopDeletionCaption())
-      clickIfEnabled(popups_[1]);
+    if (ScanShown())
+      clickIfEnabled(scanButton_);
+    else if (Deleting())
+      clickIfEnabled(deleteButton_);
   });
   add(QKeySequence(Qt::Key_Delete), [this, clickIfEnabled] {
-    if (popups_[1]->text() == DeleteCaption()) clickIfEnabled(popups_[1]);
+    if (!Deleting()) clickIfEnabled(deleteButton_);
   });
-  add(QKeySequence(Qt::CTRL | Qt::Key_A), [this, clickIfEnabled] { clickIfEnabled(uc_[0]); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_A),
+      [this, clickIfEnabled] { clickIfEnabled(listButtons_[0]); });
   add(QKeySequence(Qt::CTRL | Qt::Key_Comma),
-      [this, clickIfEnabled] { clickIfEnabled(popups_[2]); });
-  add(QKeySequence(Qt::CTRL | Qt::Key_Q), [this, clickIfEnabled] { clickIfEnabled(popups_[3]); });
+      [this, clickIfEnabled] { clickIfEnabled(settingsButton_); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Q), [this, clickIfEnabled] { clickIfEnabled(exitButton_); });
 }
 
 void MainWindow::Startup() {
@@ -257,54 +268,55 @@ void MainWindow::Startup() {
   };
   step("InstallComponents", [this] { services_.installComponents(); });
   step("Dialog", [this] {
-    if (!dialog_) dialog_ = new SettingsDialog(options_, services_, this);
-    dialog_->show();
-    dialog_->setVisible(false);
+    if (!settingsDialog_) settingsDialog_ = new SettingsDialog(options_, services_, this);
+    settingsDialog_->show();
+    settingsDialog_->setVisible(false);
   });
-  step("TitlePicture", [this] { image1_->setPixmap(pictures::TitleBar()); });
+  step("TitlePicture", [this] { titleImage_->setPixmap(pictures::TitleBar()); });
   step("createlv", [this] { createlv(); });
   step("createtv", [this] { tree_->createtv(services_.listDrives()); });
   step("Shape1", [this] {
-    shape1_->move(list_->x(), shape1_->y());
-    shape1_->resize(list_->width(), shape1_->height());
+    listButtonPanel_->move(resultsView_->x(), listButtonPanel_->y());
+    listButtonPanel_->resize(resultsView_->width(), listButtonPanel_->height());
   });
   step("TipsSwitch", [this] { tipsSwitch_ = services_.readTipsSwitch(services_.settingsPath()); });
   step("Dialog1", [this] {
     if (tipsSwitch_ != 1) return;
-    if (!tips_) tips_ = new TipsDialog(services_, this);
-    tips_->show();
+    if (!tipsDialog_) tipsDialog_ = new TipsDialog(services_, this);
+    tipsDialog_->show();
   });
 }
 
 void MainWindow::createlv() {
-  list_->setModel(&model_);
-  const double width = list_->width();
+  resultsView_->setModel(&model_);
+  const double width = resultsView_->width();
   const double divisors[4] = {3, 1, 3, 3};
-  for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, static_cast<int>(width / divisors[c]));
-  list_->verticalHeader()->hide();
-  list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  list_->verticalHeader()->setDefaultSectionSize(18);
-  list_->setShowGrid(false);
-  list_->setWordWrap(false);
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  list_->setIconSize(QSize(16, 16));
-  QHeaderView* header = list_->horizontalHeader();
+  for (int c = 0; c < 4; ++c)
+    resultsView_->setColumnWidth(c, static_cast<int>(width / divisors[c]));
+  resultsView_->verticalHeader()->hide();
+  resultsView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  resultsView_->verticalHeader()->setDefaultSectionSize(18);
+  resultsView_->setShowGrid(false);
+  resultsView_->setWordWrap(false);
+  resultsView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  resultsView_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  resultsView_->setIconSize(QSize(16, 16));
+  QHeaderView* header = resultsView_->horizontalHeader();
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setSectionsClickable(true);
   header->setSortIndicatorShown(false);
   connect(header, &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked,
           Qt::UniqueConnection);
-  list_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    const QModelIndex index = list_->indexAt(at);
+  resultsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(resultsView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const QModelIndex index = resultsView_->indexAt(at);
     if (!index.isValid()) return;
     QMenu* menu = RowMenu(index.row());
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(list_->viewport()->mapToGlobal(at));
+    menu->popup(resultsView_->viewport()->mapToGlobal(at));
   });
-  list_->viewport()->update();
+  resultsView_->viewport()->update();
 }
 
 QMenu* MainWindow::RowMenu(int displayRow) {
@@ -317,7 +329,7 @@ QMenu* MainWindow::RowMenu(int displayRow) {
   while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
   const std::size_t cut = path.find_last_of(platform::kSeparator);
   const NativeString folder = cut == NativeString::npos ? NativeString() : path.substr(0, cut);
-  KeepListDialog* list = dialog_ ? dialog_->KeepList() : nullptr;
+  KeepListDialog* list = settingsDialog_ ? settingsDialog_->KeepList() : nullptr;
   QAction* own = keep->addAction(item.emptyFolder ? tr("此文件夹: %1").arg(ToQString(path))
                                                   : tr("此文件: %1").arg(ToQString(path)));
   own->setObjectName("keepRowEntry");
@@ -351,26 +363,30 @@ void MainWindow::OnHeaderClicked(int column) {
 }
 
 void MainWindow::ShowSortIndicator() {
-  if (!list_) return;
-  QHeaderView* header = list_->horizontalHeader();
+  if (!resultsView_) return;
+  QHeaderView* header = resultsView_->horizontalHeader();
   header->setSortIndicatorShown(model_.Sorted());
   if (model_.Sorted()) header->setSortIndicator(model_.SortColumn(), model_.SortOrder());
 }
 
 void MainWindow::ClearResults() {
   model_.Clear();
-  list_->horizontalHeader()->setSortIndicatorShown(false);
+  resultsView_->horizontalHeader()->setSortIndicatorShown(false);
 }
 
 void MainWindow::SetListButtonsEnabled(bool enabled) {
-  for (FlatButton* b : uc_) b->setEnabled(enabled);
+  for (FlatButton* b : listButtons_) b->setEnabled(enabled);
+}
+
+MainWindow::Activity MainWindow::RestingActivity() const {
+  return scanSession_->Busy() ? Activity::kStopping : Activity::kIdle;
 }
 
 void MainWindow::OnScanButton() {
   try {
-    if (popups_[0]->text() == ScanCaption())
+    if (activity_ == Activity::kIdle || activity_ == Activity::kStopping)
       StartPath();
-    else if (popups_[0]->text() == StopCaption())
+    else if (ScanShown())
       StopPath();
   } catch (...) {
     LogSkippedFailure("Starting or stopping the scan");
@@ -378,11 +394,11 @@ void MainWindow::OnScanButton() {
 }
 
 void MainWindow::StartPath() {
-  if (session_->Busy()) {
+  if (scanSession_->Busy()) {
     // A stopped scan is still winding down: show the scanning state now, start when it has ended.
-    startWaiting_ = true;
-    popups_[0]->setText(StopCaption());
-    popups_[1]->setEnabled(false);
+    activity_ = Activity::kWaitingToStart;
+    scanButton_->setText(StopCaption());
+    deleteButton_->setEnabled(false);
     SetListButtonsEnabled(false);
     return;
   }
@@ -391,32 +407,42 @@ void MainWindow::StartPath() {
 
 void MainWindow::BeginScan() {
   deletionNote_.clear();  // the note belongs to the last deletion, not to a new list
-  session_->ClearScannedFolders();
+  scanSession_->ClearScannedFolders();
   ClearResults();
-  popups_[0]->setText(StopCaption());
-  popups_[1]->setEnabled(false);
+  activity_ = Activity::kScanning;
+  scanButton_->setText(StopCaption());
+  deleteButton_->setEnabled(false);
   SetListButtonsEnabled(false);
-  session_->Run();
+  scanSession_->Run();
   UpdateStatus();
 }
 
 void MainWindow::StopPath() {
-  startWaiting_ = false;
-  session_->Stop();
+  scanSession_->Stop();
+  activity_ = RestingActivity();
   SetListButtonsEnabled(true);
-  popups_[0]->setText(ScanCaption());
-  popups_[1]->setEnabled(true);
-  setWindowTitle(labels_[0]->text());
+  scanButton_->setText(ScanCaption());
+  deleteButton_->setEnabled(true);
+  setWindowTitle(title_->text());
 }
 
 void MainWindow::RestoreIdle() {
-  if (startWaiting_) return;  // the next scan starts as soon as this one is gone
-  labels_[1]->setText(QString());
-  popups_[0]->setText(ScanCaption());
-  if (!Deleting()) popups_[1]->setEnabled(true);  // while deleting it is the stop button
-  setWindowTitle(labels_[0]->text());
+  if (activity_ == Activity::kWaitingToStart) return;  // the next scan starts when this one is gone
+  if (activity_ == Activity::kScanning) activity_ = RestingActivity();
+  currentFolder_->setText(QString());
+  scanButton_->setText(ScanCaption());
+  if (!Deleting()) deleteButton_->setEnabled(true);  // while deleting it is the stop button
+  setWindowTitle(title_->text());
   SetListButtonsEnabled(!Deleting());
   UpdateStatus();
+}
+
+void MainWindow::OnScanFinished() {
+  UpdateStatus();
+  if (activity_ == Activity::kWaitingToStart)
+    BeginScan();
+  else if (activity_ == Activity::kStopping)
+    activity_ = Activity::kIdle;
 }
 
 void MainWindow::ucClick(int index) {
@@ -436,8 +462,8 @@ void MainWindow::ucClick(int index) {
       } catch (...) {
         LogSkippedFailure("Clearing the results");
       }
-      labels_[4]->setText(QString());
-      labels_[6]->setText(QString());
+      scannedFolderCount_->setText(QString());
+      junkCount_->setText(QString());
       break;
     default:
       break;
@@ -465,95 +491,74 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
   return box.exec() == QMessageBox::Yes;
 }
 
+void MainWindow::StopDeletion() {
+  deletionSession_->Stop();
+}
+
 void MainWindow::Command1Click() {
   if (Deleting()) {
     // The button reads "停止删除" now: stop after the file in hand.
-    stopDeletion_.store(true);
-    popups_[1]->setEnabled(false);
+    StopDeletion();
+    deleteButton_->setEnabled(false);
     return;
   }
   std::vector<std::size_t> positions = model_.CheckedBottomUp();
   if (positions.empty()) {
-    labels_[4]->setText(QString());
-    labels_[6]->setText(QString());
+    scannedFolderCount_->setText(QString());
+    junkCount_->setText(QString());
     return;
   }
   if (!ConfirmDeletion(positions)) return;
   std::vector<scan::JunkItem> items;
   items.reserve(positions.size());
   for (std::size_t p : positions) items.push_back(model_.ItemAt(p));
-  popups_[0]->setEnabled(false);
-  popups_[1]->setText(StopDeletionCaption());
-  popups_[1]->setEnabled(true);
+  activity_ = Activity::kDeleting;
+  scanButton_->setEnabled(false);
+  deleteButton_->setText(StopDeletionCaption());
+  deleteButton_->setEnabled(true);
   SetListButtonsEnabled(false);
-  stopDeletion_.store(false);
-  deleteDone_ = 0;
-  deleteTotal_ = items.size();
-  deletionTimer_.start();
   // The keep-list as it stands now is checked again for every row.
-  DeletionChoice choice{options_.Trash(), options_.KeepListNow()};
-  deleter_ = std::thread([this, positions = std::move(positions), items = std::move(items),
-                          choice = std::move(choice)] {
-    std::vector<RowDeletion> results;
-    try {
-      results = services_.deleteItems(
-          items,
-          [this](std::size_t done, std::size_t total) {
-            deleteDone_.store(done);
-            deleteTotal_.store(total);
-            return !stopDeletion_.load();
-          },
-          choice);
-    } catch (...) {
-      LogSkippedFailure("Deleting the rows");
-    }
-    if (results.size() != items.size()) {
-      // Whatever went wrong, no row whose file may still exist leaves the list.
-      const std::size_t tried = results.size();
-      results.resize(items.size());
-      for (std::size_t i = tried; i < results.size(); ++i)
-        results[i].outcome = RowDeletion::Outcome::kNotTried;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, positions = std::move(positions), results = std::move(results)]() mutable {
-          OnDeletionDone(std::move(positions), std::move(results));
-        },
-        Qt::QueuedConnection);
-  });
+  deletionSession_->Run(std::move(positions), std::move(items),
+                        DeletionChoice{options_.Trash(), options_.KeepListNow()});
 }
 
-void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
-                                std::vector<RowDeletion> results) {
-  if (deleter_.joinable()) deleter_.join();
-  deletionTimer_.stop();
+void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
+                                const std::vector<cleanup::DeletionResult>& results) {
+  activity_ = RestingActivity();
   std::vector<std::size_t> gone;
   std::map<QString, int> failures;
   std::size_t failed = 0, deleted = 0, notTried = 0;
-  std::uint64_t freed = 0;
   QStringList trashes;  // where trashed files went
   for (std::size_t i = 0; i < positions.size(); ++i) {
-    if (results[i].outcome == RowDeletion::Outcome::kNotTried) {
+    if (i >= results.size()) {
       ++notTried;  // stopped before it: the row stays as it is
-    } else if (results[i].outcome == RowDeletion::Outcome::kFailed) {
-      ++failed;
-      ++failures[results[i].reason.isEmpty() ? tr("原因不明") : results[i].reason];
-    } else {
-      gone.push_back(positions[i]);
-      freed += results[i].bytes;
-      if (results[i].outcome == RowDeletion::Outcome::kDeleted) ++deleted;
-      if (!results[i].trash.isEmpty() && !trashes.contains(results[i].trash))
-        trashes.push_back(results[i].trash);
+      continue;
+    }
+    switch (results[i].outcome) {
+      case cleanup::DeletionOutcome::kFailed:
+        ++failed;
+        ++failures[DeletionFailureWords(results[i])];
+        break;
+      case cleanup::DeletionOutcome::kDeleted:
+        ++deleted;
+        gone.push_back(positions[i]);
+        if (const QString trash = ToQString(results[i].trash);
+            !trash.isEmpty() && !trashes.contains(trash))
+          trashes.push_back(trash);
+        break;
+      case cleanup::DeletionOutcome::kAlreadyGone:
+        gone.push_back(positions[i]);
+        break;
     }
   }
   model_.RemoveRows(std::move(gone));
-  labels_[4]->setText(QString());
-  labels_[6]->setText(QString());
-  const bool scanning = popups_[0]->text() == StopCaption();
-  popups_[0]->setEnabled(true);
-  popups_[1]->setText(DeleteCaption());
-  popups_[1]->setEnabled(!scanning);
-  SetListButtonsEnabled(!scanning);
+  scannedFolderCount_->setText(QString());
+  junkCount_->setText(QString());
+  // A deletion starts only while no scan is shown, and the scan button waits for its end.
+  scanButton_->setEnabled(true);
+  deleteButton_->setText(DeleteCaption());
+  deleteButton_->setEnabled(true);
+  SetListButtonsEnabled(true);
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
   deletionNote_ = trashes.isEmpty()
                       ? tr("已删除 %1 个").arg(deleted)
@@ -578,24 +583,24 @@ void MainWindow::OnDeletionDone(std::vector<std::size_t> positions,
 void MainWindow::UpdateStatus() {
   QString text = tr("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
   if (Deleting()) {
-    text += tr("  正在删除 %1/%2").arg(deleteDone_.load()).arg(deleteTotal_.load());
-  } else if (session_->Busy()) {
-    text += tr("  扫描用时 %1 秒").arg(session_->ElapsedMs() / 1000.0, 0, 'f', 1);
-  } else if (session_->HasRun()) {
-    text += tr("  用时 %1 秒").arg(session_->LastElapsedMs() / 1000.0, 0, 'f', 1);
+    text += tr("  正在删除 %1/%2").arg(deletionSession_->Done()).arg(deletionSession_->Total());
+  } else if (scanSession_->Busy()) {
+    text += tr("  扫描用时 %1 秒").arg(scanSession_->ElapsedMs() / 1000.0, 0, 'f', 1);
+  } else if (scanSession_->HasRun()) {
+    text += tr("  用时 %1 秒").arg(scanSession_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
   text = text.toHtmlEscaped();
   // The scan's count of kept package files, until a deletion's note takes its place.
-  if (const std::size_t kept = session_->PackageFilesKept();
+  if (const std::size_t kept = scanSession_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留 %1 个软件包文件").arg(kept);
-  if (const std::size_t held = session_->KeepListHeldBack();
+  if (const std::size_t held = scanSession_->KeepListHeldBack();
       held && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留列表挡下 %1 项").arg(held);
-  if (const std::size_t unreadable = session_->sink().UnreadableFolders())
+  if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
-  status_->setText(text);
+  statusLine_->setText(text);
 }
 
 void MainWindow::ShowUnreadableFolders() {
@@ -604,7 +609,7 @@ void MainWindow::ShowUnreadableFolders() {
   dialog->setWindowTitle(tr("无法读取的文件夹"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   auto* list = new QListWidget(dialog);
-  for (const auto& u : session_->sink().UnreadableList())
+  for (const auto& u : scanSession_->sink().UnreadableList())
     list->addItem(ToQString(u.path) + QStringLiteral("  (") + ErrorWords(u.error) +
                   QStringLiteral(")"));
   auto* close = new QPushButton(tr("关闭"), dialog);
@@ -620,24 +625,24 @@ void MainWindow::Exit() {
   if (Deleting()) {
     // Stop after the file in hand; the window closes when the deletion has ended.
     exitAfterDeletion_ = true;
-    stopDeletion_.store(true);
+    StopDeletion();
     return;
   }
-  if (dialog_) dialog_->close();
-  if (tips_) tips_->close();
+  if (settingsDialog_) settingsDialog_->close();
+  if (tipsDialog_) tipsDialog_->close();
   close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (Deleting()) {
     exitAfterDeletion_ = true;
-    stopDeletion_.store(true);
+    StopDeletion();
     event->ignore();
     return;
   }
-  if (dialog_) dialog_->hide();
-  if (tips_) tips_->close();
-  session_->Stop();
+  if (settingsDialog_) settingsDialog_->hide();
+  if (tipsDialog_) tipsDialog_->close();
+  scanSession_->Stop();
   event->accept();
   QCoreApplication::quit();
 }

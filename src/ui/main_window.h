@@ -11,14 +11,12 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTableView>
-#include <QTimer>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "buttons.h"
+#include "deletion_session.h"
 #include "drag_area.h"
 #include "live_options.h"
 #include "results_model.h"
@@ -49,23 +47,34 @@ class MainWindow : public QWidget {
   const QStringList& StartupSteps() const { return startupSteps_; }
   std::int16_t TipsSwitch() const { return tipsSwitch_; }
 
-  // Controls, for the program's tests.
-  PopupButton* asPopup(int n) const { return popups_.at(static_cast<std::size_t>(n - 1)); }
-  FlatButton* uc(int i) const { return uc_.at(static_cast<std::size_t>(i)); }
+  // What the window is doing; the buttons' captions and enabled states follow it.
+  enum class Activity {
+    kIdle,            // nothing runs
+    kScanning,        // a scan runs; the scan button reads "停止扫描"
+    kStopping,        // a stopped scan's worker winds down; the window is idle otherwise
+    kWaitingToStart,  // a start waits for a stopped scan to wind down; shown as a running scan
+    kDeleting,        // files are deleted; the delete button reads "停止删除"
+  };
+  Activity CurrentActivity() const { return activity_; }
+
+  // Controls by their names in the design, for the program's tests.
+  PopupButton* asPopup(int n) const;
+  FlatButton* uc(int i) const { return listButtons_.at(static_cast<std::size_t>(i)); }
   TargetTree* tv() const { return tree_; }
-  QTableView* lv() const { return list_; }
+  QTableView* lv() const { return resultsView_; }
   ResultsModel& model() { return model_; }
-  QLabel* label(int n) const { return labels_.at(static_cast<std::size_t>(n - 1)); }
-  QLabel* statusLine() const { return status_; }
-  DragArea* titleImage() const { return image1_; }
-  QFrame* shape1() const { return shape1_; }
-  QGroupBox* frame1() const { return frame1_; }
-  SettingsDialog* settingsDialog() const { return dialog_; }
-  TipsDialog* tipsDialog() const { return tips_; }
-  ScanSession& session() { return *session_; }
+  QLabel* label(int n) const;
+  QLabel* statusLine() const { return statusLine_; }
+  DragArea* titleImage() const { return titleImage_; }
+  QFrame* shape1() const { return listButtonPanel_; }
+  QGroupBox* frame1() const { return detailsFrame_; }
+  SettingsDialog* settingsDialog() const { return settingsDialog_; }
+  TipsDialog* tipsDialog() const { return tipsDialog_; }
+  ScanSession& session() { return *scanSession_; }
+  DeletionSession& deletionSession() { return *deletionSession_; }
   LiveOptions& options() { return options_; }
-  bool Deleting() const { return deleter_.joinable(); }
-  bool StartWaiting() const { return startWaiting_; }
+  bool Deleting() const { return activity_ == Activity::kDeleting; }
+  bool StartWaiting() const { return activity_ == Activity::kWaitingToStart; }
   // The list of folders that could not be read, in a dialog of its own.
   void ShowUnreadableFolders();
 
@@ -83,16 +92,25 @@ class MainWindow : public QWidget {
   void BuildControls();
   void AddShortcuts();
   void createlv();
+  // The scan button reads "停止扫描".
+  bool ScanShown() const {
+    return activity_ == Activity::kScanning || activity_ == Activity::kWaitingToStart;
+  }
+  // Idle, or a stopped scan winding down behind an idle window.
+  Activity RestingActivity() const;
   void OnScanButton();
   void StartPath();
   void BeginScan();
   void StopPath();
   void RestoreIdle();
+  void OnScanFinished();
   void SetListButtonsEnabled(bool enabled);
   void ClearResults();
   void OnHeaderClicked(int column);
   void ShowSortIndicator();
-  void OnDeletionDone(std::vector<std::size_t> positions, std::vector<RowDeletion> results);
+  void OnDeletionDone(const std::vector<std::size_t>& positions,
+                      const std::vector<cleanup::DeletionResult>& results);
+  void StopDeletion();
   void UpdateStatus();
   void Exit();
   // "删除 N 个文件 (共 X)?" answered with 是; true without asking when the option is off.
@@ -101,30 +119,32 @@ class MainWindow : public QWidget {
   Services services_;
   LiveOptions options_;
   ResultsModel model_;
-  std::unique_ptr<ScanSession> session_;
+  std::unique_ptr<ScanSession> scanSession_;
+  std::unique_ptr<DeletionSession> deletionSession_;
+  Activity activity_ = Activity::kIdle;
 
-  DragArea* image1_ = nullptr;
-  std::array<QLabel*, 4> edges_{};  // Image2 (left), Image3 (bottom), Image4 (right)
-  std::array<PopupButton*, 4> popups_{};
+  DragArea* titleImage_ = nullptr;         // Image1
+  QLabel* title_ = nullptr;                // Label1
+  PopupButton* scanButton_ = nullptr;      // asPopup1
+  PopupButton* deleteButton_ = nullptr;    // asPopup2
+  PopupButton* settingsButton_ = nullptr;  // asPopup3
+  PopupButton* exitButton_ = nullptr;      // asPopup4
   TargetTree* tree_ = nullptr;
-  QTableView* list_ = nullptr;
-  QFrame* shape1_ = nullptr;
-  std::array<FlatButton*, 4> uc_{};
-  QGroupBox* frame1_ = nullptr;
-  std::array<QLabel*, 7> labels_{};  // Label1..Label7
-  QLabel* status_ = nullptr;
-  SettingsDialog* dialog_ = nullptr;
-  QPointer<TipsDialog> tips_;
+  QTableView* resultsView_ = nullptr;
+  QFrame* listButtonPanel_ = nullptr;  // Shape1
+  // uc0..uc3: tick all rows, untick all, withdraw the ticked rows, withdraw all.
+  std::array<FlatButton*, 4> listButtons_{};
+  QGroupBox* detailsFrame_ = nullptr;     // Frame1
+  QLabel* currentFolder_ = nullptr;       // Label2
+  QLabel* scannedFolderCount_ = nullptr;  // Label5
+  QLabel* junkCount_ = nullptr;           // Label7
+  QLabel* statusLine_ = nullptr;
+  SettingsDialog* settingsDialog_ = nullptr;
+  QPointer<TipsDialog> tipsDialog_;
 
   QStringList startupSteps_;
   std::int16_t tipsSwitch_ = 0;
-  bool startWaiting_ = false;  // a start waits for a stopped scan to wind down
-  std::thread deleter_;
-  std::atomic<std::size_t> deleteDone_{0};
-  std::atomic<std::size_t> deleteTotal_{0};
-  QTimer deletionTimer_;
   QString deletionNote_;
-  std::atomic<bool> stopDeletion_{false};
   bool exitAfterDeletion_ = false;
 };
 

@@ -4,7 +4,6 @@
 
 #include "cleanup/deletion.h"
 #include "components/shared_dll_audit.h"
-#include "deletion_words.h"
 #include "settings/boot_cleanup.h"
 #include "settings/settings_file.h"
 #include "setup/component_setup.h"
@@ -64,9 +63,9 @@ void AuditSharedDlls(scan::ScanSink& sink) {
   }
 }
 
-std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                     const DeletionProgressFunction& progress,
-                                     const DeletionChoice& choice) {
+std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
+                                                 const DeletionProgressFunction& progress,
+                                                 const DeletionChoice& choice) {
   cleanup::DeletionOptions options;
   options.toTrash = choice.toTrash;
   options.keep = choice.keep && !choice.keep->empty() ? choice.keep.get() : nullptr;
@@ -80,27 +79,7 @@ std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
     results.push_back(one.front());
     if (progress && !progress(results.size(), items.size())) break;
   }
-  std::vector<RowDeletion> out(items.size());
-  for (std::size_t i = 0; i < out.size() && i < results.size(); ++i) {
-    switch (results[i].outcome) {
-      case cleanup::DeletionOutcome::kDeleted:
-        out[i].outcome = RowDeletion::Outcome::kDeleted;
-        break;
-      case cleanup::DeletionOutcome::kAlreadyGone:
-        out[i].outcome = RowDeletion::Outcome::kAlreadyGone;
-        break;
-      case cleanup::DeletionOutcome::kFailed:
-        out[i].outcome = RowDeletion::Outcome::kFailed;
-        out[i].reason = DeletionFailureWords(results[i]);
-        break;
-    }
-    out[i].bytes = results[i].bytes;
-    out[i].trash = ToQString(results[i].trash);
-  }
-  // A row without a result was never tried; its file's row stays in the list.
-  for (std::size_t i = results.size(); i < out.size(); ++i)
-    out[i].outcome = RowDeletion::Outcome::kNotTried;
-  return out;
+  return results;
 }
 
 }  // namespace kelvo::ui::seams

@@ -16,8 +16,8 @@ std::string ReadIniValue(const NativeString& path, std::string_view section, std
 std::unique_ptr<scan::PackageFilter> PackageFilter();
 QString BootFileName();
 void AuditSharedDlls(scan::ScanSink& sink);
-std::vector<RowDeletion> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                     const DeletionProgressFunction& progress,
-                                     const DeletionChoice& choice);
+std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
+                                                 const DeletionProgressFunction& progress,
+                                                 const DeletionChoice& choice);
 
 }  // namespace kelvo::ui::seams

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cleanup/deletion.h"
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "scan/driver.h"
@@ -21,15 +22,6 @@
 
 namespace kelvo::ui {
 
-// What became of one row handed to the deletion.
-struct RowDeletion {
-  enum class Outcome { kDeleted, kAlreadyGone, kFailed, kNotTried };  // kNotTried: stopped before
-  Outcome outcome = Outcome::kFailed;
-  QString reason;  // for a failure, in words for the user
-  std::uint64_t bytes = 0;
-  QString trash;  // the trash folder a trashed file went to
-};
-
 // How the rows go: deleted or moved into the trash, and the keep-list checked again for each.
 struct DeletionChoice {
   bool toTrash = false;
@@ -38,6 +30,11 @@ struct DeletionChoice {
 
 // Called after every file; false stops the deletion there.
 using DeletionProgressFunction = std::function<bool(std::size_t done, std::size_t total)>;
+// Deletes the items' files, in order: one result per item tried, up to where progress said stop.
+// Runs on a worker thread.
+using DeleteFunction = std::function<std::vector<cleanup::DeletionResult>(
+    const std::vector<scan::JunkItem>& items, const DeletionProgressFunction& progress,
+    const DeletionChoice& choice)>;
 
 struct Services {
   std::function<void()> installComponents;
@@ -64,11 +61,7 @@ struct Services {
   std::function<std::vector<platform::Drive>()> listDrives;
   platform::FileSystem* fileSystem = nullptr;
   scan::AuditFunction audit;
-  // Runs on a worker thread; one result per item, in order.
-  std::function<std::vector<RowDeletion>(const std::vector<scan::JunkItem>& items,
-                                         const DeletionProgressFunction& progress,
-                                         const DeletionChoice& choice)>
-      deleteItems;
+  DeleteFunction deleteItems;
 };
 
 // The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one

@@ -7,17 +7,17 @@
 
 #include "row_writer.h"
 #include "support/run_process.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::cli {
 namespace {
 
 using ::testing::HasSubstr;
 using testing::RunProcess;
-using testing::WinTempTree;
+using testing::TempTree;
 
 TEST(ScanCommandWin32, ChineseRootArgumentAndRowsPassUnchanged) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("根目录/报告.tmp", "abc");
   tree.File("根目录/b.bak", "");
   auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("根目录")});
@@ -31,7 +31,7 @@ TEST(ScanCommandWin32, ChineseRootArgumentAndRowsPassUnchanged) {
 }
 
 TEST(ScanCommandWin32, JsonRowsCarryWindowsPaths) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("x.tmp", "12");
   auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=json", tree.RootUtf8()});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
@@ -41,7 +41,7 @@ TEST(ScanCommandWin32, JsonRowsCarryWindowsPaths) {
 }
 
 TEST(ScanCommandWin32, MissingRootGivesExitOneAndAMessage) {
-  WinTempTree tree;
+  TempTree tree;
   auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("nothing")});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_THAT(r.err, HasSubstr("cannot read " + tree.PathUtf8("nothing\\")));
@@ -55,7 +55,7 @@ TEST(ScanCommandWin32, UsageErrorsExitWithTwo) {
 
 TEST(ScanCommandWin32, VersionAndPlainPathListsWithDriveLetters) {
   EXPECT_EQ(RunProcess(KELVO_CLI_PATH, {"--version"}).out, "Kelvo 2.02\n");
-  WinTempTree tree;
+  TempTree tree;
   tree.File("报告.tmp", "abc");
   tree.File("keep.tmp", "abc");
   auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--from", "-", "--yes"},
@@ -78,7 +78,7 @@ TEST(ScanCommandWin32, DrivesListsRootKeysAndTexts) {
 }
 
 TEST(CleanCommandWin32, DeletesReadOnlyJunkAndKeepsTheRest) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("junk/a.tmp", "abc");
   tree.SetAttributes("junk/a.tmp", FILE_ATTRIBUTE_READONLY);
   tree.File("junk/Temp/b.tmp", "12345");
@@ -92,7 +92,7 @@ TEST(CleanCommandWin32, DeletesReadOnlyJunkAndKeepsTheRest) {
 }
 
 TEST(CleanCommandWin32, AListPrintedByScanDeletesItsRows) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("junk/中文.tmp", "abc");
   tree.File("junk/b.bak", "12");
   auto list = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.PathUtf8("junk")});
@@ -111,7 +111,7 @@ TEST(AuditCommandWin32, ListsTheZeroEntriesOfTheSystemRegistry) {
   if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, table, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
     GTEST_SKIP() << "the table cannot be written without administrator rights";
-  WinTempTree tree;
+  TempTree tree;
   tree.File("orphan.dll", "1234");
   const NativeString name = tree.Path("orphan.dll");
   const DWORD zero = 0;

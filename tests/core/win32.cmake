@@ -4,7 +4,7 @@
 add_library(kelvo_test_support STATIC
   ../support/recording_scan.cpp
   ../support/win32/run_process.cpp
-  ../support/win32/win_temp_tree.cpp
+  ../support/win32/temp_tree.cpp
 )
 target_include_directories(kelvo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
 target_link_libraries(kelvo_test_support PUBLIC kelvo_core kelvo_platform_backend GTest::gtest GTest::gmock
@@ -15,14 +15,17 @@ add_executable(kelvo_core_tests
   components/registry_value_test.cpp
   components/shared_dll_audit_win32_test.cpp
   text/ini_text_test.cpp
+  text/result_test.cpp
   text/utf8_test.cpp
   platform/win32/drives_test.cpp
   platform/win32/long_path_test.cpp
   platform/win32/native_text_test.cpp
   platform/win32/win32_file_system_test.cpp
   scan/walker_win32_tree_test.cpp
+  settings/settings_file_test.cpp
   settings/settings_win32_test.cpp
   settings/tips_switch_parse_test.cpp
+  settings/tips_switch_test.cpp
   setup/component_setup_win32_test.cpp
 )
 target_link_libraries(kelvo_core_tests PRIVATE kelvo_test_support GTest::gmock GTest::gtest_main

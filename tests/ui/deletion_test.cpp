@@ -86,7 +86,7 @@ class DeletionTest : public QObject {
   void failuresStayAndAreExplained() {
     auto log = std::make_shared<ServiceLog>();
     FakeSetup setup;
-    setup.deleteOutcome = ui::RowDeletion::Outcome::kFailed;
+    setup.deleteOutcome = cleanup::DeletionOutcome::kFailed;
     ui::MainWindow w(testing::MakeFakeServices(log, setup));
     w.Startup();
     Fill(w, {"/a", "/b"});
@@ -107,12 +107,12 @@ class DeletionTest : public QObject {
     ui::Services services = testing::MakeFakeServices(log, {});
     services.deleteItems = [](const std::vector<scan::JunkItem>& items,
                               const ui::DeletionProgressFunction&, const ui::DeletionChoice&) {
-      std::vector<ui::RowDeletion> out(items.size());
+      std::vector<cleanup::DeletionResult> out(items.size());
       for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string path = NativeToUtf8(items[i].fullPath);
-        if (path == "/gone") out[i].outcome = ui::RowDeletion::Outcome::kAlreadyGone;
-        if (path == "/ok") out[i].outcome = ui::RowDeletion::Outcome::kDeleted;
-        if (path == "/busy") out[i].reason = QStringLiteral("文件正在使用");
+        if (path == "/gone") out[i].outcome = cleanup::DeletionOutcome::kAlreadyGone;
+        if (path == "/ok") out[i].outcome = cleanup::DeletionOutcome::kDeleted;
+        if (path == "/busy") out[i].failure = cleanup::DeletionFailure::kInUse;
       }
       return out;
     };
@@ -135,7 +135,7 @@ class DeletionTest : public QObject {
     ui::Services services = testing::MakeFakeServices(log, {});
     services.deleteItems = [](const std::vector<scan::JunkItem>&,
                               const ui::DeletionProgressFunction&,
-                              const ui::DeletionChoice&) -> std::vector<ui::RowDeletion> {
+                              const ui::DeletionChoice&) -> std::vector<cleanup::DeletionResult> {
       throw std::runtime_error("service broke");
     };
     ui::MainWindow w(std::move(services));
@@ -195,10 +195,11 @@ class DeletionTest : public QObject {
     services.deleteItems = [&go, &deleted](const std::vector<scan::JunkItem>& items,
                                            const ui::DeletionProgressFunction& progress,
                                            const ui::DeletionChoice&) {
-      std::vector<ui::RowDeletion> out;
+      std::vector<cleanup::DeletionResult> out;
       for (std::size_t i = 0; i < items.size(); ++i) {
         while (!go.load()) std::this_thread::yield();
-        out.push_back({ui::RowDeletion::Outcome::kDeleted, {}, 0, {}});
+        out.push_back(
+            {cleanup::DeletionOutcome::kDeleted, cleanup::DeletionFailure::kNone, {}, 0, {}});
         ++deleted;
         if (!progress(out.size(), items.size())) break;
       }
@@ -215,7 +216,7 @@ class DeletionTest : public QObject {
     Fill(w, {"/a", "/b", "/c"});
     w.uc(0)->click();
     w.asPopup(2)->click();
-    QVERIFY(w.Deleting());
+    QCOMPARE(w.CurrentActivity(), ui::MainWindow::Activity::kDeleting);
     QVERIFY(!w.asPopup(1)->isEnabled());
     QVERIFY(!w.uc(3)->isEnabled());
     QCOMPARE(w.asPopup(2)->text(), QStringLiteral("停止删除"));
@@ -225,6 +226,7 @@ class DeletionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(deleted.load(), 1);
     QCOMPARE(w.model().rowCount(), 2);
+    QCOMPARE(w.CurrentActivity(), ui::MainWindow::Activity::kIdle);
     QCOMPARE(w.asPopup(2)->text(), QStringLiteral("清除垃圾"));
     QVERIFY(w.statusLine()->text().contains(QStringLiteral("已删除 1 个, 已停止")));
   }

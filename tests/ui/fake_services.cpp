@@ -37,19 +37,21 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
   s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
                                const ui::DeletionProgressFunction& progress,
                                const ui::DeletionChoice& choice) {
-    std::vector<ui::RowDeletion> out;
+    std::vector<cleanup::DeletionResult> out;
     for (const auto& item : items) {
-      ui::RowDeletion r;
+      cleanup::DeletionResult r;
       if (choice.keep && choice.keep->Covers(item.fullPath)) {
-        r.reason = QStringLiteral("在保留列表中");
+        r.failure = cleanup::DeletionFailure::kKept;
         out.push_back(r);
         continue;
       }
       log->Add((choice.toTrash ? "trash " : "delete ") +
                QString::fromStdString(NativeToUtf8(item.fullPath)));
       r.outcome = setup.deleteOutcome;
-      if (choice.toTrash) r.trash = QStringLiteral("/home/u/.local/share/Trash");
-      if (r.outcome == ui::RowDeletion::Outcome::kFailed) r.reason = QStringLiteral("没有权限");
+      r.failure = r.outcome == cleanup::DeletionOutcome::kFailed
+                      ? cleanup::DeletionFailure::kPermissionDenied
+                      : cleanup::DeletionFailure::kNone;
+      if (choice.toTrash) r.trash = Utf8ToNative("/home/u/.local/share/Trash");
       out.push_back(r);
       if (progress && !progress(out.size(), items.size())) break;  // stopped
     }

@@ -32,7 +32,8 @@ struct FakeSetup {
   std::int16_t tipsSwitch = 0;
   std::error_code bootResult;
   bool throwOnInstall = false;
-  ui::RowDeletion::Outcome deleteOutcome = ui::RowDeletion::Outcome::kDeleted;
+  cleanup::DeletionOutcome deleteOutcome =
+      cleanup::DeletionOutcome::kDeleted;  // a failure: no permission
 };
 
 // The log outlives the services that write to it.

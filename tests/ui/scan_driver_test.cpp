@@ -164,11 +164,13 @@ class ScanDriverTest : public QObject {
     w->asPopup(1)->click();       // stop
     VerifyIdle(*w);               // at once, while the scan still runs
     QVERIFY(w->session().Busy());
+    QCOMPARE(w->CurrentActivity(), ui::MainWindow::Activity::kStopping);
     QCOMPARE(w->session().state().running.load(), scan::kFlagFalse);
     QCOMPARE(w->session().state().classifying.load(), scan::kFlagFalse);
     gate.Release();
     QVERIFY(finished.wait(20000));
     VerifyIdle(*w);
+    QCOMPARE(w->CurrentActivity(), ui::MainWindow::Activity::kIdle);
     // The root was classified to its end; its sub-folders were shown and counted only.
     QCOMPARE(Names(*w), QStringList({"r.tmp"}));
     QStringList folders = Folders(*w);
@@ -200,6 +202,7 @@ class ScanDriverTest : public QObject {
     QVERIFY(finished.wait(20000));                            // the first scan
     if (finished.count() < 2) QVERIFY(finished.wait(20000));  // the second, started after it
     VerifyIdle(*w);
+    QCOMPARE(w->CurrentActivity(), ui::MainWindow::Activity::kIdle);
     QCOMPARE(Names(*w).size(), 2);  // a whole scan of its own, nothing of the first
     QVERIFY(Names(*w).contains("x.tmp"));
     QCOMPARE(Folders(*w).size(), 2);

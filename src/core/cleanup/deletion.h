@@ -48,6 +48,8 @@ enum class DeletionFailure {
   kOther,
 };
 
+// The one translation of what the platform's removal reported; the programs on top put it in
+// their own words.
 struct DeletionResult {
   DeletionOutcome outcome = DeletionOutcome::kFailed;
   DeletionFailure failure = DeletionFailure::kOther;
@@ -61,9 +63,6 @@ struct DeletionOptions {
   // Checked again right before each row: a row the list keeps, or one below a kept folder, stays.
   const scan::KeepList* keep = nullptr;
 };
-
-// A short English description of a result ("deleted", "changed since the scan", ...).
-std::string DescribeFailure(const DeletionResult& result);
 
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
 

@@ -1,19 +1,13 @@
 #include "components/registry_value.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace kelvo::components {
 namespace {
 
-// A changing value may grow between the size query and the data query: a few tries.
-constexpr int kDataTries = 4;
-// No count needs more; a larger value is not read at all.
-constexpr std::uint32_t kLargestValue = 64u << 20;
-
-std::u16string TextFromData(const std::vector<std::uint8_t>& data, std::size_t size) {
+std::u16string TextFromData(const std::vector<std::uint8_t>& data) {
   std::u16string text;
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
     const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     if (c == u'\0') break;
     text.push_back(c);
@@ -33,50 +27,33 @@ bool IsHexDigit(char16_t c) {
 
 }  // namespace
 
-platform::RegStatus ReadRegValue(platform::Registry& registry, platform::RegRoot root,
-                                 NativeStringView subkey, NativeStringView name, RegValue& out) {
-  platform::RegKey key;
-  platform::RegStatus status = registry.OpenKey(root, subkey, platform::kKeyRead, key);
-  if (status != platform::kRegSuccess) return status;
-  platform::ScopedRegKey closer(registry, key);
+Result<RegValue, platform::RegStatus> ReadRegValue(platform::Registry& registry,
+                                                   platform::RegRoot root, NativeStringView subkey,
+                                                   NativeStringView name) {
+  const auto key = registry.OpenKey(root, subkey, platform::kKeyRead);
+  if (!key) return Unexpected{key.error()};
+  platform::ScopedRegKey closer(registry, *key);
+  const auto entry = registry.Value(*key, name);
+  if (!entry) return Unexpected{entry.error()};
 
-  std::uint32_t type = platform::kRegNone;
-  std::uint32_t size = 0;
-  status = registry.QueryValue(key, name, type, {}, size);
-  if (status != platform::kRegSuccess) return status;
-  if (type < platform::kRegSz || type > platform::kRegDword) return status;
-
-  std::vector<std::uint8_t> data;
-  for (int attempt = 0; attempt < kDataTries; ++attempt) {
-    if (size > kLargestValue) return platform::kRegMoreData;
-    data.assign(std::max<std::uint32_t>(size, 1), 0);
-    std::uint32_t got = static_cast<std::uint32_t>(data.size());
-    status = registry.QueryValue(key, name, type, data, got);
-    size = got;
-    if (status != platform::kRegMoreData) break;
-  }
-  if (status != platform::kRegSuccess) return status;
-  if (size > data.size()) size = static_cast<std::uint32_t>(data.size());
-
-  switch (type) {
+  const std::vector<std::uint8_t>& data = entry->data;
+  switch (entry->type) {
     case platform::kRegSz:
     case platform::kRegExpandSz:
-      out = TextFromData(data, size);
-      break;
+      return RegValue{TextFromData(data)};
     case platform::kRegBinary:
     case platform::kRegDword: {
-      if (size == 0) break;                                // no bytes: no number
-      if (type == platform::kRegDword && size < 4) break;  // cut short: not a number at all
+      if (data.empty()) break;                                           // no bytes: no number
+      if (entry->type == platform::kRegDword && data.size() < 4) break;  // cut short: not a number
       std::uint32_t number = 0;
-      for (std::size_t i = 0; i < 4 && i < size; ++i)
+      for (std::size_t i = 0; i < 4 && i < data.size(); ++i)
         number |= static_cast<std::uint32_t>(data[i]) << (8 * i);
-      out = static_cast<std::int32_t>(number);
-      break;
+      return RegValue{static_cast<std::int32_t>(number)};
     }
     default:
-      break;  // the type changed between the two queries: nothing read
+      break;  // another type: nothing read
   }
-  return status;
+  return RegValue{};
 }
 
 std::optional<bool> TextIsZero(std::u16string_view text) {

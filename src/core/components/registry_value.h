@@ -8,6 +8,7 @@
 
 #include "platform/native_string.h"
 #include "platform/registry.h"
+#include "text/result.h"
 
 namespace kelvo::components {
 
@@ -18,9 +19,10 @@ namespace kelvo::components {
 using RegValue = std::variant<std::monostate, std::u16string, std::int32_t>;
 
 // Opens subkey under root with read access, reads the named value and closes the key again,
-// whatever happened. Returns the status of the last registry call; out is set only on success.
-platform::RegStatus ReadRegValue(platform::Registry& registry, platform::RegRoot root,
-                                 NativeStringView subkey, NativeStringView name, RegValue& out);
+// whatever happened. The value read, or the status of the registry call that failed.
+Result<RegValue, platform::RegStatus> ReadRegValue(platform::Registry& registry,
+                                                   platform::RegRoot root, NativeStringView subkey,
+                                                   NativeStringView name);
 
 // Whether a text reads as a number: spaces around it, an optional sign, decimal digits with an
 // optional fraction and exponent, or "&H"/"&O" followed by hexadecimal/octal digits. The result

@@ -9,11 +9,12 @@
 #include <system_error>
 
 #include "platform/native_string.h"
+#include "text/result.h"
 
 namespace kelvo::platform {
 
-// Reads a whole file as bytes. A missing file gives std::errc::no_such_file_or_directory.
-[[nodiscard]] std::error_code ReadWholeFile(const NativeString& path, std::string& out);
+// A whole file's bytes. A missing file gives std::errc::no_such_file_or_directory.
+Result<std::string> ReadWholeFile(const NativeString& path);
 
 // Computes the next content from the current one; `existed` tells whether the file was there.
 // Returns nothing when the file is to stay exactly as it is.

@@ -8,12 +8,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "platform/native_string.h"
+#include "text/result.h"
 
 namespace kelvo::platform {
 
@@ -47,12 +47,17 @@ struct RegKey {
   explicit operator bool() const { return value != 0; }
 };
 
-struct EnumeratedValue {
+// One value of a key, whole.
+struct RegEntry {
   NativeString name;
   std::uint32_t type = kRegNone;
   std::vector<std::uint8_t> data;
-  std::uint32_t requiredDataSize = 0;  // with kRegMoreData, the data's size when known, else 0
 };
+
+// No registry holds larger values: a name of more UTF-16 units (with its terminating NUL) or more
+// bytes of data is not read (kRegMoreData).
+inline constexpr std::uint32_t kLargestValueName = 32768;
+inline constexpr std::uint32_t kLargestValueData = 64u << 20;
 
 // Texts of the statuses above, for messages.
 std::string RegStatusText(RegStatus status);
@@ -62,24 +67,16 @@ class Registry {
   virtual ~Registry() = default;
 
   // Opens subkey (components separated by "\", "" for the root itself) under root.
-  [[nodiscard]] virtual RegStatus OpenKey(RegRoot root, NativeStringView subkey,
-                                          std::uint32_t access, RegKey& out) = 0;
+  virtual Result<RegKey, RegStatus> OpenKey(RegRoot root, NativeStringView subkey,
+                                            std::uint32_t access) = 0;
 
-  // Value number index of an open key. nameCapacity counts UTF-16 units with the terminating NUL,
-  // dataCapacity bytes, as the platform's buffers would: when the name or the data does not fit,
-  // the status is kRegMoreData and the caller may grow the capacities and ask again. An entry that
-  // cannot be read at all: kRegInvalidData, and the next index goes on. Past the last value:
-  // kRegNoMoreItems.
-  [[nodiscard]] virtual RegStatus EnumValue(RegKey key, std::uint32_t index,
-                                            std::uint32_t nameCapacity, std::uint32_t dataCapacity,
-                                            EnumeratedValue& out) = 0;
+  // Value number index of an open key: its name, type and data, however large, up to the limits
+  // above (beyond them kRegMoreData, and the next index goes on). An entry that cannot be read at
+  // all: kRegInvalidData, and the next index goes on. Past the last value: kRegNoMoreItems.
+  virtual Result<RegEntry, RegStatus> ValueAt(RegKey key, std::uint32_t index) = 0;
 
-  // A named value of an open key ("" is the default value). With an empty buffer only the type
-  // and size are read; otherwise the data is copied into it, and size becomes the number of bytes
-  // written, or, with kRegMoreData, the number needed.
-  [[nodiscard]] virtual RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                                             std::span<std::uint8_t> buffer,
-                                             std::uint32_t& size) = 0;
+  // A named value of an open key ("" is the default value), whole, with the same limits.
+  virtual Result<RegEntry, RegStatus> Value(RegKey key, NativeStringView name) = 0;
 
   [[nodiscard]] virtual RegStatus CloseKey(RegKey key) = 0;
 };
@@ -119,12 +116,12 @@ std::optional<LocatedWindowsFile> LocateWindowsFile(NativeStringView windowsPath
 // registry".
 std::string NativeRegistryDescription();
 
-// Another Windows system whose registry can be read: on POSIX the Wine prefix in a folder. Nothing,
-// with the reason in why, where the platform cannot read one at that place.
+// Another Windows system whose registry can be read: on POSIX the Wine prefix in a folder. Where
+// the platform cannot read one at that place, the reason why.
 struct WindowsSystem {
   std::unique_ptr<Registry> registry;
   FileSizeLookup fileSize;
 };
-std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& folder, std::string& why);
+Result<WindowsSystem, std::string> OpenWindowsSystemAt(const NativeString& folder);
 
 }  // namespace kelvo::platform

@@ -229,10 +229,6 @@
         <translation>Junk found:</translation>
     </message>
     <message>
-        <source>原因不明</source>
-        <translation>reason unknown</translation>
-    </message>
-    <message>
         <source>已删除 %1 个</source>
         <translation>%1 deleted</translation>
     </message>

@@ -11,13 +11,13 @@
 #include "platform/known_folders.h"
 #include "scan/driver.h"
 #include "support/recording_scan.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::cleanup {
 namespace {
 
 using testing::RecordingScan;
-using testing::WinTempTree;
+using testing::TempTree;
 
 class DeletionWin32Test : public ::testing::Test {
  protected:
@@ -44,7 +44,7 @@ class DeletionWin32Test : public ::testing::Test {
     return tree.Attributes(relative) != INVALID_FILE_ATTRIBUTES;
   }
 
-  WinTempTree tree;
+  TempTree tree;
   RecordingScan controls;
 };
 
@@ -88,10 +88,10 @@ TEST_F(DeletionWin32Test, AFileInUseStaysWithItsAttributesAsTheyWere) {
 TEST_F(DeletionWin32Test, ARunningLibraryCannotBeDeletedAndKeepsItsReadOnlyBit) {
   // A loaded library's file refuses deletion only once its read-only bit has been taken away, so
   // the attribute must be put back.
-  std::string bytes;
-  ASSERT_FALSE(platform::ReadWholeFile(
-      platform::ProgramFolder() + L"\\kelvo_test_component_registers.dll", bytes));
-  tree.File("lib/loaded.tmp", bytes);
+  const auto bytes =
+      platform::ReadWholeFile(platform::ProgramFolder() + L"\\kelvo_test_component_registers.dll");
+  ASSERT_TRUE(bytes);
+  tree.File("lib/loaded.tmp", *bytes);
   tree.SetAttributes("lib/loaded.tmp", FILE_ATTRIBUTE_READONLY);
   HMODULE module = ::LoadLibraryW(tree.Path("lib/loaded.tmp").c_str());
   ASSERT_NE(module, nullptr);
@@ -128,7 +128,7 @@ TEST_F(DeletionWin32Test, AFolderReplacedByALinkLeadsNowhere) {
   DeletionRequest row = rows[0];
   row.identity.reset();  // even without the identity check the link is not passed
   auto results = DeleteItems({row});
-  EXPECT_EQ(results[0].failure, DeletionFailure::kLinkInPath) << DescribeFailure(results[0]);
+  EXPECT_EQ(results[0].failure, DeletionFailure::kLinkInPath) << results[0].error.message();
   EXPECT_TRUE(Exists("outside/victim.tmp"));
 }
 
@@ -153,8 +153,8 @@ TEST_F(DeletionWin32Test, AnEmptyFolderRowRemovesTheFolderOnlyWhileItIsEmpty) {
   ASSERT_EQ(rows.size(), 2u);
   tree.File("filled later/new.txt", "x");
   auto results = DeleteItems({Row(rows, "empty"), Row(rows, "filled later")});
-  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << DescribeFailure(results[0]);
-  EXPECT_EQ(results[1].failure, DeletionFailure::kNotEmpty) << DescribeFailure(results[1]);
+  EXPECT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << results[0].error.message();
+  EXPECT_EQ(results[1].failure, DeletionFailure::kNotEmpty) << results[1].error.message();
   EXPECT_FALSE(Exists("empty"));
   EXPECT_TRUE(Exists("filled later/new.txt"));
 }
@@ -180,7 +180,7 @@ TEST_F(DeletionWin32Test, TrashingRecyclesTheFileOrLeavesItWhereItIs) {
     EXPECT_FALSE(results[0].trash.empty());
     return;
   }
-  EXPECT_EQ(results[0].failure, DeletionFailure::kNoTrash) << DescribeFailure(results[0]);
+  EXPECT_EQ(results[0].failure, DeletionFailure::kNoTrash) << results[0].error.message();
   EXPECT_TRUE(Exists("bin.tmp"));
   GTEST_SKIP() << "this system's shell cannot recycle (" << results[0].error.message()
                << "); the file was kept, as it must be";

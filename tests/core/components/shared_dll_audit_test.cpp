@@ -62,32 +62,24 @@ class FaultyRegistry final : public platform::Registry {
  public:
   explicit FaultyRegistry(platform::Registry& inner) : inner_(inner) {}
 
-  RegStatus OpenKey(platform::RegRoot root, NativeStringView subkey, std::uint32_t access,
-                    RegKey& out) override {
+  Result<RegKey, RegStatus> OpenKey(platform::RegRoot root, NativeStringView subkey,
+                                    std::uint32_t access) override {
     ++opens;
-    if (access == platform::kKeyRead && failReadOpens) {
-      out = {};
-      return platform::kRegAccessDenied;
-    }
-    RegStatus status = inner_.OpenKey(root, subkey, access, out);
-    if (status == platform::kRegSuccess) ++openNow;
-    return status;
+    if (access == platform::kKeyRead && failReadOpens)
+      return Unexpected<RegStatus>{platform::kRegAccessDenied};
+    auto key = inner_.OpenKey(root, subkey, access);
+    if (key) ++openNow;
+    return key;
   }
-  RegStatus EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                      std::uint32_t dataCapacity, platform::EnumeratedValue& out) override {
-    capacities.emplace_back(nameCapacity, dataCapacity);
-    if (alwaysMoreDataAt && *alwaysMoreDataAt == index) return platform::kRegMoreData;
-    if (failEnumAt && *failEnumAt == index) return platform::kRegCorrupt;
-    return inner_.EnumValue(key, index, nameCapacity, dataCapacity, out);
+  Result<platform::RegEntry, RegStatus> ValueAt(RegKey key, std::uint32_t index) override {
+    if (tooLargeAt && *tooLargeAt == index) return Unexpected<RegStatus>{platform::kRegMoreData};
+    if (failEnumAt && *failEnumAt == index) return Unexpected<RegStatus>{platform::kRegCorrupt};
+    return inner_.ValueAt(key, index);
   }
-  RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                       std::span<std::uint8_t> buffer, std::uint32_t& size) override {
+  Result<platform::RegEntry, RegStatus> Value(RegKey key, NativeStringView name) override {
     auto it = failQuery.find(NativeToUtf8(name));
-    if (it != failQuery.end() && it->second == (buffer.empty() ? 1 : 2))
-      return platform::kRegAccessDenied;
-    RegStatus status = inner_.QueryValue(key, name, type, buffer, size);
-    if (it != failQuery.end() && it->second == 3) size = 100u << 20;  // claims to be huge
-    return status;
+    if (it != failQuery.end()) return Unexpected<RegStatus>{it->second};
+    return inner_.Value(key, name);
   }
   RegStatus CloseKey(RegKey key) override {
     RegStatus status = inner_.CloseKey(key);
@@ -98,11 +90,9 @@ class FaultyRegistry final : public platform::Registry {
   int opens = 0;
   int openNow = 0;
   bool failReadOpens = false;
-  std::optional<std::uint32_t> alwaysMoreDataAt;
+  std::optional<std::uint32_t> tooLargeAt;
   std::optional<std::uint32_t> failEnumAt;
-  // value name -> 1: its size query fails, 2: its data query fails, 3: it claims 100 MiB
-  std::map<std::string, int> failQuery;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> capacities;
+  std::map<std::string, RegStatus> failQuery;  // value name -> the status its read fails with
 
  private:
   platform::Registry& inner_;
@@ -212,7 +202,7 @@ TEST(SharedDllAudit, AnEntryLargerThanAnyBufferIsSkippedNotTheRest) {
   AuditRun run = Audit(
       "\"C:\\\\a.dll\"=dword:00000000\n"
       "\"C:\\\\b.dll\"=dword:00000000\n",
-      [](FaultyRegistry& r) { r.alwaysMoreDataAt = 0; });
+      [](FaultyRegistry& r) { r.tooLargeAt = 0; });
   EXPECT_THAT(Paths(run.controls), ElementsAre("C:\\b.dll"));
   EXPECT_EQ(run.summary.unreadable, 1u);
   EXPECT_EQ(run.openAfter, 0);
@@ -271,10 +261,10 @@ TEST(SharedDllAudit, AnUnreadableEntryIsNotJudgedByThePreviousOne) {
       "\"C:\\\\afterone.dll\"=\"x\"\n"
       "\"C:\\\\huge.dll\"=dword:00000000\n";
   AuditRun run = Audit(lines, [](FaultyRegistry& r) {
-    r.failQuery = {{"C:\\first.dll", 1},
-                   {"C:\\sizefails.dll", 1},
-                   {"C:\\datafails.dll", 2},
-                   {"C:\\huge.dll", 3}};
+    r.failQuery = {{"C:\\first.dll", platform::kRegAccessDenied},
+                   {"C:\\sizefails.dll", platform::kRegFileNotFound},
+                   {"C:\\datafails.dll", platform::kRegAccessDenied},
+                   {"C:\\huge.dll", platform::kRegMoreData}};
   });
   EXPECT_THAT(Paths(run.controls), ElementsAre("C:\\zero.dll"));
   EXPECT_EQ(run.summary.unreadable, 5u);

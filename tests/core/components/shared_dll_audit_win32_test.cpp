@@ -3,20 +3,21 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "components/shared_dll_audit.h"
 #include "support/recording_scan.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::components {
 namespace {
 
 using ::testing::ElementsAreArray;
 using testing::RecordingScan;
-using testing::WinTempTree;
+using testing::TempTree;
 
 const wchar_t kTable[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -55,7 +56,7 @@ class SharedDllsTable {
 TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
   SharedDllsTable table;
   if (!table.writable()) GTEST_SKIP() << "the table cannot be written without administrator rights";
-  WinTempTree tree;
+  TempTree tree;
   tree.File("zero.dll", "abc");
   tree.File("text0.ocx", "12345");
   // A value name (the full path) longer than 255 characters.
@@ -71,6 +72,9 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
   table.Set(tree.Path("bin0.dll"), REG_BINARY, binaryZero, sizeof binaryZero);
   const BYTE binaryOne[] = {1, 0, 0, 0, 0, 0, 0, 0};  // eight bytes, the first four a count of 1
   table.Set(tree.Path("bin1.dll"), REG_BINARY, binaryOne, sizeof binaryOne);
+  // More data than the first buffers hold: enumerated and read whole all the same.
+  const std::vector<BYTE> bigZero(3000, 0);
+  table.Set(tree.Path("big0.dll"), REG_BINARY, bigZero.data(), static_cast<DWORD>(bigZero.size()));
   ASSERT_GT(tree.Path(longName).size(), 255u);
   table.Dword(tree.Path(longName), 0);
   table.Dword(tree.Path("missing.dll"), 0);
@@ -90,9 +94,9 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
     const std::string path = tree.PathUtf8(relative);
     return "0|" + path.substr(path.rfind('\\') + 1) + "|" + path + "|冗余的DLL或组件文件|" + size;
   };
-  std::vector<std::string> expected = {row("zero.dll", "3"),   row("text0.ocx", "5"),
-                                       row("expand0.dll", ""), row("bin0.dll", ""),
-                                       row(longName, "1"),     row("missing.dll", "")};
+  std::vector<std::string> expected = {
+      row("zero.dll", "3"), row("text0.ocx", "5"),  row("expand0.dll", ""), row("bin0.dll", ""),
+      row(longName, "1"),   row("missing.dll", ""), row("big0.dll", "")};
   std::sort(expected.begin(), expected.end());
   EXPECT_THAT(rows, ElementsAreArray(expected));
   EXPECT_EQ(controls.junkCount, controls.rows.size());
@@ -101,7 +105,7 @@ TEST(SharedDllAuditWin32, ListsTheEntriesWhoseCountIsZero) {
 TEST(SharedDllAuditWin32, TheTableIsOnlyRead) {
   SharedDllsTable table;
   if (!table.writable()) GTEST_SKIP() << "the table cannot be written without administrator rights";
-  WinTempTree tree;
+  TempTree tree;
   tree.File("kept.dll", "1");
   table.Dword(tree.Path("kept.dll"), 0);
   RecordingScan controls;

@@ -177,8 +177,7 @@ TEST(WineRegistryPrefix, AMissingPrefixOrFileOrKeyCannotBeOpened) {
 
 TEST(WineRegistryPrefix, NoPrefixFolderMeansNoRegistry) {
   WineRegistry registry([] { return std::string(); });  // neither $WINEPREFIX nor a home folder
-  RegKey key;
-  EXPECT_EQ(registry.OpenKey(RegRoot::kLocalMachine, "", kKeyRead, key), kRegFileNotFound);
+  EXPECT_EQ(registry.OpenKey(RegRoot::kLocalMachine, "", kKeyRead).error(), kRegFileNotFound);
 }
 
 TEST(WineRegistryPrefix, AnotherPrefixOpensByFolder) {
@@ -186,65 +185,78 @@ TEST(WineRegistryPrefix, AnotherPrefixOpensByFolder) {
   MakePrefix(tree, "other");
   tree.File("other/drive_c/x.dll", "xy");
   WriteSystemReg(tree, "other", "\"C:\\\\X.DLL\"=dword:00000000");
-  std::string why;
-  auto system = OpenWindowsSystemAt(tree.Path("other"), why);
-  ASSERT_TRUE(system) << why;
+  auto system = OpenWindowsSystemAt(tree.Path("other"));
+  ASSERT_TRUE(system) << system.error();
   testing::RecordingScan controls;
   components::AuditSharedDlls(controls, *system->registry, system->fileSize);
   EXPECT_THAT(controls.RowTexts(), ElementsAre("0|X.DLL|C:\\X.DLL|冗余的DLL或组件文件|2"));
-  EXPECT_FALSE(OpenWindowsSystemAt(tree.Path("absent"), why));
-  EXPECT_THAT(why, ::testing::HasSubstr("not a folder"));
+  const auto absent = OpenWindowsSystemAt(tree.Path("absent"));
+  ASSERT_FALSE(absent);
+  EXPECT_THAT(absent.error(), ::testing::HasSubstr("not a folder"));
 }
 
 TEST(WineRegistryPrefix, KeysAreOpenedCaseInsensitivelyAndHandlesChecked) {
   TempTree tree;
   MakePrefix(tree, "p");
   WriteSystemReg(tree, "p", "@=\"default\"\n\"Name\"=dword:00000007");
-  std::string why;
-  auto system = OpenWindowsSystemAt(tree.Path("p"), why);
-  ASSERT_TRUE(system) << why;
+  auto system = OpenWindowsSystemAt(tree.Path("p"));
+  ASSERT_TRUE(system) << system.error();
   Registry& r = *system->registry;
-  RegKey key;
-  ASSERT_EQ(r.OpenKey(RegRoot::kLocalMachine,
-                      "SOFTWARE\\microsoft\\windows\\currentversion\\shareddlls", kKeyRead, key),
-            kRegSuccess);
-  std::uint32_t type = 0, size = 0;
-  EXPECT_EQ(r.QueryValue(key, "name", type, {}, size), kRegSuccess);
-  EXPECT_EQ(type, kRegDword);
-  EXPECT_EQ(size, 4u);
-  std::uint8_t small[2];
-  EXPECT_EQ(r.QueryValue(key, "NAME", type, small, size), kRegMoreData);
-  EXPECT_EQ(size, 4u);
-  std::uint8_t data[8];
-  size = 8;
-  EXPECT_EQ(r.QueryValue(key, "Name", type, data, size), kRegSuccess);
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(data[0], 7);
-  EXPECT_EQ(r.QueryValue(key, "", type, {}, size), kRegSuccess);
-  EXPECT_EQ(type, kRegSz);
-  EXPECT_EQ(r.QueryValue(key, "absent", type, {}, size), kRegFileNotFound);
+  const auto opened = r.OpenKey(
+      RegRoot::kLocalMachine, "SOFTWARE\\microsoft\\windows\\currentversion\\shareddlls", kKeyRead);
+  ASSERT_TRUE(opened) << opened.error();
+  const RegKey key = *opened;
+  auto value = r.Value(key, "NAME");
+  ASSERT_TRUE(value);
+  EXPECT_EQ(value->name, "NAME");
+  EXPECT_EQ(value->type, kRegDword);
+  EXPECT_THAT(value->data, ElementsAre(7, 0, 0, 0));
+  value = r.Value(key, "");
+  ASSERT_TRUE(value);
+  EXPECT_EQ(value->type, kRegSz);
+  EXPECT_EQ(r.Value(key, "absent").error(), kRegFileNotFound);
 
-  EnumeratedValue value;
-  EXPECT_EQ(r.EnumValue(key, 0, 256, 256, value), kRegSuccess);
-  EXPECT_EQ(value.name, "");
-  EXPECT_EQ(r.EnumValue(key, 1, 4, 256, value), kRegMoreData);  // "Name" needs 5 with its NUL
-  EXPECT_EQ(r.EnumValue(key, 1, 5, 3, value), kRegMoreData);
-  EXPECT_EQ(value.requiredDataSize, 4u);
-  EXPECT_EQ(r.EnumValue(key, 1, 5, 4, value), kRegSuccess);
-  EXPECT_EQ(value.name, "Name");
-  EXPECT_EQ(r.EnumValue(key, 2, 256, 256, value), kRegNoMoreItems);
+  value = r.ValueAt(key, 0);
+  ASSERT_TRUE(value);
+  EXPECT_EQ(value->name, "");
+  value = r.ValueAt(key, 1);
+  ASSERT_TRUE(value);
+  EXPECT_EQ(value->name, "Name");
+  EXPECT_EQ(value->data.size(), 4u);
+  EXPECT_EQ(r.ValueAt(key, 2).error(), kRegNoMoreItems);
   EXPECT_EQ(r.CloseKey(key), kRegSuccess);
   EXPECT_EQ(r.CloseKey(key), kRegInvalidHandle);
-  EXPECT_EQ(r.EnumValue(key, 0, 256, 256, value), kRegInvalidHandle);
+  EXPECT_EQ(r.ValueAt(key, 0).error(), kRegInvalidHandle);
 
-  RegKey noAccess;
-  ASSERT_EQ(r.OpenKey(RegRoot::kLocalMachine, "Software", 0, noAccess), kRegSuccess);
-  EXPECT_EQ(r.EnumValue(noAccess, 0, 256, 256, value), kRegAccessDenied);
-  r.CloseKey(noAccess);
-  RegKey user;
-  EXPECT_EQ(r.OpenKey(RegRoot::kCurrentUser, "Software", kKeyRead, user), kRegFileNotFound);
-  EXPECT_EQ(r.OpenKey(RegRoot::kLocalMachine, "Software\\", kKeyRead, user), kRegFileNotFound);
-  EXPECT_FALSE(user);
+  const auto noAccess = r.OpenKey(RegRoot::kLocalMachine, "Software", 0);
+  ASSERT_TRUE(noAccess);
+  EXPECT_EQ(r.ValueAt(*noAccess, 0).error(), kRegAccessDenied);
+  EXPECT_EQ(r.Value(*noAccess, "").error(), kRegAccessDenied);
+  EXPECT_EQ(r.CloseKey(*noAccess), kRegSuccess);
+  auto user = r.OpenKey(RegRoot::kCurrentUser, "Software", kKeyRead);
+  EXPECT_EQ(user.error(), kRegFileNotFound);
+  user = r.OpenKey(RegRoot::kLocalMachine, "Software\\", kKeyRead);
+  EXPECT_EQ(user.error(), kRegFileNotFound);
+}
+
+TEST(WineRegistryPrefix, ValuesLargerThanAnyRegistryAllowsAreSkippedNotTheRest) {
+  TempTree tree;
+  MakePrefix(tree, "p");
+  const std::string longest(kLargestValueName - 1, 'n');
+  WriteSystemReg(tree, "p",
+                 "\"" + longest + "\"=dword:00000000\n\"" + longest +
+                     "x\"=dword:00000000\n"
+                     "\"last\"=dword:00000001");
+  auto system = OpenWindowsSystemAt(tree.Path("p"));
+  ASSERT_TRUE(system) << system.error();
+  Registry& r = *system->registry;
+  const auto key =
+      r.OpenKey(RegRoot::kLocalMachine, std::string(components::kSharedDllsKey), kKeyQueryValue);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(r.ValueAt(*key, 0)->name, longest);
+  EXPECT_EQ(r.ValueAt(*key, 1).error(), kRegMoreData);
+  EXPECT_EQ(r.ValueAt(*key, 2)->name, "last");
+  EXPECT_EQ(r.CloseKey(*key), kRegSuccess);
 }
 
 }  // namespace

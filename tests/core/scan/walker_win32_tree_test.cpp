@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "scan/driver.h"
 #include "support/recording_scan.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::scan {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 using ::testing::Contains;
 using ::testing::Not;
 using testing::RecordingScan;
-using testing::WinTempTree;
+using testing::TempTree;
 
 class Win32TreeTest : public ::testing::Test {
  protected:
@@ -41,7 +41,7 @@ class Win32TreeTest : public ::testing::Test {
            label + "|" + size;
   }
 
-  WinTempTree tree;
+  TempTree tree;
   RecordingScan controls;
   ScanState state;
 };

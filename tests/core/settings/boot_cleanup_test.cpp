@@ -18,9 +18,9 @@ namespace {
 using kelvo::testing::TempTree;
 
 std::string Contents(const std::string& path) {
-  std::string out;
-  EXPECT_FALSE(platform::ReadWholeFile(path, out)) << path;
-  return out;
+  const auto bytes = platform::ReadWholeFile(path);
+  EXPECT_TRUE(bytes) << path;
+  return bytes.value_or("");
 }
 
 BootCleanupTarget Batch(const std::string& file) {

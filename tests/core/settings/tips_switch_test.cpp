@@ -8,7 +8,7 @@ namespace {
 
 TEST(TipsSwitch, IsReadFromTheShowSection) {
   kelvo::testing::TempTree tree;
-  const std::string path = tree.Path("setting.ini");
+  const NativeString path = tree.Path("setting.ini");
   EXPECT_EQ(ReadTipsSwitch(path), 0);  // no file
   tree.File("setting.ini", "[check]\nts=1\n");
   EXPECT_EQ(ReadTipsSwitch(path), 0);  // wrong section
@@ -26,7 +26,7 @@ TEST(TipsSwitch, IsReadFromTheShowSection) {
 
 TEST(TipsSwitch, FollowsWhatTheTipsDialogWrites) {
   kelvo::testing::TempTree tree;
-  const std::string path = tree.Path("kelvo/setting.ini");
+  const NativeString path = tree.Path("kelvo/setting.ini");
   ASSERT_FALSE(WriteIniValue(path, kShowSection, kTipsKey, "1"));
   EXPECT_EQ(ReadTipsSwitch(path), 1);
   ASSERT_FALSE(WriteIniValue(path, kShowSection, kTipsKey, "0"));

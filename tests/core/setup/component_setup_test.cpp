@@ -128,9 +128,9 @@ class ComponentFiles : public ::testing::Test {
   void TearDown() override { ::unsetenv("KELVO_TEST_COMPONENT_LOG"); }
 
   std::string Read(const std::string& path) {
-    std::string bytes;
-    EXPECT_FALSE(platform::ReadWholeFile(path, bytes)) << path;
-    return bytes;
+    const auto bytes = platform::ReadWholeFile(path);
+    EXPECT_TRUE(bytes) << path;
+    return bytes.value_or("");
   }
   void Place(const std::string& library, const std::string& relative) {
     tree_.File(relative, Read(library));

@@ -10,12 +10,12 @@
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "setup/component_setup.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::setup {
 namespace {
 
-using kelvo::testing::WinTempTree;
+using kelvo::testing::TempTree;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace std::chrono_literals;
@@ -36,9 +36,9 @@ class ComponentFilesWin32 : public ::testing::Test {
   void TearDown() override { ::SetEnvironmentVariableW(L"KELVO_TEST_COMPONENT_LOG", nullptr); }
 
   std::string Read(const NativeString& path) {
-    std::string bytes;
-    EXPECT_FALSE(platform::ReadWholeFile(path, bytes)) << NativeToUtf8(path);
-    return bytes;
+    const auto bytes = platform::ReadWholeFile(path);
+    EXPECT_TRUE(bytes) << NativeToUtf8(path);
+    return bytes.value_or("");
   }
   void Place(const char* kind, const std::string& relative) {
     tree_.File(relative, Read(Built(kind)));
@@ -46,9 +46,9 @@ class ComponentFilesWin32 : public ::testing::Test {
   // The log as "event name" lines, each with the file name only.
   std::vector<std::string> Events() {
     std::vector<std::string> events;
-    std::string text;
-    if (platform::ReadWholeFile(log_, text)) return events;
-    std::istringstream in(text);
+    const auto text = platform::ReadWholeFile(log_);
+    if (!text) return events;
+    std::istringstream in(*text);
     std::string line;
     while (std::getline(in, line)) {
       const auto blank = line.find(' ');
@@ -65,7 +65,7 @@ class ComponentFilesWin32 : public ::testing::Test {
     return false;
   }
 
-  WinTempTree tree_;
+  TempTree tree_;
   NativeString log_;
 };
 

@@ -45,8 +45,9 @@ NativeString FolderOf(const NativeString& path) {
 class PosixComponentLoader final : public ComponentLoader {
  public:
   bool Copy(const NativeString& from, const NativeString& to) override {
-    std::string bytes;
-    if (ReadWholeFile(from, bytes)) return false;
+    const auto read = ReadWholeFile(from);
+    if (!read) return false;
+    const std::string& bytes = *read;
     // The system folder is ours on POSIX, so it is made on the first copy. Writing a new file and
     // renaming it keeps a library that some process has mapped intact.
     NativeString folder = FolderOf(to);
@@ -89,9 +90,10 @@ class PosixComponentLoader final : public ComponentLoader {
       if (auto why = NotOurs(folder, st, true)) return why;
       if (folder == "/") break;
     }
-    std::string ours, theirs;
-    if (ReadWholeFile(source, ours)) return "Kelvo has no " + source + " to compare it with";
-    if (ReadWholeFile(copy, theirs) || ours != theirs) return "it is not Kelvo's copy of " + source;
+    const auto ours = ReadWholeFile(source);
+    if (!ours) return "Kelvo has no " + source + " to compare it with";
+    const auto theirs = ReadWholeFile(copy);
+    if (!theirs || *ours != *theirs) return "it is not Kelvo's copy of " + source;
     return std::nullopt;
   }
 

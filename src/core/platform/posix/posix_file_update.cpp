@@ -88,11 +88,12 @@ std::string TemporaryName(const std::string& name) {
 
 }  // namespace
 
-std::error_code ReadWholeFile(const NativeString& path, std::string& out) {
-  out.clear();
+Result<std::string> ReadWholeFile(const NativeString& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (!fd) return LastError();
-  return ReadAll(fd.get(), out);
+  if (!fd) return Fail(LastError());
+  std::string bytes;
+  if (auto ec = ReadAll(fd.get(), bytes)) return Fail(ec);
+  return bytes;
 }
 
 std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& edit) {

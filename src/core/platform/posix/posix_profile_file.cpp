@@ -7,9 +7,9 @@ namespace kelvo::platform {
 
 std::string ReadProfileValue(const NativeString& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue) {
-  std::string text;
-  if (ReadWholeFile(path, text)) return text::ini::LimitValue(defaultValue);
-  auto value = text::ini::FindValue(text, section, key);
+  const auto text = ReadWholeFile(path);
+  if (!text) return text::ini::LimitValue(defaultValue);
+  auto value = text::ini::FindValue(*text, section, key);
   return text::ini::LimitValue(value ? *value : defaultValue);
 }
 
@@ -28,9 +28,9 @@ std::error_code WriteProfileValue(const NativeString& path, std::string_view sec
 
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
                                                                     std::string_view section) {
-  std::string text;
-  if (ReadWholeFile(path, text)) return {};
-  return text::ini::SectionValues(text, section);
+  const auto text = ReadWholeFile(path);
+  if (!text) return {};
+  return text::ini::SectionValues(*text, section);
 }
 
 std::error_code ReplaceProfileSection(

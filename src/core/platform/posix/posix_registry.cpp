@@ -30,12 +30,10 @@ std::string NativeRegistryDescription() {
   return "the Wine prefix " + DefaultWinePrefix();
 }
 
-std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& folder, std::string& why) {
+Result<WindowsSystem, std::string> OpenWindowsSystemAt(const NativeString& folder) {
   struct stat st;
-  if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    why = "not a folder: " + folder;
-    return std::nullopt;
-  }
+  if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return Unexpected{"not a folder: " + folder};
   WindowsSystem system;
   system.registry = std::make_unique<WineRegistry>([folder] { return folder; });
   system.fileSize = [folder](NativeStringView path) { return WineFileSize(folder, path); };

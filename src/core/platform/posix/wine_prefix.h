@@ -35,20 +35,17 @@ std::optional<std::uint64_t> WineFileSize(const std::string& prefix, std::string
 // opened and kept until the file changes; an open key keeps the version it was opened in.
 class WineRegistry final : public Registry {
  public:
-  using Loader =
-      std::function<std::shared_ptr<const wine::WineRegistryFile>(RegRoot, RegStatus&)>;
+  using Loader = std::function<std::shared_ptr<const wine::WineRegistryFile>(RegRoot, RegStatus&)>;
 
   // Reads the prefix that prefix() names at each open, so a changed $WINEPREFIX is followed.
   explicit WineRegistry(std::function<std::string()> prefix);
   // Reads whatever load gives (for tests: files parsed from memory).
   static std::unique_ptr<WineRegistry> WithLoader(Loader load);
 
-  RegStatus OpenKey(RegRoot root, NativeStringView subkey, std::uint32_t access,
-                    RegKey& out) override;
-  RegStatus EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                      std::uint32_t dataCapacity, EnumeratedValue& out) override;
-  RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                       std::span<std::uint8_t> buffer, std::uint32_t& size) override;
+  Result<RegKey, RegStatus> OpenKey(RegRoot root, NativeStringView subkey,
+                                    std::uint32_t access) override;
+  Result<RegEntry, RegStatus> ValueAt(RegKey key, std::uint32_t index) override;
+  Result<RegEntry, RegStatus> Value(RegKey key, NativeStringView name) override;
   RegStatus CloseKey(RegKey key) override;
 
   std::size_t OpenKeyCount();

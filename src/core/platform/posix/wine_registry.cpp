@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "text/utf16_text.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wine_prefix.h"
+#include "text/utf16_text.h"
 
 namespace kelvo::platform {
 namespace {
@@ -112,19 +112,17 @@ std::shared_ptr<const wine::WineRegistryFile> WineRegistry::LoadFromPrefix(
   return file;
 }
 
-RegStatus WineRegistry::OpenKey(RegRoot root, NativeStringView subkey, std::uint32_t access,
-                                RegKey& out) {
-  out = {};
+Result<RegKey, RegStatus> WineRegistry::OpenKey(RegRoot root, NativeStringView subkey,
+                                                std::uint32_t access) {
   RegStatus status = kRegSuccess;
   auto file = load_(root, status);
-  if (!file) return status == kRegSuccess ? kRegFileNotFound : status;
+  if (!file) return Unexpected<RegStatus>{status == kRegSuccess ? kRegFileNotFound : status};
   const auto* record = file->FindKey(text::Utf8ToUtf16(NativeToUtf8(subkey)));
-  if (!record) return kRegFileNotFound;
+  if (!record) return Unexpected<RegStatus>{kRegFileNotFound};
   std::lock_guard lock(mutex_);
   const std::uintptr_t handle = nextHandle_++;
   open_[handle] = {std::move(file), record, access};
-  out.value = handle;
-  return kRegSuccess;
+  return RegKey{handle};
 }
 
 bool WineRegistry::Find(RegKey key, OpenedKey& out) {
@@ -135,38 +133,37 @@ bool WineRegistry::Find(RegKey key, OpenedKey& out) {
   return true;
 }
 
-RegStatus WineRegistry::EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                                  std::uint32_t dataCapacity, EnumeratedValue& out) {
+namespace {
+
+bool TooLarge(const wine::RegistryValue& value) {
+  return value.name.size() + 1 > kLargestValueName || value.data.size() > kLargestValueData;
+}
+
+}  // namespace
+
+Result<RegEntry, RegStatus> WineRegistry::ValueAt(RegKey key, std::uint32_t index) {
   OpenedKey opened;
-  if (!Find(key, opened)) return kRegInvalidHandle;
-  if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
+  if (!Find(key, opened)) return Unexpected<RegStatus>{kRegInvalidHandle};
+  if (!(opened.access & kKeyQueryValue)) return Unexpected<RegStatus>{kRegAccessDenied};
   const auto& values = opened.record->values();
   // Lines of the key that could not be read come after its values, one entry each.
   if (index >= values.size())
-    return index - values.size() < opened.record->unreadableValues() ? kRegInvalidData
-                                                                     : kRegNoMoreItems;
+    return Unexpected<RegStatus>{index - values.size() < opened.record->unreadableValues()
+                                     ? kRegInvalidData
+                                     : kRegNoMoreItems};
   const wine::RegistryValue& value = values[index];
-  out.requiredDataSize = static_cast<std::uint32_t>(value.data.size());
-  if (value.name.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return kRegMoreData;
-  out.name = Utf8ToNative(text::Utf16ToUtf8(value.name));
-  out.type = value.type;
-  out.data = value.data;
-  return kRegSuccess;
+  if (TooLarge(value)) return Unexpected<RegStatus>{kRegMoreData};
+  return RegEntry{Utf8ToNative(text::Utf16ToUtf8(value.name)), value.type, value.data};
 }
 
-RegStatus WineRegistry::QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                                   std::span<std::uint8_t> buffer, std::uint32_t& size) {
+Result<RegEntry, RegStatus> WineRegistry::Value(RegKey key, NativeStringView name) {
   OpenedKey opened;
-  if (!Find(key, opened)) return kRegInvalidHandle;
-  if (!(opened.access & kKeyQueryValue)) return kRegAccessDenied;
+  if (!Find(key, opened)) return Unexpected<RegStatus>{kRegInvalidHandle};
+  if (!(opened.access & kKeyQueryValue)) return Unexpected<RegStatus>{kRegAccessDenied};
   const auto* value = opened.record->FindValue(text::Utf8ToUtf16(NativeToUtf8(name)));
-  if (!value) return kRegFileNotFound;
-  type = value->type;
-  size = static_cast<std::uint32_t>(value->data.size());
-  if (buffer.empty()) return kRegSuccess;
-  if (value->data.size() > buffer.size()) return kRegMoreData;
-  std::copy(value->data.begin(), value->data.end(), buffer.begin());
-  return kRegSuccess;
+  if (!value) return Unexpected<RegStatus>{kRegFileNotFound};
+  if (value->data.size() > kLargestValueData) return Unexpected<RegStatus>{kRegMoreData};
+  return RegEntry{NativeString(name), value->type, value->data};
 }
 
 RegStatus WineRegistry::CloseKey(RegKey key) {

@@ -76,11 +76,12 @@ std::error_code ReadOpen(const NativeString& path, std::string& out, bool& exist
 
 }  // namespace
 
-std::error_code ReadWholeFile(const NativeString& path, std::string& out) {
+Result<std::string> ReadWholeFile(const NativeString& path) {
+  std::string bytes;
   bool existed = false;
-  if (auto ec = ReadOpen(path, out, existed)) return ec;
-  if (!existed) return std::make_error_code(std::errc::no_such_file_or_directory);
-  return {};
+  if (auto ec = ReadOpen(path, bytes, existed)) return Fail(ec);
+  if (!existed) return Fail(std::errc::no_such_file_or_directory);
+  return bytes;
 }
 
 std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& edit) {

@@ -18,55 +18,81 @@ HKEY ToHkey(RegKey key) {
   return reinterpret_cast<HKEY>(key.value);
 }
 
+// The buffers start as most values need and grow up to the largest any registry allows.
+constexpr DWORD kFirstNameCapacity = 256;
+constexpr DWORD kFirstDataCapacity = 256;
+// A changing value may grow between the size query and the data query: a few tries.
+constexpr int kDataTries = 4;
+
 class Win32Registry final : public Registry {
  public:
-  RegStatus OpenKey(RegRoot root, NativeStringView subkey, std::uint32_t access,
-                    RegKey& out) override {
-    out = {};
+  Result<RegKey, RegStatus> OpenKey(RegRoot root, NativeStringView subkey,
+                                    std::uint32_t access) override {
     const std::wstring path(subkey);
-    if (path.find(L'\0') != std::wstring::npos) return kRegFileNotFound;
+    if (path.find(L'\0') != std::wstring::npos) return Unexpected<RegStatus>{kRegFileNotFound};
     HKEY handle = nullptr;
     const LONG status =
         ::RegOpenKeyExW(RootHandle(root), path.c_str(), 0, static_cast<REGSAM>(access), &handle);
-    if (status == ERROR_SUCCESS) out.value = reinterpret_cast<std::uintptr_t>(handle);
-    return status;
+    if (status != ERROR_SUCCESS) return Unexpected<RegStatus>{status};
+    return RegKey{reinterpret_cast<std::uintptr_t>(handle)};
   }
 
-  RegStatus EnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                      std::uint32_t dataCapacity, EnumeratedValue& out) override {
-    if (!key) return kRegInvalidHandle;
-    // Never a null data buffer: with one the call would report the size and succeed, where a
-    // value that does not fit must give ERROR_MORE_DATA.
-    std::vector<wchar_t> name(std::max<std::uint32_t>(nameCapacity, 1));
-    std::vector<std::uint8_t> data(std::max<std::uint32_t>(dataCapacity, 1));
-    DWORD nameLength = nameCapacity;
-    DWORD dataSize = dataCapacity;
-    DWORD type = REG_NONE;
-    const LONG status = ::RegEnumValueW(ToHkey(key), index, name.data(), &nameLength, nullptr,
-                                        &type, data.data(), &dataSize);
-    if (status == ERROR_MORE_DATA) {
-      out.requiredDataSize = dataSize > dataCapacity ? dataSize : 0;
-      return status;
+  Result<RegEntry, RegStatus> ValueAt(RegKey key, std::uint32_t index) override {
+    if (!key) return Unexpected<RegStatus>{kRegInvalidHandle};
+    DWORD nameCapacity = kFirstNameCapacity;
+    DWORD dataCapacity = kFirstDataCapacity;
+    for (;;) {
+      // Never a null data buffer: with one the call would report the size and succeed, where a
+      // value that does not fit must give ERROR_MORE_DATA.
+      std::vector<wchar_t> name(nameCapacity);
+      std::vector<std::uint8_t> data(dataCapacity);
+      DWORD nameLength = nameCapacity;
+      DWORD dataSize = dataCapacity;
+      DWORD type = REG_NONE;
+      const LONG status = ::RegEnumValueW(ToHkey(key), index, name.data(), &nameLength, nullptr,
+                                          &type, data.data(), &dataSize);
+      if (status == ERROR_MORE_DATA) {
+        // The same entry again, with larger buffers, as long as they may grow.
+        const DWORD required = dataSize > dataCapacity ? dataSize : 0;
+        const DWORD grownName = std::min<DWORD>(nameCapacity * 2, kLargestValueName);
+        const DWORD grownData =
+            std::min<DWORD>(std::max<DWORD>(dataCapacity * 2, required), kLargestValueData);
+        if (grownName == nameCapacity && grownData == dataCapacity)
+          return Unexpected<RegStatus>{kRegMoreData};
+        nameCapacity = grownName;
+        dataCapacity = grownData;
+        continue;
+      }
+      if (status != ERROR_SUCCESS) return Unexpected<RegStatus>{status};
+      RegEntry entry;
+      entry.name.assign(name.data(), std::min(nameLength, nameCapacity));
+      entry.type = type;
+      entry.data.assign(data.begin(), data.begin() + std::min(dataSize, dataCapacity));
+      return entry;
     }
-    if (status != ERROR_SUCCESS) return status;
-    out.name.assign(name.data(), std::min<DWORD>(nameLength, nameCapacity));
-    out.type = type;
-    out.data.assign(data.begin(), data.begin() + std::min<DWORD>(dataSize, dataCapacity));
-    out.requiredDataSize = dataSize;
-    return ERROR_SUCCESS;
   }
 
-  RegStatus QueryValue(RegKey key, NativeStringView name, std::uint32_t& type,
-                       std::span<std::uint8_t> buffer, std::uint32_t& size) override {
-    if (!key) return kRegInvalidHandle;
-    const std::wstring valueName(name);
-    DWORD valueType = REG_NONE;
-    DWORD valueSize = static_cast<DWORD>(buffer.size());
-    const LONG status = ::RegQueryValueExW(ToHkey(key), valueName.c_str(), nullptr, &valueType,
-                                           buffer.empty() ? nullptr : buffer.data(), &valueSize);
-    type = valueType;
-    size = valueSize;
-    return status;
+  Result<RegEntry, RegStatus> Value(RegKey key, NativeStringView name) override {
+    if (!key) return Unexpected<RegStatus>{kRegInvalidHandle};
+    RegEntry entry;
+    entry.name.assign(name);
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LONG status =
+        ::RegQueryValueExW(ToHkey(key), entry.name.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) return Unexpected<RegStatus>{status};
+    for (int attempt = 0; attempt < kDataTries; ++attempt) {
+      if (size > kLargestValueData) return Unexpected<RegStatus>{kRegMoreData};
+      entry.data.assign(std::max<DWORD>(size, 1), 0);
+      size = static_cast<DWORD>(entry.data.size());
+      status = ::RegQueryValueExW(ToHkey(key), entry.name.c_str(), nullptr, &type,
+                                  entry.data.data(), &size);
+      if (status != ERROR_MORE_DATA) break;
+    }
+    if (status != ERROR_SUCCESS) return Unexpected<RegStatus>{status};
+    entry.data.resize(std::min<std::size_t>(size, entry.data.size()));
+    entry.type = type;
+    return entry;
   }
 
   RegStatus CloseKey(RegKey key) override {
@@ -111,9 +137,9 @@ std::string NativeRegistryDescription() {
   return "the Windows registry";
 }
 
-std::optional<WindowsSystem> OpenWindowsSystemAt(const NativeString& /*folder*/, std::string& why) {
-  why = "a Wine prefix can only be read on Linux; on Windows the system's own registry is read";
-  return std::nullopt;
+Result<WindowsSystem, std::string> OpenWindowsSystemAt(const NativeString& /*folder*/) {
+  return Unexpected<std::string>{
+      "a Wine prefix can only be read on Linux; on Windows the system's own registry is read"};
 }
 
 }  // namespace kelvo::platform

@@ -9,12 +9,12 @@
 
 #include "platform/file_system.h"
 #include "platform/win32/win32_error.h"
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
 
 namespace kelvo::platform {
 namespace {
 
-using testing::WinTempTree;
+using testing::TempTree;
 
 struct Listed {
   EntryType type;
@@ -38,7 +38,7 @@ std::unique_ptr<Directory> Open(const NativeString& path) {
 }
 
 TEST(Win32FileSystem, ListingGivesTheAttributeWordAsWindowsHasIt) {
-  WinTempTree tree;
+  TempTree tree;
   tree.Dir("plain");
   tree.Dir("hid");
   tree.SetAttributes("hid", FILE_ATTRIBUTE_HIDDEN);
@@ -64,7 +64,7 @@ TEST(Win32FileSystem, ListingGivesTheAttributeWordAsWindowsHasIt) {
 }
 
 TEST(Win32FileSystem, StatGivesSizesBeyondFourGigabytesAndAStableIdentity) {
-  WinTempTree tree;
+  TempTree tree;
   const std::uint64_t big = (5ull << 30) + 7;
   tree.SizedFile("big.bin", big);
   tree.File("small.txt", "hello");
@@ -94,7 +94,7 @@ TEST(Win32FileSystem, StatGivesSizesBeyondFourGigabytesAndAStableIdentity) {
 }
 
 TEST(Win32FileSystem, OpeningWhatIsNoFolderFails) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("f.txt");
   auto dir = Open(tree.root());
   ASSERT_TRUE(dir);
@@ -112,7 +112,7 @@ TEST(Win32FileSystem, OpeningWhatIsNoFolderFails) {
 }
 
 TEST(Win32FileSystem, LinksAreListedAsLinksAndNeverOpened) {
-  WinTempTree tree;
+  TempTree tree;
   tree.File("target/inside.tmp");
   if (!tree.DirectoryLink("target", "link")) GTEST_SKIP() << "no directory link can be made here";
   auto dir = Open(tree.root());
@@ -130,7 +130,7 @@ TEST(Win32FileSystem, LinksAreListedAsLinksAndNeverOpened) {
 }
 
 TEST(Win32FileSystem, TreesDeeperThanMaxPathAreOpenedAndListed) {
-  WinTempTree tree;
+  TempTree tree;
   std::string relative;
   for (int i = 0; i < 12; ++i) relative += std::string(40, static_cast<char>('a' + i)) + "/";
   tree.File(relative + "deep.tmp");

@@ -1,4 +1,6 @@
-#include "support/win32/win_temp_tree.h"
+#include "support/temp_tree.h"
+
+#include <windows.h>
 
 #include <winioctl.h>
 
@@ -140,7 +142,7 @@ bool RunningUnderWine() {
   return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-WinTempTree::WinTempTree() {
+TempTree::TempTree() {
   static std::atomic<unsigned> counter{0};
   const NativeString base = ScratchBase();
   for (unsigned attempt = 0;; ++attempt) {
@@ -151,18 +153,18 @@ WinTempTree::WinTempTree() {
   }
 }
 
-WinTempTree::~WinTempTree() {
+TempTree::~TempTree() {
   RemoveTree(root_);
 }
 
-NativeString WinTempTree::Path(std::string_view relative) const {
+NativeString TempTree::Path(std::string_view relative) const {
   NativeString path = root_ + Utf8ToNative(relative);
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
   return path;
 }
 
-void WinTempTree::Dir(std::string_view relative) {
+void TempTree::Dir(std::string_view relative) {
   const NativeString path = Path(relative);
   for (std::size_t pos = root_.size(); pos <= path.size(); ++pos) {
     if (pos < path.size() && path[pos] != L'\\') continue;
@@ -172,7 +174,7 @@ void WinTempTree::Dir(std::string_view relative) {
   }
 }
 
-void WinTempTree::File(std::string_view relative, std::string_view content) {
+void TempTree::File(std::string_view relative, std::string_view content) {
   const NativeString path = Path(relative);
   const auto slash = path.rfind(L'\\');
   if (slash > root_.size()) Dir(NativeToUtf8(path.substr(root_.size(), slash - root_.size())));
@@ -187,7 +189,7 @@ void WinTempTree::File(std::string_view relative, std::string_view content) {
   Check(ok && written == content.size(), "WriteFile", path);
 }
 
-void WinTempTree::SizedFile(std::string_view relative, std::uint64_t length) {
+void TempTree::SizedFile(std::string_view relative, std::uint64_t length) {
   File(relative, "");
   const NativeString path = LongForm(Path(relative));
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -201,16 +203,16 @@ void WinTempTree::SizedFile(std::string_view relative, std::uint64_t length) {
   Check(ok, "SetEndOfFile", path);
 }
 
-void WinTempTree::SetAttributes(std::string_view relative, DWORD attributes) {
+void TempTree::SetAttributes(std::string_view relative, std::uint32_t attributes) {
   const NativeString path = LongForm(Path(relative));
   Check(::SetFileAttributesW(path.c_str(), attributes), "SetFileAttributesW", path);
 }
 
-DWORD WinTempTree::Attributes(std::string_view relative) const {
+std::uint32_t TempTree::Attributes(std::string_view relative) const {
   return ::GetFileAttributesW(LongForm(Path(relative)).c_str());
 }
 
-bool WinTempTree::DirectoryLink(std::string_view target, std::string_view relative) {
+bool TempTree::DirectoryLink(std::string_view target, std::string_view relative) {
   const NativeString targetPath = Path(target);
   const NativeString linkPath = Path(relative);
   const auto slash = linkPath.rfind(L'\\');
@@ -263,6 +265,10 @@ void RemoveEverything(const NativeString& dir) {
 }
 
 }  // namespace
+
+bool Exists(const NativeString& path) {
+  return ::GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void RemoveTree(const NativeString& path) {
   NativeString dir = LongForm(path);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
@@ -40,7 +41,7 @@ void RemoveAt(int parentFd, const char* name) {
 
 }  // namespace
 
-void RemoveTree(const std::string& path) {
+void RemoveTree(const NativeString& path) {
   RemoveAt(AT_FDCWD, path.c_str());
 }
 
@@ -52,18 +53,24 @@ TempTree::TempTree() {
 }
 
 TempTree::~TempTree() {
-  std::string path = root_.substr(0, root_.size() - 1);
-  RemoveTree(path);
+  RemoveTree(root_.substr(0, root_.size() - 1));
 }
 
-void TempTree::Dir(const std::string& relative, mode_t mode) {
-  std::string path = root_;
+NativeString TempTree::Path(std::string_view relative) const {
+  return root_ + std::string(relative);
+}
+
+void TempTree::Dir(std::string_view relative) {
+  Dir(relative, 0755);
+}
+
+void TempTree::Dir(std::string_view relative, unsigned mode) {
   std::size_t start = 0;
   while (start < relative.size()) {
     std::size_t slash = relative.find('/', start);
-    if (slash == std::string::npos) slash = relative.size();
-    path = root_ + relative.substr(0, slash);
-    bool last = slash >= relative.size() - 1;
+    if (slash == std::string_view::npos) slash = relative.size();
+    const std::string path = Path(relative.substr(0, slash));
+    const bool last = slash >= relative.size() - 1;
     if (::mkdir(path.c_str(), last ? mode : 0755) != 0 && errno != EEXIST)
       Check(false, "mkdir " + path);
     if (last) ::chmod(path.c_str(), mode);
@@ -71,10 +78,14 @@ void TempTree::Dir(const std::string& relative, mode_t mode) {
   }
 }
 
-void TempTree::File(const std::string& relative, const std::string& content, mode_t mode) {
+void TempTree::File(std::string_view relative, std::string_view content) {
+  File(relative, content, 0644);
+}
+
+void TempTree::File(std::string_view relative, std::string_view content, unsigned mode) {
   auto slash = relative.rfind('/');
-  if (slash != std::string::npos) Dir(relative.substr(0, slash));
-  std::string path = root_ + relative;
+  if (slash != std::string_view::npos) Dir(relative.substr(0, slash));
+  const std::string path = Path(relative);
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   Check(fd >= 0, "create " + path);
   Check(::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()),
@@ -83,37 +94,39 @@ void TempTree::File(const std::string& relative, const std::string& content, mod
   ::chmod(path.c_str(), mode);
 }
 
-void TempTree::Symlink(const std::string& target, const std::string& relative) {
+void TempTree::Symlink(std::string_view target, std::string_view relative) {
   auto slash = relative.rfind('/');
-  if (slash != std::string::npos) Dir(relative.substr(0, slash));
-  Check(::symlink(target.c_str(), (root_ + relative).c_str()) == 0, "symlink " + relative);
+  if (slash != std::string_view::npos) Dir(relative.substr(0, slash));
+  Check(::symlink(std::string(target).c_str(), Path(relative).c_str()) == 0,
+        "symlink " + std::string(relative));
 }
 
-void TempTree::Chmod(const std::string& relative, mode_t mode) {
-  Check(::chmod((root_ + relative).c_str(), mode) == 0, "chmod " + relative);
+void TempTree::Chmod(std::string_view relative, unsigned mode) {
+  Check(::chmod(Path(relative).c_str(), mode) == 0, "chmod " + std::string(relative));
 }
 
-void TempTree::DeepChain(const std::string& relative, int depth, const std::string& component,
-                         const std::string& leafFile) {
+void TempTree::DeepChain(std::string_view relative, int depth, std::string_view component,
+                         std::string_view leafFile) {
   Dir(relative);
-  int fd = ::open((root_ + relative).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  Check(fd >= 0, "open " + relative);
+  int fd = ::open(Path(relative).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  Check(fd >= 0, "open " + std::string(relative));
+  const std::string name(component);
   for (int i = 0; i < depth; ++i) {
-    Check(::mkdirat(fd, component.c_str(), 0755) == 0 || errno == EEXIST, "mkdirat");
-    int next = ::openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Check(::mkdirat(fd, name.c_str(), 0755) == 0 || errno == EEXIST, "mkdirat");
+    int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ::close(fd);
     Check(next >= 0, "openat");
     fd = next;
   }
   if (!leafFile.empty()) {
-    int f = ::openat(fd, leafFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    int f = ::openat(fd, std::string(leafFile).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     Check(f >= 0, "create leaf");
     ::close(f);
   }
   ::close(fd);
 }
 
-bool Exists(const std::string& path) {
+bool Exists(const NativeString& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
 }
