@@ -4,6 +4,7 @@
 //   clean    delete what a scan finds, or the rows of a list that scan printed
 //   drives   print the local fixed disks that a scan covers by default
 //   audit-dlls  list the files of the shared-DLL table whose count has dropped to 0
+//   keep     list or edit the keep-list: folders and patterns that are never touched
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "audit_command.h"
 #include "clean_command.h"
 #include "commands.h"
+#include "keep_command.h"
 #include "usage_errors.h"
 #include "version/version.h"
 
@@ -47,6 +49,11 @@ int RunCommandLine(int argc, char** argv) {
       "audit-dlls", "List the files of the shared-DLL table whose count has dropped to 0");
   AddAuditOptions(*auditDlls, auditOptions);
 
+  KeepOptions keepOptions;
+  CLI::App* keep = app.add_subcommand(
+      "keep", "List or edit the keep-list: folders and patterns that are never scanned or deleted");
+  AddKeepOptions(*keep, keepOptions);
+
   // The parser would take the next argument as the value of "--from=": an empty value names
   // nothing and must never mean the default (for --from, scanning every disk).
   for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
@@ -76,6 +83,7 @@ int RunCommandLine(int argc, char** argv) {
   if (clean->parsed()) status = RunCleanCommand(cleanOptions);
   if (drives->parsed()) status = RunDrivesCommand();
   if (auditDlls->parsed()) status = RunAuditCommand(auditOptions);
+  if (keep->parsed()) status = RunKeepCommand(keepOptions);
   return FinishOutput(status);
 }
 

@@ -84,13 +84,13 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   // for; the confirmation is stored and read back at the next start.
   packageFiles_ = new QCheckBox(tr("扫描软件包的文件(危险)"), this);
   packageFiles_->setObjectName("packageFiles");
-  packageFiles_->setGeometry(292, 198, 170, 20);
+  packageFiles_->setGeometry(292, 196, 170, 18);
   packageFiles_->setToolTip(tr("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
   connect(packageFiles_, &QCheckBox::toggled, this,
           [this](bool on) { options_.SetIncludePackageFiles(on); });
   confirm_ = new QCheckBox(tr("删除前确认"), this);
   confirm_->setObjectName("confirmDeletion");
-  confirm_->setGeometry(292, 219, 170, 20);
+  confirm_->setGeometry(292, 214, 170, 18);
   if (services_.readIniValue) {
     try {
       confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
@@ -103,6 +103,36 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   connect(confirm_, &QCheckBox::clicked, this, [this](bool on) {
     options_.SetConfirmDeletion(on);
     Write(settings::kCheckSection, settings::kConfirmDeletionKey, on);
+  });
+
+  // Deleting into the trash, stored like the confirmation and off by default; the keep-list has
+  // a dialog of its own, made now so that the stored list counts from the first scan.
+  trash_ = new QCheckBox(tr("删除到回收站"), this);
+  trash_->setObjectName("deleteToTrash");
+  trash_->setGeometry(292, 232, 170, 18);
+  trash_->setToolTip(tr("清除垃圾时把文件移到回收站,可以从那里恢复;不删除它们"));
+  if (services_.readIniValue) {
+    try {
+      trash_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
+                                                settings::kTrashKey) == "1");
+    } catch (...) {
+      LogSkippedFailure("Reading the trash switch");
+    }
+  }
+  options_.SetTrash(trash_->isChecked());
+  connect(trash_, &QCheckBox::clicked, this, [this](bool on) {
+    options_.SetTrash(on);
+    Write(settings::kCheckSection, settings::kTrashKey, on);
+  });
+  keepList_ = new KeepListDialog(options_, services_, this);
+  keepList_->setWindowFlag(Qt::Window);
+  keepButton_ = new FlatButton(5, tr("保留列表"), frame_);
+  keepButton_->setObjectName("keepListButton");
+  keepButton_->setFont(UiFont(9));
+  keepButton_->setGeometry(352, 154, 90, 28);
+  connect(keepButton_, &QToolButton::clicked, keepList_, [this] {
+    keepList_->show();
+    keepList_->raise();
   });
 
   ApplyRecommended();

@@ -9,6 +9,7 @@
 #include <QListWidget>
 
 #include "buttons.h"
+#include "keep_list_dialog.h"
 #include "live_options.h"
 #include "services.h"
 
@@ -24,6 +25,9 @@ class SettingsDialog : public QDialog {
   QCheckBox* Check(int n) const { return checks_.at(static_cast<std::size_t>(n - 1)); }
   QCheckBox* PackageFilesCheck() const { return packageFiles_; }
   QCheckBox* ConfirmCheck() const { return confirm_; }
+  QCheckBox* TrashCheck() const { return trash_; }
+  FlatButton* KeepListButton() const { return keepButton_; }
+  KeepListDialog* KeepList() const { return keepList_; }
   FlatButton* Button(int n) const { return buttons_.at(static_cast<std::size_t>(n - 11)); }
   bool PatternTicked(int index) const;
 
@@ -44,6 +48,9 @@ class SettingsDialog : public QDialog {
   std::array<FlatButton*, 5> buttons_{};
   QCheckBox* packageFiles_ = nullptr;
   QCheckBox* confirm_ = nullptr;
+  QCheckBox* trash_ = nullptr;
+  FlatButton* keepButton_ = nullptr;
+  KeepListDialog* keepList_ = nullptr;
 };
 
 }  // namespace kelvo::ui

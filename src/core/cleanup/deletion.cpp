@@ -2,6 +2,7 @@
 
 #include "platform/entry_removal.h"
 #include "platform/registry.h"
+#include "scan/keep_list.h"
 
 namespace kelvo::cleanup {
 namespace {
@@ -16,7 +17,11 @@ DeletionResult FromReport(const platform::RemovalReport& report) {
     case RemovalStatus::kRemoved:
       r.outcome = DeletionOutcome::kDeleted;
       r.bytes = report.bytes;
+      r.trash = report.trash;
       return r;
+    case RemovalStatus::kNoTrash:
+      r.failure = DeletionFailure::kNoTrash;
+      break;
     case RemovalStatus::kGone:
       r.outcome = DeletionOutcome::kAlreadyGone;
       return r;
@@ -72,10 +77,18 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
 
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
-                                        const DeletionProgress& progress) {
+                                        const DeletionProgress& progress,
+                                        const scan::KeepList* keep) {
   std::vector<DeletionResult> results;
   results.reserve(rows.size());
   for (const DeletionRequest& row : rows) {
+    if (keep && keep->Covers(row.path)) {
+      DeletionResult kept;
+      kept.failure = DeletionFailure::kKept;
+      results.push_back(kept);
+      if (progress) progress(results.size(), rows.size());
+      continue;
+    }
     platform::RemovalTarget target;
     target.path = row.path;
     target.root = row.root;
@@ -91,9 +104,11 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
 }
 
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
-                                        const DeletionProgress& progress) {
-  auto remover = platform::MakeNativeEntryRemover();
-  return DeleteItems(rows, *remover, progress);
+                                        const DeletionProgress& progress,
+                                        const DeletionOptions& options) {
+  auto remover = platform::MakeNativeEntryRemover(options.toTrash ? platform::Disposal::kTrash
+                                                                  : platform::Disposal::kDelete);
+  return DeleteItems(rows, *remover, progress, options.keep);
 }
 
 }  // namespace kelvo::cleanup

@@ -16,6 +16,9 @@
 namespace kelvo::platform {
 class EntryRemover;
 }
+namespace kelvo::scan {
+class KeepList;
+}
 
 namespace kelvo::cleanup {
 
@@ -40,6 +43,8 @@ enum class DeletionFailure {
   kInUse,
   kNotEmpty,
   kIsDirectory,
+  kKept,     // on the keep-list (added since the scan, or a list row)
+  kNoTrash,  // its file system has no trash that may be used
   kOther,
 };
 
@@ -50,6 +55,13 @@ struct DeletionResult {
   DeletionFailure failure = DeletionFailure::kOther;
   std::error_code error;    // the system's error behind a failure, when there is one
   std::uint64_t bytes = 0;  // bytes of a deleted file
+  NativeString trash;       // the trash folder a trashed entry went to
+};
+
+struct DeletionOptions {
+  bool toTrash = false;  // move into the desktop's trash instead of deleting
+  // Checked again right before each row: a row the list keeps, or one below a kept folder, stays.
+  const scan::KeepList* keep = nullptr;
 };
 
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
@@ -58,11 +70,13 @@ using DeletionProgress = std::function<void(std::size_t done, std::size_t total)
 // one result per row, in the same order. Progress is reported after every row, on the calling
 // thread. Blocking; may run on any thread, each call with its own open folders.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
-                                        const DeletionProgress& progress = {});
+                                        const DeletionProgress& progress = {},
+                                        const DeletionOptions& options = {});
 
-// The same with a given remover.
+// The same with a given remover (which decides between deleting and trashing).
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
-                                        const DeletionProgress& progress);
+                                        const DeletionProgress& progress,
+                                        const scan::KeepList* keep = nullptr);
 
 }  // namespace kelvo::cleanup

@@ -32,12 +32,15 @@ struct FolderToClassify {
   std::vector<EntryFacts>* facts = nullptr;  // one per listing entry; filled further on demand
 };
 
+class KeepList;
 class PackageFilter;
 
 class Classifier {
  public:
-  // Hits that packages own are kept out when packageFiles is given.
-  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr);
+  // Hits that packages own are kept out when packageFiles is given, and entries the keep-list
+  // keeps when keep is.
+  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr,
+             const KeepList* keep = nullptr);
 
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
@@ -57,6 +60,8 @@ class Classifier {
   RuleSource& rules_;
   ScanSink& sink_;
   PackageFilter* packageFiles_;
+  const KeepList* keep_;
+  NativeString lastHeldBack_;  // an entry several rules report is held back once
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;
   std::array<NativeString, kRuleCount + 1> fixedLabels_;

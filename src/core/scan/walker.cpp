@@ -4,6 +4,8 @@
 #include <optional>
 #include <thread>
 
+#include "scan/keep_list.h"
+
 namespace kelvo::scan {
 
 namespace {
@@ -26,7 +28,10 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }  // namespace
 
 Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs)
-    : state_(state), sink_(sink), fs_(fs), classifier_(rules, sink, state.packageFiles) {}
+    : state_(state),
+      sink_(sink),
+      fs_(fs),
+      classifier_(rules, sink, state.packageFiles, state.keepList) {}
 
 Walker::~Walker() = default;
 
@@ -47,6 +52,10 @@ void Walker::WalkTree(NativeStringView root) {
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
     sink_.FolderUnreadable(root, ec);
+    return;
+  }
+  if (state_.keepList && state_.keepList->Covers(root_)) {
+    state_.keepList->CountHeldBack();  // a root on the keep-list is not walked at all
     return;
   }
   path_ = root_;
@@ -71,12 +80,14 @@ void Walker::WalkTree(NativeStringView root) {
     contents_.Clear();
     return;
   }
+  if (state_.keepList) DropKeptFolders(*state_.keepList, root_, contents_.children);
   ClassifyAndKeep(top, /*isRoot=*/true);
   if (top.children.empty()) return;
   if (const auto pool = PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
-    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
+    readAhead_->SetKeepList(state_.keepList);
+    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers, root_);
   }
   stack_.push_back(std::move(top));
 
@@ -103,7 +114,12 @@ void Walker::WalkTree(NativeStringView root) {
       StopReadingAhead();
       continue;
     }
-    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_);
+    if (!listed && !contents_.error) {
+      contents_.error = ReadFolder(contents_);
+      // Read ahead, the pool has dropped them already.
+      if (!contents_.error && state_.keepList)
+        DropKeptFolders(*state_.keepList, path_, contents_.children);
+    }
     if (contents_.error) {
       sink_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();
