@@ -4,16 +4,16 @@ _kelvo_cli() {
     local cur prev words cword
     _init_completion -s || return
 
-    local commands="scan clean drives locations audit-dlls"
+    local commands="scan clean drives locations audit-dlls keep"
     local scan_options="--patterns --temp --no-temp --zero --no-zero --special --locations
-        --older-than --threads --include-package-files --help"
+        --older-than --threads --include-package-files --keep --no-keep-list --help"
     local -a patterns=(recommended all none tmp old gid bak chk ftg fts _mp syd wbk xlk
         '$$$' '@@@' '---' '??$' '??~' dir '~*')
 
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            scan | clean | drives | locations | audit-dlls)
+            scan | clean | drives | locations | audit-dlls | keep)
                 command=${words[i]}
                 break
                 ;;
@@ -52,7 +52,7 @@ _kelvo_cli() {
             compopt -o nospace
             return
             ;;
-        --threads | --older-than)
+        --threads | --older-than | --keep)
             return
             ;;
         --from | --from0)
@@ -76,7 +76,14 @@ _kelvo_cli() {
             fi
             ;;
         scan) options="$scan_options --format --print0 -0 --dll-audit" ;;
-        clean) options="$scan_options --from --from0 --yes -y --dry-run -n" ;;
+        clean) options="$scan_options --from --from0 --yes -y --dry-run -n --trash" ;;
+        keep)
+            options="--pattern --help"
+            if [[ $cur != -* && ${words[cword - 1]} == keep ]]; then
+                COMPREPLY=($(compgen -W "list add remove" -- "$cur"))
+                return
+            fi
+            ;;
         drives | locations) options="--help" ;;
         audit-dlls) options="--prefix --format --help" ;;
     esac
@@ -87,7 +94,7 @@ _kelvo_cli() {
         return
     fi
     case $command in
-        scan | clean) _filedir -d ;;
+        scan | clean | keep) _filedir -d ;;
     esac
 }
 complete -F _kelvo_cli kelvo-cli

@@ -1,6 +1,6 @@
 # fish completion for kelvo-cli
 
-set -l commands scan clean drives locations audit-dlls
+set -l commands scan clean drives locations audit-dlls keep
 set -l scanning "__fish_seen_subcommand_from scan clean"
 
 complete -c kelvo-cli -f
@@ -9,6 +9,7 @@ complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a clean -d
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a drives -d 'List the local fixed disks'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a locations -d 'List the common junk locations found here'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a audit-dlls -d 'List shared-DLL entries whose count is 0'
+complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a keep -d 'List or edit the keep-list'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -s V -l version -d 'Print the version'
 complete -c kelvo-cli -s h -l help -d 'Print help'
 
@@ -24,6 +25,8 @@ complete -c kelvo-cli -n $scanning -l locations -x -d 'Common junk locations' \
 complete -c kelvo-cli -n $scanning -l older-than -x -d 'Only files not modified for DAYS days'
 complete -c kelvo-cli -n $scanning -l threads -x -d 'Threads reading folders ahead'
 complete -c kelvo-cli -n $scanning -l include-package-files -d 'Also report files that installed packages own'
+complete -c kelvo-cli -n $scanning -l keep -x -d 'Keep what this glob pattern matches, for this run'
+complete -c kelvo-cli -n $scanning -l no-keep-list -d 'Do not read the stored keep-list'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from scan audit-dlls" -l format -x -a 'text tsv csv json' -d 'Output format'
 complete -c kelvo-cli -n $scanning -a '(__fish_complete_directories)'
 
@@ -34,5 +37,10 @@ complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l from -r -F -d 'D
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l from0 -r -F -d 'Delete the paths of a NUL-separated list'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -s y -l yes -d 'Delete without asking'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -s n -l dry-run -d 'Print what would be deleted'
+complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l trash -d 'Move the files into the trash instead'
+
+complete -c kelvo-cli -n "__fish_seen_subcommand_from keep; and not __fish_seen_subcommand_from list add remove" -a 'list add remove'
+complete -c kelvo-cli -n "__fish_seen_subcommand_from keep" -l pattern -d 'Store each entry as a pattern'
+complete -c kelvo-cli -n "__fish_seen_subcommand_from keep" -a '(__fish_complete_directories)'
 
 complete -c kelvo-cli -n "__fish_seen_subcommand_from audit-dlls" -l prefix -x -a '(__fish_complete_directories)' -d 'Wine prefix'

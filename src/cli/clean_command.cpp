@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "confirmation.h"
 #include "deletion_words.h"
+#include "keep_command.h"
 #include "list_reader.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
@@ -43,13 +44,14 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
 }
 
 void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
-                 scan::PackageFilter* packageFiles, Collected& out) {
+                 scan::PackageFilter* packageFiles, const scan::KeepList& keep, Collected& out) {
   CliScanSink sink([&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
                    platform::ErrorStreamIsTerminal());
   scan::FixedRules rules(resolved.rules);
   scan::ScanState state;
   state.folderReaders = FolderReaders(threads);
   state.packageFiles = packageFiles;
+  if (!keep.empty()) state.keepList = &keep;
   scan::RunScan(state, RequestOf(resolved, /*audit=*/false), rules, sink,
                 platform::NativeFileSystem());
   sink.FinishProgress();
@@ -150,10 +152,15 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
   command.add_flag("-y,--yes", options.yes,
                    "Delete without asking (needed when standard input is not a terminal)");
   command.add_flag("-n,--dry-run", options.dryRun, "Print what would be deleted; change nothing");
+  command.add_flag("--trash", options.trash,
+                   "Move the files into the desktop's trash (the Recycle Bin on Windows), from\n"
+                   "where they can be restored, instead of deleting them. A file whose file\n"
+                   "system has no usable trash is kept and reported; nothing is ever copied.");
 }
 
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
+  const scan::KeepList keep = LoadKeepList(options.scan);
   // Loaded while the scan or the list reading starts; a listed row is checked as well.
   std::optional<scan::PackageFilter> packageFilter;
   if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());
@@ -183,15 +190,22 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
       return kExitUsage;
     }
-    ScanForRows(resolved, options.scan.threads, packageFilter ? &*packageFilter : nullptr,
+    ScanForRows(resolved, options.scan.threads, packageFilter ? &*packageFilter : nullptr, keep,
                 collected);
   }
+  if (!source.empty() && !keep.empty())
+    std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
+      if (!keep.Covers(r.path)) return false;
+      keep.CountHeldBack();
+      return true;
+    });
   if (packageFilter && !options.from.empty())
     std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
       return packageFilter->KeepsOut(r.path);
     });
   if (packageFilter && packageFilter->Kept())
     std::fprintf(stderr, "%zu hits kept as package files\n", packageFilter->Kept());
+  if (keep.HeldBack()) std::fprintf(stderr, "%zu held back by the keep-list\n", keep.HeldBack());
   std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
   FolderRowTest isFolderRow;
   const auto folders = std::stable_partition(
@@ -204,7 +218,8 @@ int RunCleanCommand(const CleanOptions& options) {
 
   if (options.dryRun) {
     for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
-    std::printf("Would delete %s.\n%s", total.c_str(), foldersKept.c_str());
+    std::printf(options.trash ? "Would move %s to the trash.\n%s" : "Would delete %s.\n%s",
+                total.c_str(), foldersKept.c_str());
     return scanStatus;
   }
   if (rows.empty()) {
@@ -212,7 +227,9 @@ int RunCleanCommand(const CleanOptions& options) {
     return scanStatus;
   }
   if (!options.yes) {
-    switch (AskOnTerminal("Delete " + total + "? [y/N] ", source == "-")) {
+    const std::string question =
+        options.trash ? "Move " + total + " to the trash? [y/N] " : "Delete " + total + "? [y/N] ";
+    switch (AskOnTerminal(question, source == "-")) {
       case Answer::kYes:
         break;
       case Answer::kNo:
@@ -220,18 +237,22 @@ int RunCleanCommand(const CleanOptions& options) {
         return scanStatus;
       case Answer::kNoTerminal:
         std::fprintf(stderr,
-                     "kelvo-cli: no terminal to ask on; add --yes to delete %s without asking\n",
-                     total.c_str());
+                     "kelvo-cli: no terminal to ask on; add --yes to %s %s without asking\n",
+                     options.trash ? "trash" : "delete", total.c_str());
         return kExitUsage;
     }
   }
 
   ProgressLine progress(platform::ErrorStreamIsTerminal());
+  cleanup::DeletionOptions deletion;
+  deletion.toTrash = options.trash;
+  deletion.keep = keep.empty() ? nullptr : &keep;
   const auto results = cleanup::DeleteItems(
-      rows, [&](std::size_t done, std::size_t all) { progress.Update(done, all); });
+      rows, [&](std::size_t done, std::size_t all) { progress.Update(done, all); }, deletion);
   progress.Clear();
 
-  std::size_t deleted = 0, gone = 0, failed = 0;
+  std::size_t deleted = 0, gone = 0, failed = 0, kept = 0;
+  std::set<NativeString> trashes;
   std::uint64_t bytes = 0;
   std::map<std::string, std::size_t> reasons;
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -240,22 +261,36 @@ int RunCleanCommand(const CleanOptions& options) {
       case cleanup::DeletionOutcome::kDeleted:
         ++deleted;
         bytes += r.bytes;
+        if (!r.trash.empty()) trashes.insert(r.trash);
         break;
       case cleanup::DeletionOutcome::kAlreadyGone:
         ++gone;
         break;
       case cleanup::DeletionOutcome::kFailed: {
+        if (r.failure == cleanup::DeletionFailure::kKept) {
+          ++kept;  // kept since the scan: left alone as asked, not a failure
+          break;
+        }
         ++failed;
         const std::string reason = DeletionWords(r);
         ++reasons[reason];
-        std::fprintf(stderr, "kelvo-cli: not deleted: %s: %s\n", Printable(rows[i].path).c_str(),
-                     reason.c_str());
+        std::fprintf(stderr, "kelvo-cli: not %s: %s: %s\n", options.trash ? "trashed" : "deleted",
+                     Printable(rows[i].path).c_str(), reason.c_str());
         break;
       }
     }
   }
-  std::string summary = "Deleted " + FilesAndBytes(deleted, bytes) + ", " + std::to_string(gone) +
-                        " already gone, " + std::to_string(failed) + " failed";
+  std::string summary = options.trash ? "Moved " + FilesAndBytes(deleted, bytes) + " to the trash"
+                                      : "Deleted " + FilesAndBytes(deleted, bytes);
+  if (!trashes.empty()) {
+    summary += " (";
+    for (const NativeString& t : trashes)
+      summary += (t == *trashes.begin() ? "" : ", ") + Printable(t);
+    summary += ")";
+  }
+  summary += ", " + std::to_string(gone) + " already gone, ";
+  if (kept) summary += std::to_string(kept) + " kept by the keep-list, ";
+  summary += std::to_string(failed) + " failed";
   if (failed) {
     summary += " (";
     bool first = true;

@@ -17,6 +17,7 @@ struct CleanOptions {
   std::string from0;  // a list of paths separated by NUL bytes, "-" for standard input
   bool yes = false;
   bool dryRun = false;
+  bool trash = false;  // move into the desktop's trash instead of deleting
 };
 
 void AddCleanOptions(CLI::App& command, CleanOptions& options);

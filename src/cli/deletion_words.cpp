@@ -28,6 +28,10 @@ std::string DeletionWords(const cleanup::DeletionResult& result) {
       return "the folder is not empty";
     case DeletionFailure::kIsDirectory:
       return "it is a folder";
+    case DeletionFailure::kKept:
+      return "on the keep-list";
+    case DeletionFailure::kNoTrash:
+      return "no usable trash on its file system";
     case DeletionFailure::kNone:
     case DeletionFailure::kOther:
       break;

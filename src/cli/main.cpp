@@ -5,6 +5,7 @@
 //   drives   print the local fixed disks that a scan covers by default
 //   locations  print the common junk locations found here and what they hold
 //   audit-dlls  list the files of the shared-DLL table whose count has dropped to 0
+//   keep     list or edit the keep-list: folders and patterns that are never touched
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "audit_command.h"
 #include "clean_command.h"
 #include "commands.h"
+#include "keep_command.h"
 #include "usage_errors.h"
 #include "version/version.h"
 
@@ -52,6 +54,11 @@ int RunCommandLine(int argc, char** argv) {
       "audit-dlls", "List the files of the shared-DLL table whose count has dropped to 0");
   AddAuditOptions(*auditDlls, auditOptions);
 
+  KeepOptions keepOptions;
+  CLI::App* keep = app.add_subcommand(
+      "keep", "List or edit the keep-list: folders and patterns that are never scanned or deleted");
+  AddKeepOptions(*keep, keepOptions);
+
   // The parser would take the next argument as the value of "--from=": an empty value names
   // nothing and must never mean the default (for --from, scanning every disk).
   for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
@@ -82,6 +89,7 @@ int RunCommandLine(int argc, char** argv) {
   if (drives->parsed()) status = RunDrivesCommand();
   if (locations->parsed()) status = RunLocationsCommand();
   if (auditDlls->parsed()) status = RunAuditCommand(auditOptions);
+  if (keep->parsed()) status = RunKeepCommand(keepOptions);
   return FinishOutput(status);
 }
 

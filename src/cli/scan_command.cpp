@@ -4,6 +4,7 @@
 #include "audit_command.h"
 #include "cli_scan_sink.h"
 #include "commands.h"
+#include "keep_command.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
@@ -22,6 +23,8 @@ int RunScanCommand(const ScanOptions& options) {
   auto writer = MakeRowWriter(resolved.format, out);
   scan::ScanState state;
   state.folderReaders = FolderReaders(options.threads);
+  const scan::KeepList keep = LoadKeepList(options);
+  if (!keep.empty()) state.keepList = &keep;
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
         writer->Write(item);
@@ -54,7 +57,7 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.unreadableFolders));
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
-  std::fputc('\n', stderr);
+  std::fprintf(stderr, "%s\n", HeldBackText(keep).c_str());
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end

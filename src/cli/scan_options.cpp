@@ -83,6 +83,17 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
   command.add_flag("--include-package-files", options.includePackageFiles,
                    "Also report files that installed packages own (dpkg, rpm, pacman, apk);\n"
                    "by default they are kept out");
+  command
+      .add_option("--keep", options.keep,
+                  "Keep what this glob pattern matches, for this run, besides the stored\n"
+                  "keep-list (see 'keep'); repeatable. '*' and '?' stay within a name, '**'\n"
+                  "spans folders; a pattern not starting at / matches at any depth")
+      ->check(RefuseEmpty)
+      // One pattern per --keep, so that a ROOT after it stays a root.
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  command.add_flag("--no-keep-list", options.noKeepList, "Do not read the stored keep-list");
   command.add_option("ROOT", options.roots,
                      "Folders to scan (default: every local fixed disk, see 'drives'; none\n"
                      "with --locations)");

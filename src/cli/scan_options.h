@@ -28,6 +28,8 @@ struct ScanOptions {
   unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
   bool includePackageFiles = false;  // off: files that installed packages own are never rows
+  std::vector<std::string> keep;     // patterns kept for this run, besides the stored list
+  bool noKeepList = false;           // the stored keep-list is not read
   // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
   bool dllAudit = false;
   bool print0 = false;

@@ -15,20 +15,25 @@ DeletionSession::~DeletionSession() {
   if (worker_.joinable()) worker_.join();
 }
 
-void DeletionSession::Run(std::vector<std::size_t> positions, std::vector<scan::JunkItem> items) {
+void DeletionSession::Run(std::vector<std::size_t> positions, std::vector<scan::JunkItem> items,
+                          DeletionChoice choice) {
   if (Busy()) return;
   stop_.store(false);
   done_.store(0);
   total_.store(items.size());
   progressTimer_.start();
-  worker_ = std::thread([this, positions = std::move(positions), items = std::move(items)] {
+  worker_ = std::thread([this, positions = std::move(positions), items = std::move(items),
+                         choice = std::move(choice)] {
     std::vector<cleanup::DeletionResult> results;
     try {
-      results = deleteItems_(items, [this](std::size_t done, std::size_t total) {
-        done_.store(done);
-        total_.store(total);
-        return !stop_.load();
-      });
+      results = deleteItems_(
+          items,
+          [this](std::size_t done, std::size_t total) {
+            done_.store(done);
+            total_.store(total);
+            return !stop_.load();
+          },
+          choice);
     } catch (...) {
       LogSkippedFailure("Deleting the rows");
       results.clear();  // whatever went wrong, no row whose file may still exist leaves the list

@@ -29,7 +29,9 @@ class DeletionSession : public QObject {
   bool Busy() const { return worker_.joinable(); }
   // Deletes the items' files on the worker (only while not busy). positions are the items' rows,
   // handed back with the results.
-  void Run(std::vector<std::size_t> positions, std::vector<scan::JunkItem> items);
+  // choice: into the trash or not, and the keep-list checked again for every row.
+  void Run(std::vector<std::size_t> positions, std::vector<scan::JunkItem> items,
+           DeletionChoice choice = {});
   // Stops after the file in hand; finished() follows.
   void Stop() { stop_.store(true); }
   std::size_t Done() const { return done_.load(); }

@@ -23,6 +23,11 @@ QString DeletionFailureWords(const cleanup::DeletionResult& result) {
       return QCoreApplication::translate("kelvo::ui::DeletionWords", "文件夹不是空的");
     case DeletionFailure::kIsDirectory:
       return QCoreApplication::translate("kelvo::ui::DeletionWords", "这是一个文件夹");
+    case DeletionFailure::kKept:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "在保留列表中");
+    case DeletionFailure::kNoTrash:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords",
+                                         "所在文件系统没有可用的回收站");
     case DeletionFailure::kNone:
     case DeletionFailure::kOther:
       break;

@@ -2,6 +2,18 @@
 
 namespace kelvo::ui {
 
+void LiveOptions::SetKeepEntries(std::vector<settings::KeepEntry> entries) {
+  auto keep = std::make_shared<scan::KeepList>();
+  for (const settings::KeepEntry& e : entries) {
+    if (e.kind == settings::KeepEntry::Kind::kFolder)
+      keep->AddFolder(e.text);
+    else
+      keep->AddPattern(e.text);
+  }
+  keepEntries_ = std::move(entries);
+  keepList_ = std::move(keep);
+}
+
 void LiveOptions::SetNodes(int driveCount, std::vector<NativeString> keys) {
   driveCount_ = driveCount;
   keys_ = std::move(keys);

@@ -11,9 +11,11 @@
 
 #include "platform/native_string.h"
 #include "scan/junk_rules.h"
+#include "scan/keep_list.h"
 #include "scan/location_finder.h"
 #include "scan/rule_source.h"
 #include "scan/scan_request.h"
+#include "settings/keep_list_file.h"
 
 namespace kelvo::ui {
 
@@ -51,6 +53,15 @@ class LiveOptions {
   // starts.
   void SetOlderThanDays(int days) { olderThanDays_.store(days); }
   int OlderThanDays() const { return olderThanDays_.load(); }
+  // "删除到回收站": deletions move the files into the trash (off by default).
+  void SetTrash(bool on) { trash_.store(on); }
+  bool Trash() const { return trash_.load(); }
+
+  // The keep-list as stored; read and set on the GUI thread only. A scan or a deletion takes the
+  // list as it stands when it starts (a deletion checks it again for every row).
+  void SetKeepEntries(std::vector<settings::KeepEntry> entries);
+  const std::vector<settings::KeepEntry>& KeepEntries() const { return keepEntries_; }
+  std::shared_ptr<const scan::KeepList> KeepListNow() const { return keepList_; }
 
   // The tree's nodes, numbered from 1; set once when the tree is built, before any scan.
   void SetNodes(int driveCount, std::vector<NativeString> keys);
@@ -75,6 +86,9 @@ class LiveOptions {
   std::atomic<bool> includePackageFiles_{false};
   std::atomic<bool> confirmDeletion_{false};
   std::atomic<int> olderThanDays_{-1};
+  std::atomic<bool> trash_{false};
+  std::vector<settings::KeepEntry> keepEntries_;
+  std::shared_ptr<const scan::KeepList> keepList_ = std::make_shared<scan::KeepList>();
   int driveCount_ = 0;
   std::vector<NativeString> keys_;              // index node - 1
   std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1

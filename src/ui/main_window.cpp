@@ -308,7 +308,47 @@ void MainWindow::createlv() {
   header->setSortIndicatorShown(false);
   connect(header, &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked,
           Qt::UniqueConnection);
+  resultsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(resultsView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const QModelIndex index = resultsView_->indexAt(at);
+    if (!index.isValid()) return;
+    QMenu* menu = RowMenu(index.row());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(resultsView_->viewport()->mapToGlobal(at));
+  });
   resultsView_->viewport()->update();
+}
+
+QMenu* MainWindow::RowMenu(int displayRow) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName("rowMenu");
+  QMenu* keep = menu->addMenu(tr("加入保留列表"));
+  keep->setObjectName("keepMenu");
+  const scan::JunkItem item = model_.ItemAt(model_.Position(displayRow));
+  NativeString path = item.fullPath;
+  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
+  const std::size_t cut = path.find_last_of(platform::kSeparator);
+  const NativeString folder = cut == NativeString::npos ? NativeString() : path.substr(0, cut);
+  KeepListDialog* list = settingsDialog_ ? settingsDialog_->KeepList() : nullptr;
+  QAction* own = keep->addAction(item.emptyFolder ? tr("此文件夹: %1").arg(ToQString(path))
+                                                  : tr("此文件: %1").arg(ToQString(path)));
+  own->setObjectName("keepRowEntry");
+  connect(own, &QAction::triggered, this, [list, path, folder = item.emptyFolder] {
+    if (!list) return;
+    if (folder)
+      list->AddFolder(path);
+    else
+      list->AddFile(path);
+  });
+  if (!folder.empty()) {
+    QAction* parent = keep->addAction(tr("所在文件夹: %1").arg(ToQString(folder)));
+    parent->setObjectName("keepRowFolder");
+    connect(parent, &QAction::triggered, this, [list, folder] {
+      if (list) list->AddFolder(folder);
+    });
+  }
+  keep->setEnabled(list != nullptr);
+  return menu;
 }
 
 void MainWindow::OnHeaderClicked(int column) {
@@ -438,8 +478,11 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
     const scan::JunkItem item = model_.ItemAt(p);
     if (files.insert(item.fullPath).second) bytes += item.size.value_or(0);
   }
-  QMessageBox box(QMessageBox::Question, tr("清除垃圾"),
-                  tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes)),
+  const QString question =
+      options_.Trash()
+          ? tr("将 %1 个文件 (共 %2) 移到回收站?").arg(files.size()).arg(SizeText(bytes))
+          : tr("删除 %1 个文件 (共 %2)?").arg(files.size()).arg(SizeText(bytes));
+  QMessageBox box(QMessageBox::Question, tr("清除垃圾"), question,
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName("confirmDeletion");
   box.button(QMessageBox::Yes)->setText(tr("是"));
@@ -474,7 +517,9 @@ void MainWindow::Command1Click() {
   deleteButton_->setText(StopDeletionCaption());
   deleteButton_->setEnabled(true);
   SetListButtonsEnabled(false);
-  deletionSession_->Run(std::move(positions), std::move(items));
+  // The keep-list as it stands now is checked again for every row.
+  deletionSession_->Run(std::move(positions), std::move(items),
+                        DeletionChoice{options_.Trash(), options_.KeepListNow()});
 }
 
 void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
@@ -483,6 +528,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
   std::vector<std::size_t> gone;
   std::map<QString, int> failures;
   std::size_t failed = 0, deleted = 0, notTried = 0;
+  QStringList trashes;  // where trashed files went
   for (std::size_t i = 0; i < positions.size(); ++i) {
     if (i >= results.size()) {
       ++notTried;  // stopped before it: the row stays as it is
@@ -496,6 +542,9 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
       case cleanup::DeletionOutcome::kDeleted:
         ++deleted;
         gone.push_back(positions[i]);
+        if (const QString trash = ToQString(results[i].trash);
+            !trash.isEmpty() && !trashes.contains(trash))
+          trashes.push_back(trash);
         break;
       case cleanup::DeletionOutcome::kAlreadyGone:
         gone.push_back(positions[i]);
@@ -511,7 +560,9 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
   deleteButton_->setEnabled(true);
   SetListButtonsEnabled(true);
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
-  deletionNote_ = tr("已删除 %1 个").arg(deleted);
+  deletionNote_ = trashes.isEmpty()
+                      ? tr("已删除 %1 个").arg(deleted)
+                      : tr("已移到回收站 %1 个 (%2)").arg(deleted).arg(trashes.join(tr(", ")));
   if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
   if (notTried) deletionNote_ += tr(", 已停止");
   UpdateStatus();
@@ -550,6 +601,9 @@ void MainWindow::UpdateStatus() {
   for (const scan::LocationNote& note : skipped)
     skippedTip += tr("%1 (正在使用: %2)\n").arg(ToQString(note.folder), ToQString(note.lock));
   statusLine_->setToolTip(skippedTip.trimmed());
+  if (const std::size_t held = scanSession_->KeepListHeldBack();
+      held && deletionNote_.isEmpty() && !Deleting())
+    text += tr("  保留列表挡下 %1 项").arg(held);
   if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
     text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
   statusLine_->setText(text);

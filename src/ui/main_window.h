@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QStringList>
 #include <QTableView>
@@ -81,6 +82,8 @@ class MainWindow : public QWidget {
   void Command1Click();
   // The flat buttons' action by index.
   void ucClick(int index);
+  // The results list's context menu for a shown row: "加入保留列表" with its file and its folder.
+  QMenu* RowMenu(int displayRow);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

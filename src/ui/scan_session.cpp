@@ -51,6 +51,8 @@ void ScanSession::Run() {
   if (packageFilterFactory_ && !options_.IncludePackageFiles())
     packageFilter_ = packageFilterFactory_();
   state_.packageFiles = packageFilter_.get();
+  keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
+  state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
   request_ = options_.TickedRoots();
   locations_ = options_.TickedLocations();
   {

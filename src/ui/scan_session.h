@@ -58,6 +58,8 @@ class ScanSession : public QObject {
   // The locations' folders the running or last scan left out because a program that runs uses
   // them.
   std::vector<scan::LocationNote> SkippedInUse() const;
+  // Entries of the last or running scan that the keep-list held back.
+  std::size_t KeepListHeldBack() const { return keepList_ ? keepList_->HeldBack() : 0; }
   // Moves what the worker produced into the list and reports what changed.
   void Refresh();
 
@@ -88,6 +90,7 @@ class ScanSession : public QObject {
   WindowScanSink sink_;
   std::function<std::unique_ptr<scan::PackageFilter>()> packageFilterFactory_;
   std::unique_ptr<scan::PackageFilter> packageFilter_;  // replaced only while not busy
+  std::shared_ptr<scan::KeepList> keepList_;            // this scan's copy, with its own count
   std::thread worker_;
   std::atomic<bool> restorePosted_{false};
   QTimer timer_;

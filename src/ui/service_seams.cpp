@@ -64,12 +64,17 @@ void AuditSharedDlls(scan::ScanSink& sink) {
 }
 
 std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                                 const DeletionProgressFunction& progress) {
+                                                 const DeletionProgressFunction& progress,
+                                                 const DeletionChoice& choice) {
+  cleanup::DeletionOptions options;
+  options.toTrash = choice.toTrash;
+  options.keep = choice.keep && !choice.keep->empty() ? choice.keep.get() : nullptr;
   // One file at a time, so that a stop takes effect after the file in hand.
   std::vector<cleanup::DeletionResult> results;
   results.reserve(items.size());
   for (const auto& item : items) {
-    std::vector<cleanup::DeletionResult> one = cleanup::DeleteItems({cleanup::RequestFor(item)});
+    std::vector<cleanup::DeletionResult> one =
+        cleanup::DeleteItems({cleanup::RequestFor(item)}, {}, options);
     if (one.empty()) break;
     results.push_back(one.front());
     if (progress && !progress(results.size(), items.size())) break;

@@ -17,6 +17,7 @@ std::unique_ptr<scan::PackageFilter> PackageFilter();
 QString BootFileName();
 void AuditSharedDlls(scan::ScanSink& sink);
 std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
-                                                 const DeletionProgressFunction& progress);
+                                                 const DeletionProgressFunction& progress,
+                                                 const DeletionChoice& choice);
 
 }  // namespace kelvo::ui::seams

@@ -18,6 +18,8 @@ Services DefaultServices() {
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
   s.readIniValue = seams::ReadIniValue;
+  s.readKeepList = settings::ReadKeepList;
+  s.writeKeepList = settings::WriteKeepList;
   s.writeBootCleanup = seams::WriteBootCleanup;
   s.bootFileName = seams::BootFileName;
   s.bootCleanupDoneBy = seams::BootCleanupDoneBy;

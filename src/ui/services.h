@@ -16,16 +16,25 @@
 #include "platform/file_system.h"
 #include "scan/driver.h"
 #include "scan/junk_item.h"
+#include "scan/keep_list.h"
 #include "scan/package_filter.h"
+#include "settings/keep_list_file.h"
 
 namespace kelvo::ui {
+
+// How the rows go: deleted or moved into the trash, and the keep-list checked again for each.
+struct DeletionChoice {
+  bool toTrash = false;
+  std::shared_ptr<const scan::KeepList> keep;
+};
 
 // Called after every file; false stops the deletion there.
 using DeletionProgressFunction = std::function<bool(std::size_t done, std::size_t total)>;
 // Deletes the items' files, in order: one result per item tried, up to where progress said stop.
 // Runs on a worker thread.
 using DeleteFunction = std::function<std::vector<cleanup::DeletionResult>(
-    const std::vector<scan::JunkItem>& items, const DeletionProgressFunction& progress)>;
+    const std::vector<scan::JunkItem>& items, const DeletionProgressFunction& progress,
+    const DeletionChoice& choice)>;
 
 struct Services {
   std::function<void()> installComponents;
@@ -38,6 +47,11 @@ struct Services {
   std::function<std::error_code(const NativeString& path, std::string_view section,
                                 std::string_view key, std::string_view value)>
       writeIniValue;
+  // The keep-list section of the settings file.
+  std::function<std::vector<settings::KeepEntry>(const NativeString& path)> readKeepList;
+  std::function<std::error_code(const NativeString& path,
+                                const std::vector<settings::KeepEntry>& entries)>
+      writeKeepList;
   std::function<std::error_code()> writeBootCleanup;
   std::function<QString()> bootFileName;  // the boot file, for messages
   // The system's own rule that already empties the temporary folder at boot, or empty.

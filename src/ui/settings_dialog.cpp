@@ -53,8 +53,8 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   buttons_[0]->setGeometry(352, 34, 90, 28);
   buttons_[1]->setGeometry(352, 74, 90, 28);
   buttons_[2]->setGeometry(352, 114, 90, 28);
-  buttons_[3]->setGeometry(292, 254, 80, 26);
-  buttons_[4]->setGeometry(380, 254, 80, 26);
+  buttons_[3]->setGeometry(292, 265, 80, 22);
+  buttons_[4]->setGeometry(380, 265, 80, 22);
   connect(buttons_[0], &QToolButton::clicked, this, &SettingsDialog::ApplyRecommended);
   connect(buttons_[1], &QToolButton::clicked, this, &SettingsDialog::SelectAll);
   connect(buttons_[2], &QToolButton::clicked, this, &SettingsDialog::SaveList);
@@ -85,13 +85,13 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   // for; the confirmation is stored and read back at the next start.
   packageFiles_ = new QCheckBox(tr("扫描软件包的文件(危险)"), this);
   packageFiles_->setObjectName("packageFiles");
-  packageFiles_->setGeometry(292, 198, 170, 20);
+  packageFiles_->setGeometry(292, 194, 170, 17);
   packageFiles_->setToolTip(tr("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
   connect(packageFiles_, &QCheckBox::toggled, this,
           [this](bool on) { options_.SetIncludePackageFiles(on); });
   confirm_ = new QCheckBox(tr("删除前确认"), this);
   confirm_->setObjectName("confirmDeletion");
-  confirm_->setGeometry(292, 219, 170, 20);
+  confirm_->setGeometry(292, 211, 170, 17);
   if (services_.readIniValue) {
     try {
       confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
@@ -106,14 +106,44 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
     Write(settings::kCheckSection, settings::kConfirmDeletionKey, on);
   });
 
+  // Deleting into the trash, stored like the confirmation and off by default; the keep-list has
+  // a dialog of its own, made now so that the stored list counts from the first scan.
+  trash_ = new QCheckBox(tr("删除到回收站"), this);
+  trash_->setObjectName("deleteToTrash");
+  trash_->setGeometry(292, 228, 170, 17);
+  trash_->setToolTip(tr("清除垃圾时把文件移到回收站,可以从那里恢复;不删除它们"));
+  if (services_.readIniValue) {
+    try {
+      trash_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
+                                                settings::kTrashKey) == "1");
+    } catch (...) {
+      LogSkippedFailure("Reading the trash switch");
+    }
+  }
+  options_.SetTrash(trash_->isChecked());
+  connect(trash_, &QCheckBox::clicked, this, [this](bool on) {
+    options_.SetTrash(on);
+    Write(settings::kCheckSection, settings::kTrashKey, on);
+  });
+  keepList_ = new KeepListDialog(options_, services_, this);
+  keepList_->setWindowFlag(Qt::Window);
+  keepButton_ = new FlatButton(5, tr("保留列表"), frame_);
+  keepButton_->setObjectName("keepListButton");
+  keepButton_->setFont(UiFont(9));
+  keepButton_->setGeometry(352, 154, 90, 28);
+  connect(keepButton_, &QToolButton::clicked, keepList_, [this] {
+    keepList_->show();
+    keepList_->raise();
+  });
+
   // The age of a row's file, for every row of the next scan; off at every start, like the other
   // scan options. Without it application caches keep their own 30 days.
   age_ = new QCheckBox(this);
   age_->setObjectName("olderThan");
-  age_->setGeometry(292, 238, 18, 16);
+  age_->setGeometry(292, 246, 18, 16);
   ageDays_ = new QSpinBox(this);
   ageDays_->setObjectName("olderThanDays");
-  ageDays_->setGeometry(312, 237, 150, 18);
+  ageDays_->setGeometry(312, 245, 150, 18);
   ageDays_->setRange(0, 36500);
   ageDays_->setValue(scan::kAppCacheDays);
   ageDays_->setPrefix(tr("只列 "));

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 
 #include "buttons.h"
+#include "keep_list_dialog.h"
 #include "live_options.h"
 #include "services.h"
 
@@ -27,6 +28,9 @@ class SettingsDialog : public QDialog {
   QCheckBox* ConfirmCheck() const { return confirm_; }
   QCheckBox* AgeCheck() const { return age_; }
   QSpinBox* AgeDays() const { return ageDays_; }
+  QCheckBox* TrashCheck() const { return trash_; }
+  FlatButton* KeepListButton() const { return keepButton_; }
+  KeepListDialog* KeepList() const { return keepList_; }
   FlatButton* Button(int n) const { return buttons_.at(static_cast<std::size_t>(n - 11)); }
   bool PatternTicked(int index) const;
 
@@ -49,6 +53,9 @@ class SettingsDialog : public QDialog {
   QCheckBox* confirm_ = nullptr;
   QCheckBox* age_ = nullptr;
   QSpinBox* ageDays_ = nullptr;
+  QCheckBox* trash_ = nullptr;
+  FlatButton* keepButton_ = nullptr;
+  KeepListDialog* keepList_ = nullptr;
 };
 
 }  // namespace kelvo::ui

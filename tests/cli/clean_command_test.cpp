@@ -291,5 +291,74 @@ TEST(CleanOutput, AFailedWriteIsAFailure) {
   EXPECT_TRUE(Exists(tree.Path("Temp/f")));
 }
 
+// The keep-list and the trash, with a settings file and a trash of the test's own.
+class KeepAndTrashTest : public CleanCommandTest {
+ protected:
+  KeepAndTrashTest() {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+      if (const char* old = std::getenv(name)) saved_.emplace_back(name, old);
+    ::setenv("XDG_CONFIG_HOME", home.Path("config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", home.Path("data").c_str(), 1);
+  }
+  ~KeepAndTrashTest() override {
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  ProcessResult Cli(const std::vector<std::string>& args) {
+    return RunProcess(KELVO_CLI_PATH, args);
+  }
+  TempTree home;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(KeepAndTrashTest, KeepEditsTheStoredListFoldersByTheirPathOnDisk) {
+  tree.Symlink(Junk("Temp"), "link");
+  auto r = Cli({"keep", "add", tree.Path("link/"), "*.bak"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(Cli({"keep", "add", "*.bak"}).out, "already kept: pattern *.bak\n");
+  EXPECT_EQ(Cli({"keep", "list"}).out, "folder  " + Junk("Temp") + "\npattern *.bak\n");
+  EXPECT_EQ(Cli({"keep", "remove", "*.bak", "nothing"}).exitStatus, 1);
+  r = Cli({"keep", "remove", tree.Path("link")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(Cli({"keep", "list"}).out, "");
+  EXPECT_EQ(Cli({"keep", "frobnicate"}).exitStatus, 2);
+}
+
+TEST_F(KeepAndTrashTest, ScanAndCleanHoldBackWhatTheListKeepsAndCountIt) {
+  ASSERT_EQ(Cli({"keep", "add", Junk("Temp")}).exitStatus, 0);
+  auto r = Cli({"scan", "--format=tsv", Junk()});
+  EXPECT_THAT(r.out, Not(HasSubstr("b.tmp")));
+  EXPECT_THAT(r.err, HasSubstr(", 1 held back by the keep-list"));
+  r = Cli({"scan", "--format=tsv", "--no-keep-list", "--keep=*.tmp", Junk()});
+  EXPECT_EQ(r.out, "");
+  EXPECT_THAT(r.err, HasSubstr(", 2 held back by the keep-list"));  // a.tmp, Temp/b.tmp
+  auto list = Cli({"scan", "--format=json", "--no-keep-list", Junk()});
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--yes", "--from", "-"}, list.out);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Deleted 1 file (3 bytes)"));
+  EXPECT_THAT(r.err, HasSubstr("held back by the keep-list"));
+  EXPECT_TRUE(Exists(Junk("Temp/b.tmp")));
+  EXPECT_FALSE(Exists(Junk("a.tmp")));
+}
+
+TEST_F(KeepAndTrashTest, CleanTrashAsksToMoveAndTheFilesCanBeRestored) {
+  auto dry = Cli({"clean", "--trash", "--dry-run", Junk()});
+  EXPECT_THAT(dry.out, HasSubstr("Would move 2 files (8 bytes) to the trash."));
+  auto no = RunOnTerminal({"clean", "--trash", Junk()}, "n");
+  EXPECT_THAT(no.out, HasSubstr("Move 2 files (8 bytes) to the trash? [y/N]"));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+  auto yes = RunOnTerminal({"clean", "--trash", Junk()}, "y");
+  EXPECT_EQ(yes.exitStatus, 0) << yes.out;
+  EXPECT_THAT(yes.out, HasSubstr("Moved 2 files (8 bytes) to the trash (" +
+                                 home.Path("data/Trash") + "), 0 already gone, 0 failed."));
+  EXPECT_FALSE(Exists(Junk("a.tmp")));
+  std::ifstream moved(home.Path("data/Trash/files/a.tmp"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(moved), {}), "abc");
+  EXPECT_TRUE(Exists(home.Path("data/Trash/info/b.tmp.trashinfo")));
+}
+
 }  // namespace
 }  // namespace kelvo::cli

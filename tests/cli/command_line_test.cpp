@@ -29,10 +29,11 @@ TEST(CommandLine, VersionComesFromTheProject) {
 TEST(CommandLine, EveryBadOptionIsNamedFirst) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"frob"},
-       "kelvo-cli: frob: unknown subcommand (one of scan, clean, drives, locations, audit-dlls)\n"},
+       "kelvo-cli: frob: unknown subcommand (one of scan, clean, drives, locations, audit-dlls, "
+       "keep)\n"},
       {{},
-       "kelvo-cli: a subcommand is required (one of scan, clean, drives, locations, audit-dlls); "
-       "see "
+       "kelvo-cli: a subcommand is required (one of scan, clean, drives, locations, audit-dlls, "
+       "keep); see "
        "--help\n"},
       {{"--frob"}, "kelvo-cli: --frob: unknown option\n"},
       {{"scan", "--frob=1", "/tmp"}, "kelvo-cli: --frob: unknown option for scan\n"},

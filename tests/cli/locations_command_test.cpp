@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -88,14 +89,17 @@ TEST(LocationsCommand, AptsFoldersWaitWhileAptHoldsItsLock) {
 }
 
 TEST(LocationsCommand, CleanDeletesTheTrashWithItsDescriptionsAndEmptiedFolders) {
-  FakeHome home;
-  FakeHome::Environment environment(home);
-  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--locations=trash", "--yes"});
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_FALSE(Exists(home.tree().Path("home/.local/share/Trash/files/old project")));
-  EXPECT_TRUE(Exists(home.tree().Path("home/.local/share/Trash/files")));
-  EXPECT_TRUE(Exists(home.tree().Path("home/.local/share/Trash/info")));
-  EXPECT_TRUE(Exists(home.tree().Path("home/Documents/report.odt")));
+  // Into the trash or not, what is in the trash goes for good: moving it in again frees nothing.
+  for (const char* disposal : {"--yes", "--trash"}) {
+    FakeHome home;
+    FakeHome::Environment environment(home);
+    auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--locations=trash", "--yes", disposal});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_FALSE(Exists(home.tree().Path("home/.local/share/Trash/files/old project")));
+    EXPECT_TRUE(std::filesystem::is_empty(home.tree().Path("home/.local/share/Trash/files")));
+    EXPECT_TRUE(std::filesystem::is_empty(home.tree().Path("home/.local/share/Trash/info")));
+    EXPECT_TRUE(Exists(home.tree().Path("home/Documents/report.odt")));
+  }
 }
 
 }  // namespace

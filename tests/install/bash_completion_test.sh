@@ -27,13 +27,15 @@ expect() {
   fi
 }
 
-expect "kelvo-cli " "scan clean drives locations audit-dlls"
+expect "kelvo-cli " "scan clean drives locations audit-dlls keep"
 expect "kelvo-cli cl" "clean"
 expect "kelvo-cli -" "--help --version -h -V"
 expect "kelvo-cli scan --pr" "--print0"
 expect "kelvo-cli scan --d" "--dll-audit"
 expect "kelvo-cli clean --fr" "--from --from0"
-expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --locations --older-than --threads --include-package-files --help --from --from0 --yes -y --dry-run -n"
+expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --locations --older-than --threads --include-package-files --keep --no-keep-list --help --from --from0 --yes -y --dry-run -n --trash"
+expect "kelvo-cli keep " "list add remove"
+expect "kelvo-cli clean --tr" "--trash"
 expect "kelvo-cli scan --in" "--include-package-files"
 expect "kelvo-cli scan --f" "--format"
 expect "kelvo-cli drives -" "--help"

@@ -59,6 +59,7 @@ class MemoryDirectory final : public platform::Directory {
       ec = std::make_error_code(std::errc::no_such_file_or_directory);
       return nullptr;
     }
+    ++child->opens;
     if (child->type != platform::EntryType::kDirectory) {
       ec = std::make_error_code(std::errc::not_a_directory);
       return nullptr;

@@ -37,6 +37,7 @@ class MemoryNode {
   bool failOpen = false;                   // opening fails with EACCES
   bool failStat = false;                   // examining the entry fails
   std::chrono::microseconds listDelay{0};  // a slow disk: listing waits this long
+  std::atomic<int> opens{0};               // attempts to open it as a folder (from any thread)
   std::vector<std::unique_ptr<MemoryNode>> children;
 
  private:

@@ -106,7 +106,7 @@ class DeletionTest : public QObject {
     auto log = std::make_shared<ServiceLog>();
     ui::Services services = testing::MakeFakeServices(log, {});
     services.deleteItems = [](const std::vector<scan::JunkItem>& items,
-                              const ui::DeletionProgressFunction&) {
+                              const ui::DeletionProgressFunction&, const ui::DeletionChoice&) {
       std::vector<cleanup::DeletionResult> out(items.size());
       for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string path = NativeToUtf8(items[i].fullPath);
@@ -133,9 +133,9 @@ class DeletionTest : public QObject {
   void aServiceThatFailsKeepsEveryRow() {
     auto log = std::make_shared<ServiceLog>();
     ui::Services services = testing::MakeFakeServices(log, {});
-    services.deleteItems =
-        [](const std::vector<scan::JunkItem>&,
-           const ui::DeletionProgressFunction&) -> std::vector<cleanup::DeletionResult> {
+    services.deleteItems = [](const std::vector<scan::JunkItem>&,
+                              const ui::DeletionProgressFunction&,
+                              const ui::DeletionChoice&) -> std::vector<cleanup::DeletionResult> {
       throw std::runtime_error("service broke");
     };
     ui::MainWindow w(std::move(services));
@@ -193,11 +193,13 @@ class DeletionTest : public QObject {
   static ui::Services SlowDeletion(std::atomic<bool>& go, std::atomic<int>& deleted) {
     ui::Services services = testing::MakeFakeServices(std::make_shared<ServiceLog>(), {});
     services.deleteItems = [&go, &deleted](const std::vector<scan::JunkItem>& items,
-                                           const ui::DeletionProgressFunction& progress) {
+                                           const ui::DeletionProgressFunction& progress,
+                                           const ui::DeletionChoice&) {
       std::vector<cleanup::DeletionResult> out;
       for (std::size_t i = 0; i < items.size(); ++i) {
         while (!go.load()) std::this_thread::yield();
-        out.push_back({cleanup::DeletionOutcome::kDeleted, cleanup::DeletionFailure::kNone, {}, 0});
+        out.push_back(
+            {cleanup::DeletionOutcome::kDeleted, cleanup::DeletionFailure::kNone, {}, 0, {}});
         ++deleted;
         if (!progress(out.size(), items.size())) break;
       }
@@ -271,6 +273,49 @@ class DeletionTest : public QObject {
     w.asPopup(2)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(w.model().rowCount(), 0);
+  }
+
+  // The trash is said in the question and the note; a row kept since the scan, through the row's
+  // own menu, stays when its turn comes.
+  void theTrashIsAskedForAndARowKeptFromItsMenuStays() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.writeKeepList = [log](const NativeString&,
+                                   const std::vector<settings::KeepEntry>& entries) {
+      for (const auto& e : entries)
+        log->Add("keep " + QString::fromStdString(NativeToUtf8(e.text)));
+      return std::error_code();
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    w.options().SetConfirmDeletion(true);
+    w.settingsDialog()->TrashCheck()->click();
+    Fill(w, {"/p/a[1].tmp", "/q/b.tmp", "/r/c.tmp"});  // shown c, b, a
+    QMenu* menu = w.RowMenu(2);
+    menu->findChild<QAction*>("keepRowEntry")->trigger();
+    delete menu;
+    menu = w.RowMenu(1);
+    menu->findChild<QAction*>("keepRowFolder")->trigger();
+    delete menu;
+    QCOMPARE(log->calls.filter("keep").last(), QStringLiteral("keep /q"));
+    QCOMPARE(w.settingsDialog()->KeepList()->Entries()->count(), 2);
+    w.uc(0)->click();
+    QString asked;
+    QTimer::singleShot(0, &w, [&] {
+      auto* box = w.findChild<QMessageBox*>("confirmDeletion");
+      QVERIFY(box);
+      asked = box->text();
+      box->button(QMessageBox::Yes)->click();
+    });
+    w.asPopup(2)->click();
+    QCOMPARE(asked, QStringLiteral("将 3 个文件 (共 30 B) 移到回收站?"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QCOMPARE(log->calls.filter("trash /"), QStringList({"trash /r/c.tmp"}));
+    QCOMPARE(Paths(w), QStringList({"/q/b.tmp", "/p/a[1].tmp"}));
+    QVERIFY(w.statusLine()->text().contains(
+        QStringLiteral("已移到回收站 1 个 (/home/u/.local/share/Trash)")));
+    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    QVERIFY(box && box->text().contains(QStringLiteral("在保留列表中: 2 个")));
   }
 };
 

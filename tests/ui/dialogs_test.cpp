@@ -247,6 +247,36 @@ class DialogsTest : public QObject {
     QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(1));
   }
 
+  // The trash option and the keep-list are stored at once and read back by the next window.
+  void theTrashOptionAndTheKeepListAreStoredAndReadBack() {
+    testing::TempTree dir;
+    dir.Dir("photos");
+    qputenv("KELVO_SETTINGS_FILE", QByteArray::fromStdString(dir.Path("setting.ini")));
+    ui::Services services = ui::DefaultServices();
+    qunsetenv("KELVO_SETTINGS_FILE");
+    {
+      ui::LiveOptions options;
+      ui::SettingsDialog d(options, services);
+      QVERIFY(!d.TrashCheck()->isChecked() && !options.Trash());  // off by default
+      d.TrashCheck()->click();
+      QVERIFY(options.Trash());
+      ui::KeepListDialog* keep = d.KeepList();
+      QVERIFY(keep->AddFolder(Utf8ToNative(dir.Path("photos"))));
+      QVERIFY(keep->AddPattern(QStringLiteral("**/node_modules")));
+      QVERIFY(keep->AddPattern(QStringLiteral("*.iso")));
+      keep->Entries()->item(2)->setSelected(true);
+      keep->RemoveSelected();
+      QVERIFY(options.KeepListNow()->Covers(Utf8ToNative(dir.Path("photos/a.tmp"))));
+    }
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    QVERIFY(d.TrashCheck()->isChecked() && options.Trash());
+    QCOMPARE(d.KeepList()->Entries()->count(), 2);
+    QVERIFY(d.KeepList()->Entries()->item(1)->text().endsWith(QStringLiteral("**/node_modules")));
+    QVERIFY(options.KeepListNow()->Covers(Utf8ToNative("/src/node_modules/x/y.tmp")));
+    QVERIFY(!options.KeepListNow()->Covers(Utf8ToNative("/src/disc.iso")));
+  }
+
   void tipsOkWithoutTouchingWritesNothing() {
     auto log = std::make_shared<ServiceLog>();
     const ui::Services services = testing::MakeFakeServices(log, {});

@@ -35,15 +35,23 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = [log](scan::ScanSink&) { log->Add("audit"); };
   s.deleteItems = [log, setup](const std::vector<scan::JunkItem>& items,
-                               const ui::DeletionProgressFunction& progress) {
+                               const ui::DeletionProgressFunction& progress,
+                               const ui::DeletionChoice& choice) {
     std::vector<cleanup::DeletionResult> out;
     for (const auto& item : items) {
-      log->Add("delete " + QString::fromStdString(NativeToUtf8(item.fullPath)));
       cleanup::DeletionResult r;
+      if (choice.keep && choice.keep->Covers(item.fullPath)) {
+        r.failure = cleanup::DeletionFailure::kKept;
+        out.push_back(r);
+        continue;
+      }
+      log->Add((choice.toTrash ? "trash " : "delete ") +
+               QString::fromStdString(NativeToUtf8(item.fullPath)));
       r.outcome = setup.deleteOutcome;
       r.failure = r.outcome == cleanup::DeletionOutcome::kFailed
                       ? cleanup::DeletionFailure::kPermissionDenied
                       : cleanup::DeletionFailure::kNone;
+      if (choice.toTrash) r.trash = Utf8ToNative("/home/u/.local/share/Trash");
       out.push_back(r);
       if (progress && !progress(out.size(), items.size())) break;  // stopped
     }

@@ -1,8 +1,11 @@
 #include "cleanup/deletion.h"
 
+#include <memory>
+
 #include "cleanup/location_tidy.h"
 #include "platform/entry_removal.h"
 #include "platform/registry.h"
+#include "scan/keep_list.h"
 #include "scan/locations.h"
 
 namespace kelvo::cleanup {
@@ -18,7 +21,11 @@ DeletionResult FromReport(const platform::RemovalReport& report) {
     case RemovalStatus::kRemoved:
       r.outcome = DeletionOutcome::kDeleted;
       r.bytes = report.bytes;
+      r.trash = report.trash;
       return r;
+    case RemovalStatus::kNoTrash:
+      r.failure = DeletionFailure::kNoTrash;
+      break;
     case RemovalStatus::kGone:
       r.outcome = DeletionOutcome::kAlreadyGone;
       return r;
@@ -60,12 +67,8 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   r.identity = item.identity;
   r.emptyFolder = item.emptyFolder;
   r.size = item.size;
-  if (const auto location = scan::LocationOfRule(item.rule)) {
-    const NativeString filesFolder =
-        NativeString(1, platform::kSeparator) + AsciiToNative("files") + platform::kSeparator;
-    r.tidy = *location == scan::kTrash && r.root.ends_with(filesFolder) ? Tidy::kTrashItem
-                                                                        : Tidy::kEmptyFolders;
-  }
+  r.tidy = TidyFor(item.rule, r.root);
+  r.inTrash = InTrash(item.rule);
   if (item.rule == scan::kAuditRule) {
     // Audit rows name Windows paths; they are deleted where this system keeps that file, or, when
     // it cannot be found, refused as a path outside any root.
@@ -87,12 +90,25 @@ Tidy TidyFor(int rule, NativeStringView root) {
                                                                   : Tidy::kEmptyFolders;
 }
 
+bool InTrash(int rule) {
+  return scan::LocationOfRule(rule) == scan::kTrash;
+}
+
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
-                                        const DeletionProgress& progress) {
+                                        const DeletionProgress& progress,
+                                        const scan::KeepList* keep,
+                                        platform::EntryRemover* inTrashRemover) {
   std::vector<DeletionResult> results;
   results.reserve(rows.size());
   for (const DeletionRequest& row : rows) {
+    if (keep && keep->Covers(row.path)) {
+      DeletionResult kept;
+      kept.failure = DeletionFailure::kKept;
+      results.push_back(kept);
+      if (progress) progress(results.size(), rows.size());
+      continue;
+    }
     platform::RemovalTarget target;
     target.path = row.path;
     target.root = row.root;
@@ -101,17 +117,23 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
           platform::ExpectedEntry{id->device, id->inode, id->type, id->modified, id->born};
     target.size = row.size;
     target.emptyFolder = row.emptyFolder;
-    results.push_back(FromReport(remover.Remove(target)));
-    if (results.back().outcome == DeletionOutcome::kDeleted) TidyAfterDeletion(row, remover);
+    platform::EntryRemover& used = row.inTrash && inTrashRemover ? *inTrashRemover : remover;
+    results.push_back(FromReport(used.Remove(target)));
+    if (results.back().outcome == DeletionOutcome::kDeleted) TidyAfterDeletion(row, used);
     if (progress) progress(results.size(), rows.size());
   }
   return results;
 }
 
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
-                                        const DeletionProgress& progress) {
-  auto remover = platform::MakeNativeEntryRemover();
-  return DeleteItems(rows, *remover, progress);
+                                        const DeletionProgress& progress,
+                                        const DeletionOptions& options) {
+  auto remover = platform::MakeNativeEntryRemover(options.toTrash ? platform::Disposal::kTrash
+                                                                  : platform::Disposal::kDelete);
+  // Moving what is in the trash into the trash again would never free anything.
+  std::unique_ptr<platform::EntryRemover> inTrash;
+  if (options.toTrash) inTrash = platform::MakeNativeEntryRemover(platform::Disposal::kDelete);
+  return DeleteItems(rows, *remover, progress, options.keep, inTrash.get());
 }
 
 }  // namespace kelvo::cleanup

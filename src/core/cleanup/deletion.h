@@ -16,6 +16,9 @@
 namespace kelvo::platform {
 class EntryRemover;
 }
+namespace kelvo::scan {
+class KeepList;
+}
 
 namespace kelvo::cleanup {
 
@@ -33,6 +36,7 @@ struct DeletionRequest {
   bool emptyFolder = false;                     // the only kind of row that may remove a folder
   std::optional<std::uint64_t> size;            // as the scan saw it, for confirmations
   Tidy tidy = Tidy::kNone;
+  bool inTrash = false;  // a row of the trash location: emptying the trash deletes for good
 };
 
 DeletionRequest RequestFor(const scan::JunkItem& item);
@@ -40,6 +44,7 @@ DeletionRequest RequestFor(const scan::JunkItem& item);
 // What a row of that rule found below that scan root takes with it: rows of a junk location tidy
 // their location, and those of a trash's "files" folder the items' descriptions too.
 Tidy TidyFor(int rule, NativeStringView root);
+bool InTrash(int rule);
 
 enum class DeletionOutcome { kDeleted, kAlreadyGone, kFailed };
 
@@ -52,6 +57,8 @@ enum class DeletionFailure {
   kInUse,
   kNotEmpty,
   kIsDirectory,
+  kKept,     // on the keep-list (added since the scan, or a list row)
+  kNoTrash,  // its file system has no trash that may be used
   kOther,
 };
 
@@ -62,6 +69,13 @@ struct DeletionResult {
   DeletionFailure failure = DeletionFailure::kOther;
   std::error_code error;    // the system's error behind a failure, when there is one
   std::uint64_t bytes = 0;  // bytes of a deleted file
+  NativeString trash;       // the trash folder a trashed entry went to
+};
+
+struct DeletionOptions {
+  bool toTrash = false;  // move into the desktop's trash instead of deleting
+  // Checked again right before each row: a row the list keeps, or one below a kept folder, stays.
+  const scan::KeepList* keep = nullptr;
 };
 
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
@@ -70,11 +84,15 @@ using DeletionProgress = std::function<void(std::size_t done, std::size_t total)
 // one result per row, in the same order. Progress is reported after every row, on the calling
 // thread. Blocking; may run on any thread, each call with its own open folders.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
-                                        const DeletionProgress& progress = {});
+                                        const DeletionProgress& progress = {},
+                                        const DeletionOptions& options = {});
 
-// The same with a given remover.
+// The same with a given remover (which decides between deleting and trashing); rows already in a
+// trash go to inTrashRemover when one is given.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
-                                        const DeletionProgress& progress);
+                                        const DeletionProgress& progress,
+                                        const scan::KeepList* keep = nullptr,
+                                        platform::EntryRemover* inTrashRemover = nullptr);
 
 }  // namespace kelvo::cleanup

@@ -46,6 +46,7 @@ enum class RemovalStatus : std::uint8_t {
   kInUse,
   kNotEmpty,
   kIsDirectory,  // a folder where no folder may be removed
+  kNoTrash,      // to be trashed, but its file system has no trash that may be used: kept
   kFailed,       // with std::errc::invalid_argument: the path is not a plain path below its root
 };
 
@@ -53,6 +54,7 @@ struct RemovalReport {
   RemovalStatus status = RemovalStatus::kFailed;
   std::error_code error;    // the platform's error, when one caused the status
   std::uint64_t bytes = 0;  // size of the removed entry
+  NativeString trash;       // the trash folder the entry was moved into, when trashed
 };
 
 // Keeps the folders of the last path open between calls and walks only the part of the next path
@@ -66,6 +68,11 @@ class EntryRemover {
   virtual std::uint64_t FoldersOpened() const = 0;
 };
 
-std::unique_ptr<EntryRemover> MakeNativeEntryRemover();
+// What becomes of a removed entry: unlinked, or moved into the desktop's trash (the freedesktop.org
+// trash on Linux, the Recycle Bin on Windows), from where the user can restore it. Trashing never
+// copies: an entry whose file system has no usable trash stays where it is (kNoTrash).
+enum class Disposal { kDelete, kTrash };
+
+std::unique_ptr<EntryRemover> MakeNativeEntryRemover(Disposal disposal = Disposal::kDelete);
 
 }  // namespace kelvo::platform

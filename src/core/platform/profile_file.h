@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/native_string.h"
 
@@ -22,5 +24,16 @@ std::string ReadProfileValue(const NativeString& path, std::string_view section,
 // reason, and the file then keeps its previous content.
 [[nodiscard]] std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
                                                 std::string_view key, std::string_view value);
+
+// Every key of section with its value, in file order (no length limit); empty when the file or the
+// section is missing.
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
+                                                                    std::string_view section);
+
+// Replaces the keys of section with the given ones in one write; every other section stays. A key
+// or value that would break the file's structure is refused with std::errc::invalid_argument.
+[[nodiscard]] std::error_code ReplaceProfileSection(
+    const NativeString& path, std::string_view section,
+    const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace kelvo::platform

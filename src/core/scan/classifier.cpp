@@ -1,5 +1,6 @@
 #include "scan/classifier.h"
 
+#include "scan/keep_list.h"
 #include "scan/package_filter.h"
 #include "scan/path_functions.h"
 
@@ -16,10 +17,12 @@ bool CouldAnyRuleMatch(const MarkerCounts& markers, NativeStringView name) {
 }
 }  // namespace
 
-Classifier::Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles)
+Classifier::Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles,
+                       const KeepList* keep)
     : rules_(rules),
       sink_(sink),
       packageFiles_(packageFiles),
+      keep_(keep),
       nameRuleSuffix_(Utf8ToNative(kNameRuleLabelSuffix)),
       emptyFolderLabel_(Utf8ToNative(kEmptyFolderLabel)) {
   for (int rule = kTempFolderRule; rule <= kInternetCacheRule; ++rule)
@@ -133,6 +136,13 @@ void Classifier::Add(JunkItem item) {
   // Under an age limit a row whose age cannot be told is left out.
   if (before && !(item.identity && item.identity->modified && *item.identity->modified <= *before))
     return;
+  if (keep_ && keep_->Keeps(item.fullPath)) {
+    if (item.fullPath != lastHeldBack_) {
+      keep_->CountHeldBack();
+      lastHeldBack_ = item.fullPath;
+    }
+    return;
+  }
   if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath)) return;
   sink_.RowFound(std::move(item));
 }

@@ -34,12 +34,15 @@ struct FolderToClassify {
   std::vector<EntryFacts>* facts = nullptr;  // one per listing entry; filled further on demand
 };
 
+class KeepList;
 class PackageFilter;
 
 class Classifier {
  public:
-  // Hits that packages own are kept out when packageFiles is given.
-  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr);
+  // Hits that packages own are kept out when packageFiles is given, and entries the keep-list
+  // keeps when keep is.
+  Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr,
+             const KeepList* keep = nullptr);
 
   // For the folders of the next root: the junk location it is (or none), whose files are rows too,
   // and the age a row's file must have.
@@ -67,6 +70,8 @@ class Classifier {
   std::optional<std::int64_t> locationModifiedBefore_;  // rows of the location
   std::array<NativeString, kLocationCount> locationLabels_;
   PackageFilter* packageFiles_;
+  const KeepList* keep_;
+  NativeString lastHeldBack_;  // an entry several rules report is held back once
   NativeString nameRuleSuffix_;
   NativeString emptyFolderLabel_;
   std::array<NativeString, kRuleCount + 1> fixedLabels_;

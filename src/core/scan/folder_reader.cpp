@@ -1,5 +1,9 @@
 #include "scan/folder_reader.h"
 
+#include <algorithm>
+
+#include "scan/keep_list.h"
+
 namespace kelvo::scan {
 
 using platform::EntryType;
@@ -66,6 +70,19 @@ std::error_code ReadFolder(FolderContents& out, bool dotFolders) {
     }
   }
   return {};
+}
+
+void DropKeptFolders(const KeepList& keep, NativeStringView folderPath,
+                     std::vector<SubFolder>& children) {
+  if (keep.empty()) return;
+  NativeString path(folderPath);
+  std::erase_if(children, [&](const SubFolder& child) {
+    path.resize(folderPath.size());
+    path += child.name;
+    if (!keep.Keeps(path)) return false;
+    keep.CountHeldBack();
+    return true;
+  });
 }
 
 void ExamineLikelyHits(const RuleSwitches& rules, const MarkerCounts& markers,

@@ -55,6 +55,13 @@ void OpenSubFolder(platform::Directory& parent, const SubFolder& child, const Ro
 // with "." (all of them with dotFolders, inside a junk location). Returns the listing's error.
 [[nodiscard]] std::error_code ReadFolder(FolderContents& out, bool dotFolders = false);
 
+class KeepList;
+
+// Drops the sub-folders that keep keeps, before anything opens them, counting each as held back.
+// folderPath is the path of the folder listed, ending with the separator.
+void DropKeptFolders(const KeepList& keep, NativeStringView folderPath,
+                     std::vector<SubFolder>& children);
+
 // Examines now the entries that rows would need examined under the given rules (name hits, entries
 // below a marker folder, files for the zero-byte rule), so that the classifier finds them ready.
 void ExamineLikelyHits(const RuleSwitches& rules, const MarkerCounts& markers,

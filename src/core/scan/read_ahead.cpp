@@ -36,6 +36,7 @@ class ReadAhead::Folder {
 
   std::vector<std::uint32_t> key;  // position in the walk: indices from the root down
   SubFolder self;
+  NativeString path;  // ending with the separator; only while a keep-list needs it
   MarkerCounts markers{};
   std::shared_ptr<platform::Directory> parent;  // until opened
   State state = State::kQueued;
@@ -172,7 +173,8 @@ void ReadAhead::SetRules(const RuleSwitches& rules) {
 
 std::vector<ReadAhead::FolderRef> ReadAhead::MakeFolders(
     const std::shared_ptr<platform::Directory>& dir, const std::vector<SubFolder>& children,
-    const MarkerCounts& markers, const std::vector<std::uint32_t>& parentKey) const {
+    const MarkerCounts& markers, const std::vector<std::uint32_t>& parentKey,
+    NativeStringView parentPath) const {
   std::vector<FolderRef> folders;
   folders.reserve(children.size());
   for (std::size_t i = 0; i < children.size(); ++i) {
@@ -181,6 +183,12 @@ std::vector<ReadAhead::FolderRef> ReadAhead::MakeFolders(
     f->key = parentKey;
     f->key.push_back(static_cast<std::uint32_t>(i));
     f->self = children[i];
+    if (keep_) {
+      f->path.reserve(parentPath.size() + children[i].name.size() + 1);
+      f->path.assign(parentPath);
+      f->path += children[i].name;
+      f->path += platform::kSeparator;
+    }
     f->markers = markerCounter_.ExtendByName(markers, children[i].name);
     f->parent = dir;
     folders.push_back(std::move(f));
@@ -190,8 +198,9 @@ std::vector<ReadAhead::FolderRef> ReadAhead::MakeFolders(
 
 std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platform::Directory>& dir,
                                                    const std::vector<SubFolder>& children,
-                                                   const MarkerCounts& markers) {
-  std::vector<FolderRef> folders = MakeFolders(dir, children, markers, {});
+                                                   const MarkerCounts& markers,
+                                                   NativeStringView path) {
+  std::vector<FolderRef> folders = MakeFolders(dir, children, markers, {}, path);
   {
     std::lock_guard lock(mutex_);
     for (const FolderRef& f : folders) queue_.push(f);
@@ -214,7 +223,9 @@ bool ReadAhead::Read(Folder& folder) const {
       ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers,
                         contents);
       folder.cost += contents.listing.size();
-      folder.subFolders = MakeFolders(contents.dir, contents.children, folder.markers, folder.key);
+      if (keep_) DropKeptFolders(*keep_, folder.path, contents.children);
+      folder.subFolders =
+          MakeFolders(contents.dir, contents.children, folder.markers, folder.key, folder.path);
     }
   }
   const auto took = std::chrono::steady_clock::now() - start;

@@ -23,6 +23,8 @@
 
 namespace kelvo::scan {
 
+class KeepList;
+
 // How far the pool may read ahead: folders read and not yet taken (each holds an open directory),
 // and the entries they hold.
 struct ReadAheadLimits {
@@ -52,10 +54,15 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // Queues the sub-folders of a folder the walk has read itself (a scan root). Returns one ref per
-  // sub-folder, in the same order.
+  // Sub-folders that keep keeps are dropped from every folder read ahead, unopened. Set before
+  // Begin; the list must outlive the pool.
+  void SetKeepList(const KeepList* keep) { keep_ = keep; }
+
+  // Queues the sub-folders of a folder the walk has read itself (a scan root, whose path, ending
+  // with the separator, the keep-list needs). Returns one ref per sub-folder, in the same order.
   std::vector<FolderRef> Begin(const std::shared_ptr<platform::Directory>& dir,
-                               const std::vector<SubFolder>& children, const MarkerCounts& markers);
+                               const std::vector<SubFolder>& children, const MarkerCounts& markers,
+                               NativeStringView path = {});
 
   // Hands a folder over to the walk: its contents (swapped into contents) and refs to its own
   // sub-folders, queued in turn.
@@ -76,7 +83,8 @@ class ReadAhead {
   std::vector<FolderRef> MakeFolders(const std::shared_ptr<platform::Directory>& dir,
                                      const std::vector<SubFolder>& children,
                                      const MarkerCounts& markers,
-                                     const std::vector<std::uint32_t>& parentKey) const;
+                                     const std::vector<std::uint32_t>& parentKey,
+                                     NativeStringView parentPath) const;
   // Reads a folder and tells how long it took against how long a cached read would.
   bool Read(Folder& folder) const;
   // With the lock held: the first queued folder nobody has started, marked as being read.
@@ -92,6 +100,7 @@ class ReadAhead {
   void ReuseBuffers(Folder& folder);
 
   const RootMount root_;
+  const KeepList* keep_ = nullptr;
   const Limits limits_;
   const bool dotFolders_;
   const FolderMarkers markerCounter_;

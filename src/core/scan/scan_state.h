@@ -7,6 +7,7 @@
 
 namespace kelvo::scan {
 
+class KeepList;
 class PackageFilter;
 
 // Flags keep a 16-bit -1/0 convention: -1 set, 0 cleared.
@@ -27,6 +28,8 @@ struct ScanState {
 
   // When set, hits that an installed package owns are kept out of the results.
   PackageFilter* packageFiles = nullptr;
+  // When set, kept folders are not entered and kept entries are not rows.
+  const KeepList* keepList = nullptr;
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }

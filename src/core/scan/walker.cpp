@@ -4,6 +4,8 @@
 #include <optional>
 #include <thread>
 
+#include "scan/keep_list.h"
+
 namespace kelvo::scan {
 
 namespace {
@@ -26,7 +28,10 @@ std::optional<ReadAheadThreads> PoolSize(unsigned readers) {
 }  // namespace
 
 Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::FileSystem& fs)
-    : state_(state), sink_(sink), fs_(fs), classifier_(rules, sink, state.packageFiles) {}
+    : state_(state),
+      sink_(sink),
+      fs_(fs),
+      classifier_(rules, sink, state.packageFiles, state.keepList) {}
 
 Walker::~Walker() = default;
 
@@ -57,6 +62,10 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     sink_.FolderUnreadable(root, std::make_error_code(std::errc::too_many_symbolic_link_levels));
     return;
   }
+  if (state_.keepList && state_.keepList->Covers(root_)) {
+    state_.keepList->CountHeldBack();  // a root on the keep-list is not walked at all
+    return;
+  }
   path_ = root_;
   sink_.FolderReached(root_);
   if (!state_.IsRunning()) return;
@@ -79,6 +88,7 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     contents_.Clear();
     return;
   }
+  if (state_.keepList) DropKeptFolders(*state_.keepList, root_, contents_.children);
   ClassifyAndKeep(top, /*isRoot=*/true);
   if (location_ && !location_->recursive) top.children.clear();
   if (top.children.empty()) return;
@@ -86,7 +96,8 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
   if (const auto pool = location_ ? std::nullopt : PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
-    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers);
+    readAhead_->SetKeepList(state_.keepList);
+    top.aheadChildren = readAhead_->Begin(top.dir, top.children, top.markers, root_);
   }
   stack_.push_back(std::move(top));
 
@@ -116,7 +127,12 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
       StopReadingAhead();
       continue;
     }
-    if (!listed && !contents_.error) contents_.error = ReadFolder(contents_, location_ != nullptr);
+    if (!listed && !contents_.error) {
+      contents_.error = ReadFolder(contents_, location_ != nullptr);
+      // Read ahead, the pool has dropped them already.
+      if (!contents_.error && state_.keepList)
+        DropKeptFolders(*state_.keepList, path_, contents_.children);
+    }
     if (contents_.error) {
       sink_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();

@@ -18,6 +18,7 @@ inline constexpr std::string_view kCheckSection = "check";
 inline constexpr std::string_view kBootCleanupKey = "check1";
 inline constexpr std::string_view kAllTempFoldersKey = "check2";
 inline constexpr std::string_view kConfirmDeletionKey = "confirm";
+inline constexpr std::string_view kTrashKey = "trash";  // deletions go to the trash when "1"
 inline constexpr std::string_view kPatternListSection = "list1";
 std::string PatternListKey(int index);
 

@@ -119,6 +119,17 @@ bool HasBreakOrNul(std::string_view s) {
 
 }  // namespace
 
+namespace {
+std::string_view ValueOf(std::string_view content, std::size_t valueStart) {
+  std::string_view value = Trim(content.substr(valueStart));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+}  // namespace
+
 std::optional<std::string> FindValue(std::string_view text, std::string_view section,
                                      std::string_view key) {
   auto lines = SplitLines(text);
@@ -127,12 +138,47 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
   std::string_view content = Content(text, lines[*pos->keyLine]);
   std::size_t valueStart = 0;
   KeyName(content, &valueStart);
-  std::string_view value = Trim(content.substr(valueStart));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
+  return std::string(ValueOf(content, valueStart));
+}
+
+KeyValues SectionValues(std::string_view text, std::string_view section) {
+  auto lines = SplitLines(text);
+  KeyValues out;
+  auto pos = Locate(text, lines, section, "");
+  if (!pos) return out;
+  for (std::size_t i = pos->headerLine + 1; i < pos->endLine; ++i) {
+    std::string_view content = Content(text, lines[i]);
+    std::size_t valueStart = 0;
+    auto key = KeyName(content, &valueStart);
+    if (key && !key->empty()) out.emplace_back(*key, ValueOf(content, valueStart));
   }
-  return std::string(value);
+  return out;
+}
+
+std::string ReplaceSection(std::string_view text, std::string_view section,
+                           const KeyValues& values) {
+  auto lines = SplitLines(text);
+  std::string_view eol = LineEnd(text, lines);
+  std::string entries;
+  for (const auto& [key, value] : values)
+    entries.append(key).append("=\"").append(value).append("\"").append(eol);
+  auto pos = Locate(text, lines, section, "");
+  std::string out;
+  if (!pos) {
+    out.append(text);
+    if (!out.empty() && out.back() != '\n') out.append(eol);
+    out.append("[").append(section).append("]").append(eol).append(entries);
+    return out;
+  }
+  const Line& header = lines[pos->headerLine];
+  out.append(text.substr(0, header.end));
+  if (header.end == header.contentEnd) out.append(eol);
+  out.append(entries);
+  for (std::size_t i = pos->headerLine + 1; i < pos->endLine; ++i)
+    if (!KeyName(Content(text, lines[i]), nullptr))
+      out.append(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
+  if (pos->endLine < lines.size()) out.append(text.substr(lines[pos->endLine].begin));
+  return out;
 }
 
 std::string LimitValue(std::string_view value) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kelvo::text::ini {
 
@@ -33,5 +35,17 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
 // the text's first line ends ("\n" for a text without line ends).
 std::string AssignValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value);
+
+using KeyValues = std::vector<std::pair<std::string, std::string>>;
+
+// Every key of section with its value (read as FindValue reads one, without a length limit), in
+// file order; empty when the section is missing.
+KeyValues SectionValues(std::string_view text, std::string_view section);
+
+// The text with section holding exactly the given keys, in order: the section's old key lines go,
+// its other lines stay, and the new ones follow its header (the section is appended when missing).
+// Each value is written in quotes, so blanks at its ends survive the next read.
+std::string ReplaceSection(std::string_view text, std::string_view section,
+                           const KeyValues& values);
 
 }  // namespace kelvo::text::ini

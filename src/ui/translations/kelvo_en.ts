@@ -35,6 +35,14 @@
         <source>其他错误</source>
         <translation>other error</translation>
     </message>
+    <message>
+        <source>在保留列表中</source>
+        <translation>on the keep-list</translation>
+    </message>
+    <message>
+        <source>所在文件系统没有可用的回收站</source>
+        <translation>its file system has no usable trash</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::ErrorWords</name>
@@ -117,6 +125,57 @@
     <message>
         <source>系统错误 (代码 %1)</source>
         <translation>system error (code %1)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::KeepListDialog</name>
+    <message>
+        <source>保留列表</source>
+        <translation>Keep-list</translation>
+    </message>
+    <message>
+        <source>这些文件夹和模式永远不会被扫描或删除。模式中 * 和 ? 只匹配名称中的字符,** 可跨越文件夹;不以 / 开头的模式在任何位置都匹配。</source>
+        <translation>These folders and patterns are never scanned or deleted. In a pattern * and ? match characters within a name, ** spans folders; a pattern not starting at / matches at any depth.</translation>
+    </message>
+    <message>
+        <source>添加文件夹...</source>
+        <translation>Add folder...</translation>
+    </message>
+    <message>
+        <source>添加模式...</source>
+        <translation>Add pattern...</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>保留列表未能保存:%1。</source>
+        <translation>The keep-list could not be saved: %1.</translation>
+    </message>
+    <message>
+        <source>选择要保留的文件夹</source>
+        <translation>Choose a folder to keep</translation>
+    </message>
+    <message>
+        <source>添加模式</source>
+        <translation>Add pattern</translation>
+    </message>
+    <message>
+        <source>模式 (例如 **/node_modules 或 *.iso):</source>
+        <translation>Pattern (for example **/node_modules or *.iso):</translation>
     </message>
 </context>
 <context>
@@ -257,6 +316,38 @@
         <translation>%1 (in use: %2)
 </translation>
     </message>
+    <message>
+        <source>加入保留列表</source>
+        <translation>Add to keep-list</translation>
+    </message>
+    <message>
+        <source>此文件夹: %1</source>
+        <translation>This folder: %1</translation>
+    </message>
+    <message>
+        <source>此文件: %1</source>
+        <translation>This file: %1</translation>
+    </message>
+    <message>
+        <source>所在文件夹: %1</source>
+        <translation>Its folder: %1</translation>
+    </message>
+    <message>
+        <source>将 %1 个文件 (共 %2) 移到回收站?</source>
+        <translation>Move %1 files (%2) to the trash?</translation>
+    </message>
+    <message>
+        <source>已移到回收站 %1 个 (%2)</source>
+        <translation>%1 moved to the trash (%2)</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>  保留列表挡下 %1 项</source>
+        <translation>; %1 held back by the keep-list</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::ResultsModel</name>
@@ -358,6 +449,18 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source> 天未改的文件</source>
         <translation> days</translation>
+    </message>
+    <message>
+        <source>删除到回收站</source>
+        <translation>Delete to the trash</translation>
+    </message>
+    <message>
+        <source>清除垃圾时把文件移到回收站,可以从那里恢复;不删除它们</source>
+        <translation>Clean moves the files into the trash, from where they can be restored, instead of deleting them</translation>
+    </message>
+    <message>
+        <source>保留列表</source>
+        <translation>Keep-list</translation>
     </message>
 </context>
 <context>

@@ -166,5 +166,25 @@ TEST_F(DeletionWin32Test, VanishedEntriesCountAsAlreadyGone) {
   EXPECT_EQ(DeleteItems(rows)[0].outcome, DeletionOutcome::kAlreadyGone);
 }
 
+// The Recycle Bin through the shell. Where the shell cannot recycle (Wine's IFileOperation is
+// not complete in every version), the file must stay: never deleted outright instead.
+TEST_F(DeletionWin32Test, TrashingRecyclesTheFileOrLeavesItWhereItIs) {
+  tree.File("bin.tmp", "recycle me");
+  auto rows = Scan();
+  ASSERT_EQ(rows.size(), 1u);
+  auto results = DeleteItems(rows, {}, DeletionOptions{true, nullptr});
+  ASSERT_EQ(results.size(), 1u);
+  if (results[0].outcome == DeletionOutcome::kDeleted) {
+    EXPECT_FALSE(Exists("bin.tmp"));
+    EXPECT_EQ(results[0].bytes, 10u);
+    EXPECT_FALSE(results[0].trash.empty());
+    return;
+  }
+  EXPECT_EQ(results[0].failure, DeletionFailure::kNoTrash) << results[0].error.message();
+  EXPECT_TRUE(Exists("bin.tmp"));
+  GTEST_SKIP() << "this system's shell cannot recycle (" << results[0].error.message()
+               << "); the file was kept, as it must be";
+}
+
 }  // namespace
 }  // namespace kelvo::cleanup

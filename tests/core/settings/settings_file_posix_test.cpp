@@ -1,5 +1,6 @@
 // The settings file on POSIX: the bytes a write leaves, the file replaced atomically with its
 // permissions and links kept, failures that leave no trace, and where the file lives.
+#include "settings/keep_list_file.h"
 #include "settings/settings_file.h"
 
 #include <dirent.h>
@@ -263,6 +264,42 @@ TEST(SettingsFile, PathFollowsTheXdgConfigFolder) {
   }
   ScopedEnv unset("XDG_CONFIG_HOME", nullptr);
   EXPECT_EQ(SettingsFilePath(), "/home/tester/.config/kelvo/setting.ini");
+}
+
+TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
+  TempTree tree;
+  tree.File("setting.ini", kHandEdited);
+  const std::string path = tree.Path("setting.ini");
+  const std::vector<KeepEntry> entries = {
+      {KeepEntry::Kind::kFolder, "/home/ann/\xC0\xAC photos "},  // GBK bytes, a trailing blank
+      {KeepEntry::Kind::kPattern, "\"**/node_modules\""},
+      {KeepEntry::Kind::kPattern, "*.iso"},
+      {KeepEntry::Kind::kPattern, "100%25\t\x7F"}};
+  ASSERT_FALSE(WriteKeepList(path, entries));
+  EXPECT_EQ(ReadKeepList(path), entries);
+  EXPECT_EQ(Contents(path), kHandEdited +
+                                "\r\n[keep]\r\nfolder0=\"/home/ann/%C0%AC photos \"\r\n"
+                                "pattern1=\"\"**/node_modules\"\"\r\n"
+                                "pattern2=\"*.iso\"\r\n"
+                                "pattern3=\"100%2525%09%7F\"\r\n");
+  std::size_t removed = 0;
+  ASSERT_FALSE(RemoveKeepEntry(path, "*.iso", removed));
+  EXPECT_EQ(removed, 1u);
+  ASSERT_FALSE(RemoveKeepEntry(path, "100%25\t\x7F", removed));
+  bool added = false;
+  ASSERT_FALSE(AddKeepEntry(path, {KeepEntry::Kind::kPattern, "*.bak"}, added));
+  EXPECT_TRUE(added);
+  ASSERT_FALSE(AddKeepEntry(path, {KeepEntry::Kind::kPattern, "*.bak"}, added));
+  EXPECT_FALSE(added);
+  ASSERT_FALSE(WriteIniValue(path, "check", "trash", "1"));
+  EXPECT_EQ(ReadKeepList(path).size(), 3u);
+  ASSERT_FALSE(WriteKeepList(path, {}));
+  EXPECT_EQ(Contents(path),
+            "; Kelvo \xE8\xAE\xBE\xE7\xBD\xAE\r\n[Other Program]\r\n"
+            "title=\xE5\x9E\x83\xE5\x9C\xBE\xE6\xB8\x85\xE7\x90\x86\r\ngbk=\xC0\xAC\xBB\xF8\r\n\r\n"
+            "[check]\r\ncheck1 = 0\r\n   # indented comment\r\ntrash=1\r\n\r\n[show]\r\nts=1\r\n"
+            "[keep]\r\n");
+  EXPECT_EQ(ReadTipsSwitch(path), 1);
 }
 
 }  // namespace

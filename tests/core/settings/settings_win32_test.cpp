@@ -8,6 +8,7 @@
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "settings/boot_cleanup.h"
+#include "settings/keep_list_file.h"
 #include "settings/settings_file.h"
 #include "support/temp_tree.h"
 
@@ -36,6 +37,22 @@ TEST(SettingsFileWin32, TheProfileFunctionsWriteLinesEndingInCrLf) {
   ASSERT_FALSE(WriteIniValue(ini, kPatternListSection, PatternListKey(1), "1"));
   ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "0"));
   EXPECT_EQ(Contents(ini), "[show]\r\nts=0\r\n[check]\r\ncheck1=0\r\n[list1]\r\nlist1=1\r\n");
+}
+
+TEST(KeepListFileWin32, TheListRoundTripsThroughTheProfileFunctionsAndOtherKeysStay) {
+  TempTree tree;
+  const NativeString ini = tree.Path("setting.ini");
+  ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "1"));
+  const std::vector<KeepEntry> entries = {
+      {KeepEntry::Kind::kFolder, L"C:\\Users\\\u5F20 \u4E09\\photos "},
+      {KeepEntry::Kind::kPattern, L"**\\node_modules"}};
+  ASSERT_FALSE(WriteKeepList(ini, entries));
+  EXPECT_EQ(ReadKeepList(ini), entries);
+  std::size_t removed = 0;
+  ASSERT_FALSE(RemoveKeepEntry(ini, L"**\\node_modules", removed));
+  EXPECT_EQ(removed, 1u);
+  EXPECT_EQ(ReadKeepList(ini), std::vector<KeepEntry>{entries[0]});
+  EXPECT_EQ(ReadTipsSwitch(ini), 1);
 }
 
 TEST(SettingsFileWin32, TheFileLivesBesideTheProgram) {

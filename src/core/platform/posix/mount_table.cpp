@@ -101,6 +101,7 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     e.root = UnescapeOctal(root);
     e.mountPoint = UnescapeOctal(mountPoint);
     e.source = UnescapeOctal(e.source);
+    if (std::from_chars(id.data(), id.data() + id.size(), e.id).ec != std::errc()) e.id = 0;
     out.push_back(std::move(e));
   }
   return out;

@@ -1,6 +1,7 @@
 // Reading /proc/self/mountinfo into the list of local fixed disks.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 namespace kelvo::platform {
 
 struct MountEntry {
+  std::uint64_t id = 0;  // the mount id statx gives (STATX_MNT_ID)
   unsigned major = 0;
   unsigned minor = 0;
   std::string root;        // the part of the file system mounted here

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/entry_removal.h"
+#include "platform/posix/freedesktop_trash.h"
 #include "platform/posix/posix_stat.h"
 #include "platform/posix/unique_fd.h"
 
@@ -87,6 +88,8 @@ bool SplitBelowRoot(std::string_view path, std::string_view root, std::vector<st
 
 class PosixEntryRemover final : public EntryRemover {
  public:
+  explicit PosixEntryRemover(Disposal disposal) : disposal_(disposal) {}
+
   RemovalReport Remove(const RemovalTarget& target) override {
     const bool rootKnown = !target.root.empty();
     std::string root = rootKnown ? std::string(target.root) : std::string("/");
@@ -222,16 +225,29 @@ class PosixEntryRemover final : public EntryRemover {
       if (!target.emptyFolder) return Report(RemovalStatus::kIsDirectory);
       if (rootKnown_ && st.device != levels_.front().id.device)
         return Report(RemovalStatus::kOtherFileSystem);
+      if (disposal_ == Disposal::kTrash) return Trash(parent, name, target, st);
       if (::unlinkat(parent, name, AT_REMOVEDIR) != 0) return ReportErrno(errno);
       return Report(RemovalStatus::kRemoved);
     }
     if (target.emptyFolder) return Report(RemovalStatus::kChanged);  // no longer a folder
+    if (disposal_ == Disposal::kTrash) return Trash(parent, name, target, st);
     if (::unlinkat(parent, name, 0) != 0) return ReportErrno(errno);
     RemovalReport done = Report(RemovalStatus::kRemoved);
     done.bytes = st.size;
     return done;
   }
 
+  RemovalReport Trash(int parent, const char* name, const RemovalTarget& target,
+                      const EntryStat& st) {
+    std::string_view path = target.path;
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    RemovalReport r = trash_.Move(parent, name, path, st.device, levels_.back().id.mount);
+    if (r.status == RemovalStatus::kRemoved && st.type != EntryType::kDirectory) r.bytes = st.size;
+    return r;
+  }
+
+  Disposal disposal_;
+  FreedesktopTrash trash_;
   std::vector<Level> levels_;  // levels_[0] is the root
   std::string root_;
   bool rootKnown_ = false;
@@ -240,8 +256,8 @@ class PosixEntryRemover final : public EntryRemover {
 
 }  // namespace
 
-std::unique_ptr<EntryRemover> MakeNativeEntryRemover() {
-  return std::make_unique<PosixEntryRemover>();
+std::unique_ptr<EntryRemover> MakeNativeEntryRemover(Disposal disposal) {
+  return std::make_unique<PosixEntryRemover>(disposal);
 }
 
 }  // namespace kelvo::platform

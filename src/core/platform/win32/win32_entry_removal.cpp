@@ -18,6 +18,7 @@
 #include "platform/win32/reparse_check.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_handle.h"
+#include "platform/win32/win32_recycle_bin.h"
 
 namespace kelvo::platform {
 namespace {
@@ -124,6 +125,8 @@ constexpr DWORD kPinAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATT
 
 class Win32EntryRemover final : public EntryRemover {
  public:
+  explicit Win32EntryRemover(Disposal disposal) : disposal_(disposal) {}
+
   RemovalReport Remove(const RemovalTarget& target) override {
     std::wstring path(target.path);
     for (wchar_t& c : path)
@@ -266,6 +269,12 @@ class Win32EntryRemover final : public EntryRemover {
     if (rootKnown && info.dwVolumeSerialNumber != rootVolume_)
       return Report(RemovalStatus::kOtherFileSystem);
 
+    if (disposal_ == Disposal::kTrash) {
+      // Checked through the handle, which stays open (sharing delete) while the shell moves it.
+      RemovalReport r = MoveToRecycleBin(path);
+      if (r.status == RemovalStatus::kRemoved && !folder) r.bytes = size;
+      return r;
+    }
     const DWORD attributes = info.dwFileAttributes;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !SetAttributes(entry.get(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
@@ -285,6 +294,7 @@ class Win32EntryRemover final : public EntryRemover {
     return done;
   }
 
+  Disposal disposal_;
   std::vector<UniqueHandle> chain_;  // the root, then one per name in pinned_
   std::vector<std::wstring> pinned_;
   std::uint64_t opened_ = 0;
@@ -295,8 +305,8 @@ class Win32EntryRemover final : public EntryRemover {
 
 }  // namespace
 
-std::unique_ptr<EntryRemover> MakeNativeEntryRemover() {
-  return std::make_unique<Win32EntryRemover>();
+std::unique_ptr<EntryRemover> MakeNativeEntryRemover(Disposal disposal) {
+  return std::make_unique<Win32EntryRemover>(disposal);
 }
 
 }  // namespace kelvo::platform
