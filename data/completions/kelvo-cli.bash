@@ -4,16 +4,16 @@ _kelvo_cli() {
     local cur prev words cword
     _init_completion -s || return
 
-    local commands="scan clean drives audit-dlls keep"
-    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --threads
-        --include-package-files --keep --no-keep-list --help"
+    local commands="scan clean drives locations audit-dlls keep"
+    local scan_options="--patterns --temp --no-temp --zero --no-zero --special --locations
+        --older-than --threads --include-package-files --keep --no-keep-list --help"
     local -a patterns=(recommended all none tmp old gid bak chk ftg fts _mp syd wbk xlk
         '$$$' '@@@' '---' '??$' '??~' dir '~*')
 
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            scan | clean | drives | audit-dlls | keep)
+            scan | clean | drives | locations | audit-dlls | keep)
                 command=${words[i]}
                 break
                 ;;
@@ -44,7 +44,15 @@ _kelvo_cli() {
             compopt -o nospace
             return
             ;;
-        --threads | --keep)
+        --locations)
+            local head="" item=$cur
+            [[ $cur == *,* ]] && head=${cur%,*}, item=${cur##*,}
+            COMPREPLY=($(compgen -P "$head" -W "thumbnails trash browser-cache app-cache crash-dumps
+                package-cache old-logs all none" -- "$item"))
+            compopt -o nospace
+            return
+            ;;
+        --threads | --older-than | --keep)
             return
             ;;
         --from | --from0)
@@ -76,7 +84,7 @@ _kelvo_cli() {
                 return
             fi
             ;;
-        drives) options="--help" ;;
+        drives | locations) options="--help" ;;
         audit-dlls) options="--prefix --format --help" ;;
     esac
 

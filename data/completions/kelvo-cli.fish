@@ -1,12 +1,13 @@
 # fish completion for kelvo-cli
 
-set -l commands scan clean drives audit-dlls keep
+set -l commands scan clean drives locations audit-dlls keep
 set -l scanning "__fish_seen_subcommand_from scan clean"
 
 complete -c kelvo-cli -f
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a scan -d 'Scan folders for junk files'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a clean -d 'Delete the junk a scan finds, or a list'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a drives -d 'List the local fixed disks'
+complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a locations -d 'List the common junk locations found here'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a audit-dlls -d 'List shared-DLL entries whose count is 0'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -a keep -d 'List or edit the keep-list'
 complete -c kelvo-cli -n "not __fish_seen_subcommand_from $commands" -s V -l version -d 'Print the version'
@@ -19,6 +20,9 @@ complete -c kelvo-cli -n $scanning -l no-temp -d 'Leave temp folders alone'
 complete -c kelvo-cli -n $scanning -l zero -d 'Report zero-byte files and empty folders'
 complete -c kelvo-cli -n $scanning -l no-zero -d 'Leave zero-byte files and empty folders alone'
 complete -c kelvo-cli -n $scanning -l special -x -a 'recent history cookies ie-cache all none' -d 'Special folders'
+complete -c kelvo-cli -n $scanning -l locations -x -d 'Common junk locations' \
+    -a 'thumbnails trash browser-cache app-cache crash-dumps package-cache old-logs all none'
+complete -c kelvo-cli -n $scanning -l older-than -x -d 'Only files not modified for DAYS days'
 complete -c kelvo-cli -n $scanning -l threads -x -d 'Threads reading folders ahead'
 complete -c kelvo-cli -n $scanning -l include-package-files -d 'Also report files that installed packages own'
 complete -c kelvo-cli -n $scanning -l keep -x -d 'Keep what this glob pattern matches, for this run'

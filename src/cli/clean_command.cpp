@@ -16,6 +16,7 @@
 #include "deletion_words.h"
 #include "keep_command.h"
 #include "list_reader.h"
+#include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
@@ -51,7 +52,8 @@ void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
   state.folderReaders = FolderReaders(threads);
   state.packageFiles = packageFiles;
   if (!keep.empty()) state.keepList = &keep;
-  scan::RunScan(state, scan::DiskScan(resolved.roots), rules, sink, platform::NativeFileSystem());
+  scan::RunScan(state, RequestOf(resolved, /*audit=*/false), rules, sink,
+                platform::NativeFileSystem());
   sink.FinishProgress();
   out.scanIncomplete = sink.totals().unreadableFolders > 0;
 }
@@ -142,7 +144,8 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
           ->check(RefuseEmpty);
   from0->excludes(from);
   // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
-  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--threads"}) {
+  for (const char* scanOnly : {"--patterns", "--temp", "--zero", "--special", "--locations",
+                               "--older-than", "--threads"}) {
     from->excludes(command.get_option(scanOnly));
     from0->excludes(command.get_option(scanOnly));
   }

@@ -18,5 +18,6 @@ int FinishOutput(int status);
 
 int RunScanCommand(const ScanOptions& options);
 int RunDrivesCommand();
+int RunLocationsCommand();
 
 }  // namespace kelvo::cli

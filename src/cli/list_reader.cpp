@@ -141,6 +141,12 @@ std::optional<std::string> ParseJsonLine(std::string_view line, cleanup::Deletio
     if (!size->is_number_unsigned()) return "size is not a whole number";
     row.size = size->get<std::uint64_t>();
   }
+  // A location's rows tidy their location after them, as they would straight after the scan.
+  const auto rule = value.find("rule");
+  if (rule != value.end() && rule->is_number_integer()) {
+    row.tidy = cleanup::TidyFor(rule->get<int>(), row.root);
+    row.inTrash = cleanup::InTrash(rule->get<int>());
+  }
   return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 //   scan     walk folders and print every junk hit as a row
 //   clean    delete what a scan finds, or the rows of a list that scan printed
 //   drives   print the local fixed disks that a scan covers by default
+//   locations  print the common junk locations found here and what they hold
 //   audit-dlls  list the files of the shared-DLL table whose count has dropped to 0
 //   keep     list or edit the keep-list: folders and patterns that are never touched
 #include <CLI/CLI.hpp>
@@ -43,6 +44,10 @@ int RunCommandLine(int argc, char** argv) {
   AddCleanOptions(*clean, cleanOptions);
 
   CLI::App* drives = app.add_subcommand("drives", "List the local fixed disks (key and text)");
+  CLI::App* locations = app.add_subcommand(
+      "locations",
+      "List the common junk locations: key, label, the files and bytes a scan of them would\n"
+      "list, and their folders found here");
 
   AuditOptions auditOptions;
   CLI::App* auditDlls = app.add_subcommand(
@@ -82,6 +87,7 @@ int RunCommandLine(int argc, char** argv) {
   if (scan->parsed()) status = RunScanCommand(scanOptions);
   if (clean->parsed()) status = RunCleanCommand(cleanOptions);
   if (drives->parsed()) status = RunDrivesCommand();
+  if (locations->parsed()) status = RunLocationsCommand();
   if (auditDlls->parsed()) status = RunAuditCommand(auditOptions);
   if (keep->parsed()) status = RunKeepCommand(keepOptions);
   return FinishOutput(status);

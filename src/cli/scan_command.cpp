@@ -5,6 +5,7 @@
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "keep_command.h"
+#include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
@@ -38,7 +39,7 @@ int RunScanCommand(const ScanOptions& options) {
     packageFilter.emplace(platform::SystemPackageDatabases());
     state.packageFiles = &*packageFilter;
   }
-  const scan::ScanRequest request = scan::DiskScan(resolved.roots, options.dllAudit);
+  const scan::ScanRequest request = RequestOf(resolved, options.dllAudit);
   scan::RunScan(state, request, rules, sink, platform::NativeFileSystem(), [&](scan::ScanSink& s) {
     out.Flush();  // the walk's rows are out whatever the audit does
     if (out.failed()) return;

@@ -54,6 +54,16 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
   command.add_option("--special", options.special,
                      "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
                      "'none' (default)");
+  command.add_option("--locations", options.locations,
+                     "Common junk locations, comma-separated: thumbnails,trash,browser-cache,\n"
+                     "app-cache,crash-dumps,package-cache,old-logs, or 'all', 'none' (default).\n"
+                     "Without ROOT only the locations are scanned (see 'locations')");
+  command
+      .add_option("--older-than", options.olderThan,
+                  "Only files not modified for DAYS days, for every row (app-cache: 30 unless\n"
+                  "given)")
+      ->type_name("DAYS")
+      ->check(CLI::Range(0, 36500));
   if (withFormat)
     command
         .add_option("--format", options.format,
@@ -85,7 +95,8 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   command.add_flag("--no-keep-list", options.noKeepList, "Do not read the stored keep-list");
   command.add_option("ROOT", options.roots,
-                     "Folders to scan (default: every local fixed disk, see 'drives')");
+                     "Folders to scan (default: every local fixed disk, see 'drives'; none\n"
+                     "with --locations)");
 }
 
 std::optional<std::string> ParsePatternList(const std::string& text,
@@ -137,6 +148,24 @@ std::optional<std::string> ParseSpecialList(const std::string& text, std::array<
   return std::nullopt;
 }
 
+std::optional<std::string> ParseLocationList(const std::string& text, scan::LocationSet& wanted) {
+  wanted.reset();
+  if (text == "none") return std::nullopt;
+  if (text == "all") {
+    wanted.set();
+    return std::nullopt;
+  }
+  for (const std::string& part : SplitComma(text)) {
+    const auto location = scan::LocationByKey(part);
+    if (!location)
+      return "--locations: '" + part +
+             "' is not one of thumbnails,trash,browser-cache,app-cache,crash-dumps,"
+             "package-cache,old-logs";
+    wanted.set(static_cast<std::size_t>(*location));
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
                                               ResolvedScanOptions& out) {
   std::array<bool, scan::kPatternCount> patterns{};
@@ -163,10 +192,15 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
   else
     out.format = OutputFormat::kText;
 
+  if (auto error = ParseLocationList(options.locations, out.locations)) return error;
+  out.olderThanDays.reset();
+  if (options.olderThan >= 0) out.olderThanDays = options.olderThan;
+
   out.roots.clear();
-  if (options.roots.empty()) {
+  if (options.roots.empty() && out.locations.none()) {
     for (const platform::Drive& d : platform::ListFixedDrives()) out.roots.push_back(d.key);
   } else {
+    // With locations and no ROOT, only the locations are walked.
     for (const std::string& text : options.roots) {
       if (text.empty()) return "ROOT: an empty text is not a folder";
       NativeString root = Utf8ToNative(text);

@@ -9,6 +9,7 @@
 #include "platform/native_string.h"
 #include "row_writer.h"
 #include "scan/junk_rules.h"
+#include "scan/location_finder.h"
 
 namespace CLI {
 class App;
@@ -21,6 +22,8 @@ struct ScanOptions {
   bool temp = true;
   bool zero = false;
   std::string special = "none";
+  std::string locations = "none";
+  int olderThan = -1;  // days; -1: not given
   std::string format = "text";
   unsigned threads = 0;  // 0: as many as the disk wants
   std::vector<std::string> roots;
@@ -36,6 +39,8 @@ struct ResolvedScanOptions {
   scan::RuleSwitches rules;  // the switches the scan reads for every entry
   OutputFormat format = OutputFormat::kText;
   std::vector<NativeString> roots;  // each ends with the separator
+  scan::LocationSet locations;
+  std::optional<int> olderThanDays;
 };
 
 // Adds the scan options to a command (scan, clean); --format only where rows are printed.
@@ -54,5 +59,6 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options, Resolv
 std::optional<std::string> ParsePatternList(const std::string& text,
                                             std::array<bool, scan::kPatternCount>& ticks);
 std::optional<std::string> ParseSpecialList(const std::string& text, std::array<bool, 4>& ticks);
+std::optional<std::string> ParseLocationList(const std::string& text, scan::LocationSet& wanted);
 
 }  // namespace kelvo::cli

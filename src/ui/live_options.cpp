@@ -52,7 +52,16 @@ scan::ScanRequest LiveOptions::TickedRoots() const {
   for (int node = 2; node <= driveCount + 1; ++node)
     if (NodeTicked(node)) request.roots.push_back({scan::RootKind::kDisk, NodeKey(node)});
   request.roots.push_back({scan::RootKind::kAudit, {}});
+  const int days = OlderThanDays();
+  request.age = scan::AgeLimit::StartingNow(days >= 0 ? std::optional<int>(days) : std::nullopt);
   return request;
+}
+
+scan::LocationSet LiveOptions::TickedLocations() const {
+  scan::LocationSet wanted;
+  for (int i = 0; i < scan::kLocationCount; ++i)
+    wanted[static_cast<std::size_t>(i)] = NodeTicked(LocationNode(driveCount_, i));
+  return wanted;
 }
 
 }  // namespace kelvo::ui

@@ -12,6 +12,7 @@
 #include "platform/native_string.h"
 #include "scan/junk_rules.h"
 #include "scan/keep_list.h"
+#include "scan/location_finder.h"
 #include "scan/rule_source.h"
 #include "scan/scan_request.h"
 #include "settings/keep_list_file.h"
@@ -19,9 +20,13 @@
 namespace kelvo::ui {
 
 // Tree positions: node 1 "扫描硬盘" with the drive nodes 2..D+1, node D+2 "扫描特殊文件夹" with the
-// special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache).
+// special-folder nodes D+3 (Recent), D+4 (History), D+5 (Cookies), D+6 (IE cache), node D+7
+// "扫描常见垃圾位置" with the location nodes D+8.. in the locations' order.
 inline int SpecialFolderNode(int driveCount, int which) {
   return driveCount + 3 + which;
+}
+inline int LocationNode(int driveCount, int location) {
+  return driveCount + 8 + location;
 }
 
 class LiveOptions {
@@ -44,6 +49,10 @@ class LiveOptions {
   // "删除前确认": ask before a deletion (off by default).
   void SetConfirmDeletion(bool on) { confirmDeletion_.store(on); }
   bool ConfirmDeletion() const { return confirmDeletion_.load(); }
+  // Only files not modified for this many days are rows (-1: no age chosen). Read when a scan
+  // starts.
+  void SetOlderThanDays(int days) { olderThanDays_.store(days); }
+  int OlderThanDays() const { return olderThanDays_.load(); }
   // "删除到回收站": deletions move the files into the trash (off by default).
   void SetTrash(bool on) { trash_.store(on); }
   bool Trash() const { return trash_.load(); }
@@ -66,6 +75,8 @@ class LiveOptions {
   // What a scan started now walks: the ticked drive nodes in node order (the drive count read
   // once), then the audit. Whether the audit runs is read when the walk has ended.
   scan::ScanRequest TickedRoots() const;
+  // The ticked location nodes, whose folders are looked for on the scan's worker.
+  scan::LocationSet TickedLocations() const;
 
  private:
   std::array<std::atomic<bool>, scan::kPatternCount> patterns_{};
@@ -74,6 +85,7 @@ class LiveOptions {
   std::atomic<bool> audit_{false};
   std::atomic<bool> includePackageFiles_{false};
   std::atomic<bool> confirmDeletion_{false};
+  std::atomic<int> olderThanDays_{-1};
   std::atomic<bool> trash_{false};
   std::vector<settings::KeepEntry> keepEntries_;
   std::shared_ptr<const scan::KeepList> keepList_ = std::make_shared<scan::KeepList>();

@@ -595,6 +595,12 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t kept = scanSession_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留 %1 个软件包文件").arg(kept);
+  const std::vector<scan::LocationNote> skipped = scanSession_->SkippedInUse();
+  if (!skipped.empty()) text += tr("  跳过 %1 个使用中的文件夹").arg(skipped.size());
+  QString skippedTip;
+  for (const scan::LocationNote& note : skipped)
+    skippedTip += tr("%1 (正在使用: %2)\n").arg(ToQString(note.folder), ToQString(note.lock));
+  statusLine_->setToolTip(skippedTip.trimmed());
   if (const std::size_t held = scanSession_->KeepListHeldBack();
       held && deletionNote_.isEmpty() && !Deleting())
     text += tr("  保留列表挡下 %1 项").arg(held);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/user_folders.h"
 #include "skipped_failure.h"
 #include "ui_text.h"
 
@@ -53,6 +54,11 @@ void ScanSession::Run() {
   keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
   state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
   request_ = options_.TickedRoots();
+  locations_ = options_.TickedLocations();
+  {
+    std::lock_guard lock(skippedMutex_);
+    skipped_.clear();
+  }
   clock_.start();
   timer_.start();
   worker_ = std::thread([this, previous]() mutable {
@@ -61,8 +67,21 @@ void ScanSession::Run() {
   });
 }
 
+std::vector<scan::LocationNote> ScanSession::SkippedInUse() const {
+  std::lock_guard lock(skippedMutex_);
+  return skipped_;
+}
+
 void ScanSession::WorkerMain() {
   try {
+    // Finding the locations' folders is file-system work: here, not on the GUI thread.
+    if (const auto user = platform::CurrentUserFolders(); user && locations_.any()) {
+      scan::FoundLocations found =
+          scan::FindLocations(locations_, *user, scan::TrashDiskTops(*user), fs_);
+      scan::AddLocationRoots(request_, found);
+      std::lock_guard lock(skippedMutex_);
+      skipped_ = std::move(found.skipped);
+    }
     // The audit option counts as it stands when the walk has ended.
     scan::RunScan(state_, request_, rules_, sink_, fs_, [this](scan::ScanSink& sink) {
       if (options_.Audit() && audit_) audit_(sink);

@@ -9,7 +9,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "live_options.h"
 #include "results_model.h"
@@ -53,6 +55,9 @@ class ScanSession : public QObject {
   }
   // Hits of the last or running scan kept out as package files.
   std::size_t PackageFilesKept() const { return packageFilter_ ? packageFilter_->Kept() : 0; }
+  // The locations' folders the running or last scan left out because a program that runs uses
+  // them.
+  std::vector<scan::LocationNote> SkippedInUse() const;
   // Entries of the last or running scan that the keep-list held back.
   std::size_t KeepListHeldBack() const { return keepList_ ? keepList_->HeldBack() : 0; }
   // Moves what the worker produced into the list and reports what changed.
@@ -77,7 +82,10 @@ class ScanSession : public QObject {
   platform::FileSystem& fs_;
   scan::AuditFunction audit_;
   scan::ScanState state_;
-  scan::ScanRequest request_;  // of the running scan
+  scan::ScanRequest request_;    // of the running scan
+  scan::LocationSet locations_;  // of the running scan, found on the worker
+  mutable std::mutex skippedMutex_;
+  std::vector<scan::LocationNote> skipped_;
   LiveRules rules_;
   WindowScanSink sink_;
   std::function<std::unique_ptr<scan::PackageFilter>()> packageFilterFactory_;

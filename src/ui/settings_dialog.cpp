@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "error_words.h"
+#include "scan/locations.h"
 #include "settings/settings_file.h"
 #include "skipped_failure.h"
 #include "type_words.h"
@@ -52,8 +53,8 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   buttons_[0]->setGeometry(352, 34, 90, 28);
   buttons_[1]->setGeometry(352, 74, 90, 28);
   buttons_[2]->setGeometry(352, 114, 90, 28);
-  buttons_[3]->setGeometry(292, 254, 80, 26);
-  buttons_[4]->setGeometry(380, 254, 80, 26);
+  buttons_[3]->setGeometry(292, 265, 80, 22);
+  buttons_[4]->setGeometry(380, 265, 80, 22);
   connect(buttons_[0], &QToolButton::clicked, this, &SettingsDialog::ApplyRecommended);
   connect(buttons_[1], &QToolButton::clicked, this, &SettingsDialog::SelectAll);
   connect(buttons_[2], &QToolButton::clicked, this, &SettingsDialog::SaveList);
@@ -84,13 +85,13 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   // for; the confirmation is stored and read back at the next start.
   packageFiles_ = new QCheckBox(tr("扫描软件包的文件(危险)"), this);
   packageFiles_->setObjectName("packageFiles");
-  packageFiles_->setGeometry(292, 196, 170, 18);
+  packageFiles_->setGeometry(292, 194, 170, 17);
   packageFiles_->setToolTip(tr("已安装的软件包自带的文件属于系统,默认不列为垃圾;勾选后也列出它们"));
   connect(packageFiles_, &QCheckBox::toggled, this,
           [this](bool on) { options_.SetIncludePackageFiles(on); });
   confirm_ = new QCheckBox(tr("删除前确认"), this);
   confirm_->setObjectName("confirmDeletion");
-  confirm_->setGeometry(292, 214, 170, 18);
+  confirm_->setGeometry(292, 211, 170, 17);
   if (services_.readIniValue) {
     try {
       confirm_->setChecked(services_.readIniValue(services_.settingsPath(), settings::kCheckSection,
@@ -109,7 +110,7 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
   // a dialog of its own, made now so that the stored list counts from the first scan.
   trash_ = new QCheckBox(tr("删除到回收站"), this);
   trash_->setObjectName("deleteToTrash");
-  trash_->setGeometry(292, 232, 170, 18);
+  trash_->setGeometry(292, 228, 170, 17);
   trash_->setToolTip(tr("清除垃圾时把文件移到回收站,可以从那里恢复;不删除它们"));
   if (services_.readIniValue) {
     try {
@@ -134,6 +135,30 @@ SettingsDialog::SettingsDialog(LiveOptions& options, const Services& services, Q
     keepList_->show();
     keepList_->raise();
   });
+
+  // The age of a row's file, for every row of the next scan; off at every start, like the other
+  // scan options. Without it application caches keep their own 30 days.
+  age_ = new QCheckBox(this);
+  age_->setObjectName("olderThan");
+  age_->setGeometry(292, 246, 18, 16);
+  ageDays_ = new QSpinBox(this);
+  ageDays_->setObjectName("olderThanDays");
+  ageDays_->setGeometry(312, 245, 150, 18);
+  ageDays_->setRange(0, 36500);
+  ageDays_->setValue(scan::kAppCacheDays);
+  ageDays_->setPrefix(tr("只列 "));
+  ageDays_->setSuffix(tr(" 天未改的文件"));
+  ageDays_->setEnabled(false);
+  const QString ageTip =
+      tr("只列出这么多天内没有修改过的文件;不勾选时应用缓存只列出 30 天未改的文件");
+  age_->setToolTip(ageTip);
+  ageDays_->setToolTip(ageTip);
+  auto publishAge = [this] {
+    options_.SetOlderThanDays(age_->isChecked() ? ageDays_->value() : -1);
+  };
+  connect(age_, &QCheckBox::toggled, ageDays_, &QWidget::setEnabled);
+  connect(age_, &QCheckBox::toggled, this, publishAge);
+  connect(ageDays_, &QSpinBox::valueChanged, this, publishAge);
 
   ApplyRecommended();
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QSpinBox>
 
 #include "buttons.h"
 #include "keep_list_dialog.h"
@@ -25,6 +26,8 @@ class SettingsDialog : public QDialog {
   QCheckBox* Check(int n) const { return checks_.at(static_cast<std::size_t>(n - 1)); }
   QCheckBox* PackageFilesCheck() const { return packageFiles_; }
   QCheckBox* ConfirmCheck() const { return confirm_; }
+  QCheckBox* AgeCheck() const { return age_; }
+  QSpinBox* AgeDays() const { return ageDays_; }
   QCheckBox* TrashCheck() const { return trash_; }
   FlatButton* KeepListButton() const { return keepButton_; }
   KeepListDialog* KeepList() const { return keepList_; }
@@ -48,6 +51,8 @@ class SettingsDialog : public QDialog {
   std::array<FlatButton*, 5> buttons_{};
   QCheckBox* packageFiles_ = nullptr;
   QCheckBox* confirm_ = nullptr;
+  QCheckBox* age_ = nullptr;
+  QSpinBox* ageDays_ = nullptr;
   QCheckBox* trash_ = nullptr;
   FlatButton* keepButton_ = nullptr;
   KeepListDialog* keepList_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 
+#include "scan/locations.h"
+#include "type_words.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
 #include "window_pictures.h"
@@ -14,6 +16,7 @@ constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 const char* const kDrivesRootKey = "a";
 const char* const kSpecialRootKey = "b";
+const char* const kLocationsRootKey = "c";
 }  // namespace
 
 TargetTree::TargetTree(LiveOptions& options, QWidget* parent)
@@ -87,6 +90,19 @@ void TargetTree::createtv(const std::vector<platform::Drive>& drives) {
   }
   specialRoot->setExpanded(true);
   scrollToItem(nodes_.back());
+
+  // The common junk locations, in their table's order; each node's key is the location's key.
+  QTreeWidgetItem* locationsRoot = AddNode(nullptr, kLocationsRootKey, tr("扫描常见垃圾位置"), 3);
+  keys_.push_back(AsciiToNative(kLocationsRootKey));
+  for (const scan::LocationInfo& location : scan::kLocations) {
+    const QString label =
+        QString::fromUtf8(location.label.data(), static_cast<qsizetype>(location.label.size()));
+    AddNode(locationsRoot,
+            QString::fromLatin1(location.key.data(), static_cast<qsizetype>(location.key.size())),
+            TypeWords(label), 2);
+    keys_.push_back(AsciiToNative(location.key));
+  }
+  locationsRoot->setExpanded(true);
   options_.SetNodes(static_cast<int>(drives.size()), keys_);
 }
 
@@ -114,6 +130,9 @@ void TargetTree::OnItemChanged(QTreeWidgetItem* item, int column) {
       Node(i)->setCheckState(0, Node(number)->checkState(0));
   } else if (item->parent() == nullptr && key == QLatin1String(kSpecialRootKey)) {
     for (int i = 0; i < 4 && i < item->childCount(); ++i)
+      item->child(i)->setCheckState(0, item->checkState(0));
+  } else if (item->parent() == nullptr && key == QLatin1String(kLocationsRootKey)) {
+    for (int i = 0; i < item->childCount(); ++i)
       item->child(i)->setCheckState(0, item->checkState(0));
   }
 }

@@ -1,6 +1,7 @@
 // The scan target tree: "扫描硬盘" with one node per fixed drive, then "扫描特殊文件夹" with its
-// four special folders. Nodes are numbered from 1 in the order they are added; a tick on either
-// root is passed to its children, and every tick is published to the scan's live options.
+// four special folders, then "扫描常见垃圾位置" with one node per common junk location. Nodes are
+// numbered from 1 in the order they are added; a tick on a root is passed to its children, and
+// every tick is published to the scan's live options.
 #pragma once
 
 #include <QTreeWidget>

@@ -29,9 +29,11 @@ TEST(CommandLine, VersionComesFromTheProject) {
 TEST(CommandLine, EveryBadOptionIsNamedFirst) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"frob"},
-       "kelvo-cli: frob: unknown subcommand (one of scan, clean, drives, audit-dlls, keep)\n"},
+       "kelvo-cli: frob: unknown subcommand (one of scan, clean, drives, locations, audit-dlls, "
+       "keep)\n"},
       {{},
-       "kelvo-cli: a subcommand is required (one of scan, clean, drives, audit-dlls, keep); see "
+       "kelvo-cli: a subcommand is required (one of scan, clean, drives, locations, audit-dlls, "
+       "keep); see "
        "--help\n"},
       {{"--frob"}, "kelvo-cli: --frob: unknown option\n"},
       {{"scan", "--frob=1", "/tmp"}, "kelvo-cli: --frob: unknown option for scan\n"},
@@ -45,6 +47,11 @@ TEST(CommandLine, EveryBadOptionIsNamedFirst) {
       {{"clean", "--from=a", "--from0=b"}, "kelvo-cli: --from: cannot be given with --from0\n"},
       {{"clean", "--from0=-", "--zero"}, "kelvo-cli: --zero: cannot be given with --from0\n"},
       {{"clean", "--from0="}, "kelvo-cli: --from0: an empty value names nothing\n"},
+      {{"scan", "--locations=trash,logs"},
+       "kelvo-cli: --locations: 'logs' is not one of thumbnails,trash,browser-cache,app-cache,"
+       "crash-dumps,package-cache,old-logs\n"},
+      {{"clean", "--from=-", "--locations=all"},
+       "kelvo-cli: --locations: cannot be given with --from\n"},
       {{"clean", "--from0=/nonexistent/list"},
        "kelvo-cli: --from0: cannot read /nonexistent/list: No such file or directory\n"},
   };

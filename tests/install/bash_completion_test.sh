@@ -27,13 +27,13 @@ expect() {
   fi
 }
 
-expect "kelvo-cli " "scan clean drives audit-dlls keep"
+expect "kelvo-cli " "scan clean drives locations audit-dlls keep"
 expect "kelvo-cli cl" "clean"
 expect "kelvo-cli -" "--help --version -h -V"
 expect "kelvo-cli scan --pr" "--print0"
 expect "kelvo-cli scan --d" "--dll-audit"
 expect "kelvo-cli clean --fr" "--from --from0"
-expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --threads --include-package-files --keep --no-keep-list --help --from --from0 --yes -y --dry-run -n --trash"
+expect "kelvo-cli clean -" "--patterns --temp --no-temp --zero --no-zero --special --locations --older-than --threads --include-package-files --keep --no-keep-list --help --from --from0 --yes -y --dry-run -n --trash"
 expect "kelvo-cli keep " "list add remove"
 expect "kelvo-cli clean --tr" "--trash"
 expect "kelvo-cli scan --in" "--include-package-files"
@@ -47,6 +47,8 @@ expect "kelvo-cli scan --patterns ~" "~*"
 expect "kelvo-cli scan --patterns ??" "??\$ ??~"
 expect "kelvo-cli clean --special recent,h" "recent,history"
 expect "kelvo-cli scan --threads " ""
+expect "kelvo-cli scan --locations trash,app" "trash,app-cache"
+expect "kelvo-cli locations -" "--help"
 
 [[ $failures -eq 0 ]] && echo "all completions as expected"
 exit "$failures"

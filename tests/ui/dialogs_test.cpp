@@ -147,6 +147,22 @@ class DialogsTest : public QObject {
     QCOMPARE(log->calls, QStringList({"write check/check2=0", "write check/check2=1"}));
   }
 
+  void theAgeIsOffAtStartAndPublishedWhileTicked() {
+    auto log = std::make_shared<ServiceLog>();
+    const ui::Services services = testing::MakeFakeServices(log, {});
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    QVERIFY(!d.AgeCheck()->isChecked() && !d.AgeDays()->isEnabled());
+    QCOMPARE(options.OlderThanDays(), -1);
+    d.AgeCheck()->click();
+    QCOMPARE(options.OlderThanDays(), 30);
+    d.AgeDays()->setValue(90);
+    QCOMPARE(options.OlderThanDays(), 90);
+    d.AgeCheck()->click();
+    QCOMPARE(options.OlderThanDays(), -1);
+    QVERIFY(log->calls.isEmpty());  // a scan option like the others: nothing recorded
+  }
+
   void returnHidesAndKeepsState() {
     auto log = std::make_shared<ServiceLog>();
     const ui::Services services = testing::MakeFakeServices(log, {});

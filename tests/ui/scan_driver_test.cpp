@@ -14,6 +14,7 @@
 #include "error_words.h"
 #include "fake_services.h"
 #include "main_window.h"
+#include "support/fake_home.h"
 #include "support/memory_file_system.h"
 #include "support/temp_tree.h"
 
@@ -128,6 +129,27 @@ class ScanDriverTest : public QObject {
     // Both flags stay set after a scan that ran to its end.
     QCOMPARE(w->session().state().running.load(), scan::kFlagTrue);
     QVERIFY(w->statusLine()->text().contains(QStringLiteral("用时")));
+  }
+
+  void tickedLocationsAreWalkedAndTheirRowsLabelled() {
+    testing::FakeHome home;
+    testing::FakeHome::Environment environment(home);
+    testing::TempTree disk;
+    auto w = Make(disk.root());
+    w->tv()->SetTicked(1, false);
+    w->tv()->SetTicked(ui::LocationNode(1, 0) - 1, true);  // "扫描常见垃圾位置"
+    QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
+    w->asPopup(1)->click();
+    QVERIFY(finished.wait(20000));
+    int planted = 0;
+    for (const auto& p : home.planted()) planted += p.location >= 0;
+    QCOMPARE(w->model().rowCount(), planted);
+    QStringList types;
+    for (int r = 0; r < w->model().rowCount(); ++r) types << w->model().Text(r, 2);
+    QCOMPARE(types.count(QStringLiteral("回收站")), 7);
+    QCOMPARE(types.count(QStringLiteral("旧日志")), 3);
+    QVERIFY(w->statusLine()->text().contains(QStringLiteral("跳过 1 个使用中的文件夹")));
+    QVERIFY(w->statusLine()->toolTip().contains(QString::fromStdString(home.RunningBrowserLock())));
   }
 
   void startEmptiesThePreviousResults() {

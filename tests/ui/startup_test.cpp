@@ -45,7 +45,7 @@ class StartupTest : public QObject {
     auto w = Make(log, setup);
     QCOMPARE(log->calls, QStringList({"install", "drives", "tips"}));
     QVERIFY(w->settingsDialog() != nullptr);
-    QCOMPARE(w->tv()->NodeCount(), 2 + 6);
+    QCOMPARE(w->tv()->NodeCount(), 2 + 6 + 1 + scan::kLocationCount);
     QVERIFY(w->tipsDialog() != nullptr);
   }
 

@@ -20,7 +20,7 @@ class TreeTest : public QObject {
     ui::LiveOptions options;
     ui::TargetTree tree(options);
     tree.createtv(TwoDrives());
-    QCOMPARE(tree.NodeCount(), 8);
+    QCOMPARE(tree.NodeCount(), 16);
     const QStringList keys = {
         "a", "C:\\", "D:\\", "b", "最近的文档记录", "历史记录", "IE COOKIES", "IE 临时缓存文件夹"};
     const QStringList texts = {"扫描硬盘",   "C:\\(SYSTEM)", "D:\\",       "扫描特殊文件夹",
@@ -38,6 +38,37 @@ class TreeTest : public QObject {
     QVERIFY(tree.Node(4)->isExpanded());
     QCOMPARE(options.DriveCount(), 2);
     QCOMPARE(options.NodeKey(2), Utf8ToNative("C:\\"));
+    // The third root: one node per junk location, in the locations' order, after the first two.
+    QCOMPARE(tree.Key(9), QStringLiteral("c"));
+    QCOMPARE(tree.Node(9)->text(0), QStringLiteral("扫描常见垃圾位置"));
+    QCOMPARE(tree.ImageOf(9), 3);
+    QVERIFY(!tree.Node(9)->parent());
+    const QStringList locationTexts = {"缩略图缓存", "回收站",     "浏览器缓存", "应用缓存",
+                                       "崩溃转储",   "软件包缓存", "旧日志"};
+    for (int i = 0; i < scan::kLocationCount; ++i) {
+      const int n = ui::LocationNode(2, i);
+      QCOMPARE(tree.Node(n)->parent(), tree.Node(9));
+      QCOMPARE(tree.Key(n).toStdString(), scan::kLocations[std::size_t(i)].key);
+      QCOMPARE(tree.Node(n)->text(0), locationTexts[i]);
+      QCOMPARE(tree.ImageOf(n), 2);
+      QVERIFY(!tree.Ticked(n));
+    }
+  }
+
+  void locationsRootTicksItsChildrenOnly() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(9, true);
+    for (int n = 10; n <= 16; ++n) QVERIFY(tree.Ticked(n));
+    for (int n = 1; n <= 8; ++n) QVERIFY(!tree.Ticked(n));
+    QVERIFY(options.TickedLocations().all());
+    tree.SetTicked(ui::LocationNode(2, scan::kTrash), false);
+    QVERIFY(tree.Ticked(9));
+    QVERIFY(!options.TickedLocations()[scan::kTrash]);
+    QCOMPARE(options.TickedLocations().count(), 6u);
+    tree.SetTicked(9, false);
+    QVERIFY(options.TickedLocations().none());
   }
 
   void builtOnce() {
@@ -45,7 +76,7 @@ class TreeTest : public QObject {
     ui::TargetTree tree(options);
     tree.createtv(TwoDrives());
     tree.createtv(TwoDrives());
-    QCOMPARE(tree.NodeCount(), 8);
+    QCOMPARE(tree.NodeCount(), 16);
   }
 
   void drivesRootTicksEveryDriveAndClearsThemAll() {
@@ -106,7 +137,7 @@ class TreeTest : public QObject {
     ui::LiveOptions options;
     ui::TargetTree tree(options);
     tree.createtv({});
-    QCOMPARE(tree.NodeCount(), 6);
+    QCOMPARE(tree.NodeCount(), 14);
     QCOMPARE(tree.Node(2)->text(0), QStringLiteral("扫描特殊文件夹"));
     tree.SetTicked(1, true);
     for (int n = 2; n <= 6; ++n) QVERIFY(!tree.Ticked(n));

@@ -1,8 +1,12 @@
 #include "cleanup/deletion.h"
 
+#include <memory>
+
+#include "cleanup/location_tidy.h"
 #include "platform/entry_removal.h"
 #include "platform/registry.h"
 #include "scan/keep_list.h"
+#include "scan/locations.h"
 
 namespace kelvo::cleanup {
 namespace {
@@ -63,6 +67,8 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   r.identity = item.identity;
   r.emptyFolder = item.emptyFolder;
   r.size = item.size;
+  r.tidy = TidyFor(item.rule, r.root);
+  r.inTrash = InTrash(item.rule);
   if (item.rule == scan::kAuditRule) {
     // Audit rows name Windows paths; they are deleted where this system keeps that file, or, when
     // it cannot be found, refused as a path outside any root.
@@ -75,10 +81,24 @@ DeletionRequest RequestFor(const scan::JunkItem& item) {
   return r;
 }
 
+Tidy TidyFor(int rule, NativeStringView root) {
+  const auto location = scan::LocationOfRule(rule);
+  if (!location || root.empty()) return Tidy::kNone;
+  const NativeString filesFolder =
+      NativeString(1, platform::kSeparator) + AsciiToNative("files") + platform::kSeparator;
+  return *location == scan::kTrash && root.ends_with(filesFolder) ? Tidy::kTrashItem
+                                                                  : Tidy::kEmptyFolders;
+}
+
+bool InTrash(int rule) {
+  return scan::LocationOfRule(rule) == scan::kTrash;
+}
+
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
                                         const DeletionProgress& progress,
-                                        const scan::KeepList* keep) {
+                                        const scan::KeepList* keep,
+                                        platform::EntryRemover* inTrashRemover) {
   std::vector<DeletionResult> results;
   results.reserve(rows.size());
   for (const DeletionRequest& row : rows) {
@@ -97,7 +117,9 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
           platform::ExpectedEntry{id->device, id->inode, id->type, id->modified, id->born};
     target.size = row.size;
     target.emptyFolder = row.emptyFolder;
-    results.push_back(FromReport(remover.Remove(target)));
+    platform::EntryRemover& used = row.inTrash && inTrashRemover ? *inTrashRemover : remover;
+    results.push_back(FromReport(used.Remove(target)));
+    if (results.back().outcome == DeletionOutcome::kDeleted) TidyAfterDeletion(row, used);
     if (progress) progress(results.size(), rows.size());
   }
   return results;
@@ -108,7 +130,10 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
                                         const DeletionOptions& options) {
   auto remover = platform::MakeNativeEntryRemover(options.toTrash ? platform::Disposal::kTrash
                                                                   : platform::Disposal::kDelete);
-  return DeleteItems(rows, *remover, progress, options.keep);
+  // Moving what is in the trash into the trash again would never free anything.
+  std::unique_ptr<platform::EntryRemover> inTrash;
+  if (options.toTrash) inTrash = platform::MakeNativeEntryRemover(platform::Disposal::kDelete);
+  return DeleteItems(rows, *remover, progress, options.keep, inTrash.get());
 }
 
 }  // namespace kelvo::cleanup

@@ -22,15 +22,29 @@ class KeepList;
 
 namespace kelvo::cleanup {
 
+// What else a deleted row takes with it.
+enum class Tidy : std::uint8_t {
+  kNone,
+  kEmptyFolders,  // a row of a junk location: folders below the location left empty go too
+  kTrashItem,     // also the trashed item's description, once the item is gone
+};
+
 struct DeletionRequest {
   NativeString path;
   NativeString root;  // empty: walk from the top of the file system (lists without a root)
   std::optional<scan::EntryIdentity> identity;  // checked when present
   bool emptyFolder = false;                     // the only kind of row that may remove a folder
   std::optional<std::uint64_t> size;            // as the scan saw it, for confirmations
+  Tidy tidy = Tidy::kNone;
+  bool inTrash = false;  // a row of the trash location: emptying the trash deletes for good
 };
 
 DeletionRequest RequestFor(const scan::JunkItem& item);
+
+// What a row of that rule found below that scan root takes with it: rows of a junk location tidy
+// their location, and those of a trash's "files" folder the items' descriptions too.
+Tidy TidyFor(int rule, NativeStringView root);
+bool InTrash(int rule);
 
 enum class DeletionOutcome { kDeleted, kAlreadyGone, kFailed };
 
@@ -73,10 +87,12 @@ std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows
                                         const DeletionProgress& progress = {},
                                         const DeletionOptions& options = {});
 
-// The same with a given remover (which decides between deleting and trashing).
+// The same with a given remover (which decides between deleting and trashing); rows already in a
+// trash go to inTrashRemover when one is given.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         platform::EntryRemover& remover,
                                         const DeletionProgress& progress,
-                                        const scan::KeepList* keep = nullptr);
+                                        const scan::KeepList* keep = nullptr,
+                                        platform::EntryRemover* inTrashRemover = nullptr);
 
 }  // namespace kelvo::cleanup

@@ -27,6 +27,14 @@ Classifier::Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* package
       emptyFolderLabel_(Utf8ToNative(kEmptyFolderLabel)) {
   for (int rule = kTempFolderRule; rule <= kInternetCacheRule; ++rule)
     fixedLabels_[static_cast<std::size_t>(rule)] = Utf8ToNative(FixedLabel(rule));
+  for (std::size_t i = 0; i < kLocations.size(); ++i)
+    locationLabels_[i] = Utf8ToNative(kLocations[i].label);
+}
+
+void Classifier::SetRoot(const LocationFolder* location, const AgeLimit& age) {
+  location_ = location;
+  modifiedBefore_ = age.ModifiedBefore();
+  locationModifiedBefore_ = age.ModifiedBefore(location ? location->defaultDays : 0);
 }
 
 void Classifier::ClassifyFolder(const FolderToClassify& folder) {
@@ -89,6 +97,13 @@ void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView 
     AddRow(folder, name, cname, facts, kZeroByteRule, fixedLabels_[kZeroByteRule]);
 
   for (int m = 1; m < kMarkerCount; ++m) markerRows(m);
+
+  // Every regular file the location takes is one of its rows, after the rules' own.
+  if (location_ && (facts.type == EntryType::kFile || facts.type == EntryType::kUnknown) &&
+      LocationFileMatches(location_->files, name) && EnsureStat(folder, cname, facts) &&
+      facts.stat.type == EntryType::kFile)
+    AddRow(folder, name, cname, facts, LocationRule(location_->location),
+           locationLabels_[static_cast<std::size_t>(location_->location)]);
 }
 
 bool Classifier::EnsureStat(const FolderToClassify& folder, const NativeChar* cname,
@@ -117,6 +132,10 @@ void Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
 }
 
 void Classifier::Add(JunkItem item) {
+  const auto& before = LocationOfRule(item.rule) ? locationModifiedBefore_ : modifiedBefore_;
+  // Under an age limit a row whose age cannot be told is left out.
+  if (before && !(item.identity && item.identity->modified && *item.identity->modified <= *before))
+    return;
   if (keep_ && keep_->Keeps(item.fullPath)) {
     if (item.fullPath != lastHeldBack_) {
       keep_->CountHeldBack();

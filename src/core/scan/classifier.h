@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "scan/age_limit.h"
 #include "scan/folder_markers.h"
 #include "scan/junk_item.h"
+#include "scan/locations.h"
 #include "scan/rule_source.h"
 #include "scan/scan_sink.h"
 
@@ -42,6 +44,10 @@ class Classifier {
   Classifier(RuleSource& rules, ScanSink& sink, PackageFilter* packageFiles = nullptr,
              const KeepList* keep = nullptr);
 
+  // For the folders of the next root: the junk location it is (or none), whose files are rows too,
+  // and the age a row's file must have.
+  void SetRoot(const LocationFolder* location, const AgeLimit& age);
+
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
 
@@ -59,6 +65,10 @@ class Classifier {
 
   RuleSource& rules_;
   ScanSink& sink_;
+  const LocationFolder* location_ = nullptr;
+  std::optional<std::int64_t> modifiedBefore_;          // rows of the rules
+  std::optional<std::int64_t> locationModifiedBefore_;  // rows of the location
+  std::array<NativeString, kLocationCount> locationLabels_;
   PackageFilter* packageFiles_;
   const KeepList* keep_;
   NativeString lastHeldBack_;  // an entry several rules report is held back once

@@ -37,7 +37,7 @@ void OpenSubFolder(platform::Directory& parent, const SubFolder& child, const Ro
   }
 }
 
-std::error_code ReadFolder(FolderContents& out) {
+std::error_code ReadFolder(FolderContents& out, bool dotFolders) {
   platform::Directory& dir = *out.dir;
   if (std::error_code ec = dir.List(out.listing)) return ec;
   const auto& entries = out.listing.entries();
@@ -60,7 +60,7 @@ std::error_code ReadFolder(FolderContents& out) {
       facts.attributesComplete = true;
     }
     const NativeStringView name = out.listing.Name(e);
-    if (facts.type != EntryType::kDirectory || IsDotName(name)) continue;
+    if (facts.type != EntryType::kDirectory || (IsDotName(name) && !dotFolders)) continue;
     SubFolder& child = out.children.emplace_back();
     child.name.assign(name);
     if (facts.statKnown) {

@@ -52,8 +52,8 @@ void OpenSubFolder(platform::Directory& parent, const SubFolder& child, const Ro
 
 // Lists out.dir into out: the entries with what the listing tells of them (an entry of unknown type
 // is examined for its type), and the sub-folders to enter: directories whose names do not start
-// with ".". Returns the listing's error.
-[[nodiscard]] std::error_code ReadFolder(FolderContents& out);
+// with "." (all of them with dotFolders, inside a junk location). Returns the listing's error.
+[[nodiscard]] std::error_code ReadFolder(FolderContents& out, bool dotFolders = false);
 
 class KeepList;
 

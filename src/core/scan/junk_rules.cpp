@@ -4,6 +4,8 @@
 #include <string>
 #include <type_traits>
 
+#include "scan/locations.h"
+
 namespace kelvo::scan {
 
 const std::array<std::string_view, kPatternCount> kPatternTexts = {
@@ -38,6 +40,8 @@ std::string_view RuleName(int rule, bool emptyFolder) {
     case kInternetCacheRule:
       return "ie-cache";
     default:
+      if (const auto location = LocationOfRule(rule))
+        return kLocations[static_cast<std::size_t>(*location)].key;
       return "unknown";
   }
 }

@@ -37,7 +37,8 @@ inline constexpr std::string_view kAuditLabel = "冗余的DLL或组件文件";
 std::string_view FixedLabel(int rule);  // rules 19-24
 
 // Short names that do not depend on the language: the pattern names ("tmp", "bak", "~*", ...) and
-// the rule names of rows ("tmp", "temp-folder", "zero-byte", "empty-folder", "dll-audit", ...).
+// the rule names of rows ("tmp", "temp-folder", "zero-byte", "empty-folder", "dll-audit", ...,
+// and a location's key for its rows).
 extern const std::array<std::string_view, kPatternCount> kPatternNames;
 std::string_view RuleName(int rule, bool emptyFolder);
 

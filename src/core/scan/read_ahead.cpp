@@ -55,9 +55,10 @@ ReadAhead::ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches
     : ReadAhead(ReadAheadThreads{threads, threads}, root, rules, limits) {}
 
 ReadAhead::ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
-                     Limits limits)
+                     Limits limits, bool dotFolders)
     : root_(root),
       limits_(limits),
+      dotFolders_(dotFolders),
       rules_(rules.to_ullong()),
       threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
   std::lock_guard lock(mutex_);
@@ -216,7 +217,7 @@ bool ReadAhead::Read(Folder& folder) const {
   folder.parent.reset();
   folder.cost = 1;
   if (contents.dir) {
-    if (std::error_code listError = ReadFolder(contents)) {
+    if (std::error_code listError = ReadFolder(contents, dotFolders_)) {
       contents.error = listError;
     } else {
       ExamineLikelyHits(RuleSwitches(rules_.load(std::memory_order_relaxed)), folder.markers,

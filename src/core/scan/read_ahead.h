@@ -46,10 +46,10 @@ class ReadAhead {
 
   // threads: the size of the pool (at least 1); the walk's own thread also reads while it would
   // otherwise wait. rules: the rules in force, to examine likely hits
-  // ahead; see SetRules.
+  // ahead; see SetRules. dotFolders: folders whose names start with "." are read too.
   ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules, Limits limits = {});
   ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
-            Limits limits = {});
+            Limits limits = {}, bool dotFolders = false);
   ~ReadAhead();  // stops the pool; what was read and not taken is dropped
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -102,6 +102,7 @@ class ReadAhead {
   const RootMount root_;
   const KeepList* keep_ = nullptr;
   const Limits limits_;
+  const bool dotFolders_;
   const FolderMarkers markerCounter_;
   std::atomic<unsigned long long> rules_;
 

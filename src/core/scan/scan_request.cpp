@@ -4,7 +4,8 @@ namespace kelvo::scan {
 
 ScanRequest DiskScan(const std::vector<NativeString>& paths, bool audit) {
   ScanRequest request;
-  for (const NativeString& path : paths) request.roots.push_back({RootKind::kDisk, path});
+  for (const NativeString& path : paths)
+    request.roots.push_back({RootKind::kDisk, path});
   if (audit) request.roots.push_back({RootKind::kAudit, {}});
   return request;
 }

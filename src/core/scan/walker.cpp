@@ -35,23 +35,31 @@ Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::Fi
 
 Walker::~Walker() = default;
 
-void Walker::Walk(const ScanRoot& root) {
+void Walker::Walk(const ScanRoot& root, const AgeLimit& age) {
   switch (root.kind) {
     case RootKind::kDisk:
-    case RootKind::kLocation:  // walked like a disk for now
-      WalkTree(root.path);
+    case RootKind::kLocation:  // without its description, a folder like a disk
+      WalkTree(root.path, root.location ? &*root.location : nullptr, age);
       return;
     case RootKind::kAudit:
       return;
   }
 }
 
-void Walker::WalkTree(NativeStringView root) {
+void Walker::WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age) {
   stack_.clear();
+  location_ = location;
+  classifier_.SetRoot(location, age);
   // Matching and deleting go by the path on disk, never by the text typed: "temp/../docs" holds
   // no temp folder, and a link named temp is not one either.
   if (std::error_code ec = fs_.ResolveRoot(root, root_)) {
     sink_.FolderUnreadable(root, ec);
+    return;
+  }
+  // A location's folder was found without passing a link; one that leads through a link now was
+  // replaced since, and whatever it leads to is no such location.
+  if (location_ && root_ != root) {
+    sink_.FolderUnreadable(root, std::make_error_code(std::errc::too_many_symbolic_link_levels));
     return;
   }
   if (state_.keepList && state_.keepList->Covers(root_)) {
@@ -75,15 +83,17 @@ void Walker::WalkTree(NativeStringView root) {
   rootMount_ = {contents_.dir->Device(), contents_.dir->MountId()};
   top.self = {NativeString(), contents_.dir->Device(), contents_.dir->Inode(), true};
   top.markers = markerCounter_.Count(root_);
-  if (std::error_code listError = ReadFolder(contents_)) {
+  if (std::error_code listError = ReadFolder(contents_, location_ != nullptr)) {
     sink_.FolderUnreadable(root_, listError);
     contents_.Clear();
     return;
   }
   if (state_.keepList) DropKeptFolders(*state_.keepList, root_, contents_.children);
   ClassifyAndKeep(top, /*isRoot=*/true);
+  if (location_ && !location_->recursive) top.children.clear();
   if (top.children.empty()) return;
-  if (const auto pool = PoolSize(state_.folderReaders)) {
+  // A location reads its folders itself: the folders it skips must not be read ahead.
+  if (const auto pool = location_ ? std::nullopt : PoolSize(state_.folderReaders)) {
     // The walk's own thread reads too while it would otherwise wait, so the pool has one less.
     readAhead_ = std::make_unique<ReadAhead>(*pool, rootMount_, classifier_.LastRules());
     readAhead_->SetKeepList(state_.keepList);
@@ -105,6 +115,9 @@ void Walker::WalkTree(NativeStringView root) {
     path_ += child.self.name;
     path_ += platform::kSeparator;
     child.pathLength = path_.size();
+    if (location_ &&
+        std::find(location_->skip.begin(), location_->skip.end(), path_) != location_->skip.end())
+      continue;  // another location's folder
     const bool listed = OpenChild(parentIndex, index, child);
     // A folder on another file system or mount is a boundary: neither shown nor entered.
     if (contents_.elsewhere) continue;
@@ -115,7 +128,7 @@ void Walker::WalkTree(NativeStringView root) {
       continue;
     }
     if (!listed && !contents_.error) {
-      contents_.error = ReadFolder(contents_);
+      contents_.error = ReadFolder(contents_, location_ != nullptr);
       // Read ahead, the pool has dropped them already.
       if (!contents_.error && state_.keepList)
         DropKeptFolders(*state_.keepList, path_, contents_.children);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "scan/age_limit.h"
 #include "scan/classifier.h"
 #include "scan/folder_markers.h"
 #include "scan/folder_reader.h"
@@ -31,7 +32,12 @@ class Walker {
   //
   // With state.folderReaders above 1, folders are read ahead on that many threads; what the sink
   // sees, and in which order, is the same as with one.
-  void Walk(const ScanRoot& root);
+  //
+  // A junk location's folder (a location root) is walked the same way, but its dot folders are
+  // entered, only its own files are taken when it is not recursive, the folders of other locations
+  // below it are neither shown nor entered, and each of its files that the location takes is also
+  // a row with its label. age: rows of files modified since are left out.
+  void Walk(const ScanRoot& root, const AgeLimit& age = {});
 
  private:
   // One per folder on the current path. Only the folder's own name is kept (in self): the path of
@@ -46,7 +52,7 @@ class Walker {
     std::size_t next = 0;
   };
 
-  void WalkTree(NativeStringView root);
+  void WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age);
   // Opens sub-folder index of the frame at parentIndex into contents_; returns true when it was
   // also read (ahead), false when it still has to be listed.
   bool OpenChild(std::size_t parentIndex, std::size_t index, Frame& child);
@@ -67,6 +73,7 @@ class Walker {
   std::vector<Frame> stack_;
   FolderContents contents_;  // the folder in hand
   std::unique_ptr<ReadAhead> readAhead_;
+  const LocationFolder* location_ = nullptr;
 };
 
 }  // namespace kelvo::scan

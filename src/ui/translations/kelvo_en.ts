@@ -307,6 +307,16 @@
         <translation>Stop deleting</translation>
     </message>
     <message>
+        <source>  跳过 %1 个使用中的文件夹</source>
+        <translation>; %1 folders in use skipped</translation>
+    </message>
+    <message>
+        <source>%1 (正在使用: %2)
+</source>
+        <translation>%1 (in use: %2)
+</translation>
+    </message>
+    <message>
         <source>加入保留列表</source>
         <translation>Add to keep-list</translation>
     </message>
@@ -429,6 +439,18 @@ Kelvo 不再写入自己的规则。</source>
 Kelvo writes no rule of its own.</translation>
     </message>
     <message>
+        <source>只列出这么多天内没有修改过的文件;不勾选时应用缓存只列出 30 天未改的文件</source>
+        <translation>List only files not modified for this many days; unticked, application caches list only files unchanged for 30 days</translation>
+    </message>
+    <message>
+        <source>只列 </source>
+        <translation>Older than </translation>
+    </message>
+    <message>
+        <source> 天未改的文件</source>
+        <translation> days</translation>
+    </message>
+    <message>
         <source>删除到回收站</source>
         <translation>Delete to the trash</translation>
     </message>
@@ -466,6 +488,10 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>IE 临时缓存文件夹</source>
         <translation>IE cache</translation>
+    </message>
+    <message>
+        <source>扫描常见垃圾位置</source>
+        <translation>Junk locations</translation>
     </message>
 </context>
 <context>
@@ -596,6 +622,34 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>~*.*(临时文件)</source>
         <translation>~*.* (temporary files)</translation>
+    </message>
+    <message>
+        <source>缩略图缓存</source>
+        <translation>Thumbnail cache</translation>
+    </message>
+    <message>
+        <source>回收站</source>
+        <translation>Trash</translation>
+    </message>
+    <message>
+        <source>浏览器缓存</source>
+        <translation>Browser cache</translation>
+    </message>
+    <message>
+        <source>应用缓存</source>
+        <translation>Application cache</translation>
+    </message>
+    <message>
+        <source>崩溃转储</source>
+        <translation>Crash dumps</translation>
+    </message>
+    <message>
+        <source>软件包缓存</source>
+        <translation>Package cache</translation>
+    </message>
+    <message>
+        <source>旧日志</source>
+        <translation>Old logs</translation>
     </message>
 </context>
 </TS>

@@ -6,9 +6,17 @@
 #include <vector>
 
 #include "platform/known_folders.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace kelvo::platform {
 namespace {
+
+std::string WithoutFinalSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -23,21 +31,12 @@ std::string HomeFolder() {
   return "/";
 }
 
-std::string WithoutFinalSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-// An XDG base folder: the variable when it holds an absolute path (relative ones are to be
-// ignored), else the default below the home folder.
-std::string XdgFolder(const char* variable, const char* homeRelative) {
+std::string XdgBaseFolder(const char* variable, const char* homeRelative) {
   const char* value = std::getenv(variable);
   if (value && value[0] == '/') return WithoutFinalSlashes(value);
   std::string home = WithoutFinalSlashes(HomeFolder());
   return (home == "/" ? "" : home) + "/" + homeRelative;
 }
-
-}  // namespace
 
 NativeString ProgramFolder() {
   std::vector<char> buffer(4096);
@@ -55,7 +54,7 @@ NativeString ProgramFolder() {
 }
 
 NativeString SettingsFolder() {
-  return XdgFolder("XDG_CONFIG_HOME", ".config") + "/kelvo";
+  return XdgBaseFolder("XDG_CONFIG_HOME", ".config") + "/kelvo";
 }
 
 NativeString OperatingSystemFolder() {
@@ -63,7 +62,7 @@ NativeString OperatingSystemFolder() {
 }
 
 NativeString ComponentSystemFolder() {
-  return XdgFolder("XDG_DATA_HOME", ".local/share") + "/kelvo/system";
+  return XdgBaseFolder("XDG_DATA_HOME", ".local/share") + "/kelvo/system";
 }
 
 }  // namespace kelvo::platform
