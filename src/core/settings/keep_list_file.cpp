@@ -5,6 +5,8 @@
 
 #include "platform/file_update.h"
 #include "platform/profile_file.h"
+#include "settings/settings_file.h"
+#include "text/percent_encoding.h"
 
 namespace kelvo::settings {
 namespace {
@@ -24,18 +26,8 @@ bool IsNumbered(std::string_view key, std::string_view kind) {
 // Values are stored as printable ASCII: "%" and every other byte of the UTF-8 (on POSIX: the raw)
 // path are written "%XX", so any name survives a profile file in any code page.
 std::string Encode(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (c >= 0x20 && c < 0x7F && c != '%') {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xF]);
-    }
-  }
-  return out;
+  return text::PercentEncode(bytes,
+                             [](unsigned char c) { return c >= 0x20 && c < 0x7F && c != '%'; });
 }
 
 int HexValue(char c) {
@@ -57,13 +49,6 @@ std::string Decode(std::string_view text) {
     }
   }
   return out;
-}
-
-NativeString ParentFolder(const NativeString& path) {
-  const NativeChar separators[] = {platform::kSeparator, NativeChar('/'), NativeChar()};
-  auto pos = path.find_last_of(separators);
-  if (pos == NativeString::npos || pos == 0) return {};
-  return path.substr(0, pos);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "platform/profile_file.h"
 
 namespace kelvo::settings {
-namespace {
 
 // The folder part of path, or empty when it has none.
 NativeString ParentFolder(const NativeString& path) {
@@ -14,8 +13,6 @@ NativeString ParentFolder(const NativeString& path) {
   if (pos == NativeString::npos || pos == 0) return {};
   return path.substr(0, pos);
 }
-
-}  // namespace
 
 std::string PatternListKey(int index) {
   return "list" + std::to_string(index);

@@ -14,6 +14,7 @@
 #include "platform/file_update.h"
 #include "platform/posix/mount_table.h"
 #include "platform/posix/posix_stat.h"
+#include "text/percent_encoding.h"
 
 namespace kelvo::platform {
 namespace {
@@ -116,21 +117,10 @@ std::error_code WriteInfo(int infoDir, const std::string& infoName, const std::s
 }  // namespace
 
 std::string EncodeTrashPath(std::string_view path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(path.size());
-  for (unsigned char c : path) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
-    if (plain) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xF]);
-    }
-  }
-  return out;
+  return text::PercentEncode(path, [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~' || c == '/';
+  });
 }
 
 FreedesktopTrash::Bin FreedesktopTrash::OpenHomeBin() {
