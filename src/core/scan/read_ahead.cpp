@@ -76,6 +76,7 @@ ReadAhead::~ReadAhead() {
     pool.swap(pool_);
   }
   workWanted_.notify_all();
+  readerAllowed_.notify_all();
   for (std::thread& t : pool) t.join();
 }
 
@@ -99,6 +100,7 @@ bool ReadAhead::AddReader() {
     }
   }
   ++allowed_;
+  readerAllowed_.notify_all();
   peak_ = std::max(peak_, allowed_);
   return true;
 }
@@ -129,6 +131,7 @@ void ReadAhead::CountRead(bool slow, std::size_t cost) {
     if (!kept) {
       allowed_ = before;
       workWanted_.notify_all();
+      readerAllowed_.notify_all();
     }
     if (up && kept) {
       z.nextHold = kFirstHold;  // and straight on to the next try
@@ -264,9 +267,13 @@ void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mu
 void ReadAhead::Work(unsigned index) {
   std::unique_lock lock(mutex_);
   for (;;) {
+    // A reader the pool has shrunk past sleeps apart: waking it at every call for work would cost
+    // the cores the readers in use need.
+    readerAllowed_.wait(lock, [&] { return stopping_ || index < allowed_; });
     workWanted_.wait(
-        lock, [&] { return stopping_ || (index < allowed_ && !queue_.empty() && HasRoom()); });
+        lock, [&] { return stopping_ || index >= allowed_ || (!queue_.empty() && HasRoom()); });
     if (stopping_) return;
+    if (index >= allowed_) continue;
     FolderRef folder = NextToRead();
     if (!folder) continue;
     ReadAndPublish(folder, lock);

@@ -109,8 +109,9 @@ class ReadAhead {
   const ReadAheadThreads threads_;
 
   mutable std::mutex mutex_;
-  std::condition_variable workWanted_;  // the pool waits for folders to read and for room
-  std::condition_variable folderRead_;  // the walk waits for the folder it asked for
+  std::condition_variable workWanted_;     // the pool waits for folders to read and for room
+  std::condition_variable folderRead_;     // the walk waits for the folder it asked for
+  std::condition_variable readerAllowed_;  // readers past allowed_ wait to be let back in
   std::priority_queue<FolderRef, std::vector<FolderRef>, Later> queue_;
   std::size_t readFolders_ = 0;  // read and not taken
   std::size_t readEntries_ = 0;
