@@ -143,7 +143,8 @@ void Classifier::Add(JunkItem item) {
     }
     return;
   }
-  if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath)) return;
+  if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath, PackageFilter::PathForm::kResolved))
+    return;
   sink_.RowFound(std::move(item));
 }
 

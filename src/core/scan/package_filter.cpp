@@ -7,10 +7,14 @@ PackageFilter::PackageFilter(platform::PackageDatabases databases)
                return platform::LoadPackageFiles(databases);
              }).share()) {}
 
-bool PackageFilter::KeepsOut(NativeStringView path) {
+bool PackageFilter::KeepsOut(NativeStringView path, PathForm form) {
   const platform::PackageFileIndex& index = index_.get();
   if (index.size() == 0) return false;
-  if (!index.Contains(path) && !index.Contains(platform::CanonicalFolderPath(path))) return false;
+  // Resolving costs a system call per folder above the file, once per hit: skipped where it is
+  // known to change nothing.
+  if (!index.Contains(path) &&
+      (form == PathForm::kResolved || !index.Contains(platform::CanonicalFolderPath(path))))
+    return false;
   kept_.fetch_add(1, std::memory_order_relaxed);
   return true;
 }

@@ -69,6 +69,15 @@ TEST_F(PackageFiles, AScanKeepsPackageFilesOutOfItsRows) {
   EXPECT_THAT(paths, UnorderedElementsAre(sys_.Path("usr/lib/x86_64-linux-gnu/mine.chk"),
                                           sys_.Path("usr/share/notes.bak")));
   EXPECT_EQ(filter.Kept(), 4u);
+
+  // Through the link: the rows carry the resolved path, which the lists name.
+  RecordingScan throughLink;
+  throughLink.TickAllPatterns(true);
+  throughLink.driveKeys = {sys_.Path("lib")};
+  RunScan(state, throughLink, platform::NativeFileSystem());
+  ASSERT_EQ(throughLink.rows.size(), 1u);
+  EXPECT_EQ(throughLink.rows[0].fullPath, sys_.Path("usr/lib/x86_64-linux-gnu/mine.chk"));
+  EXPECT_EQ(filter.Kept(), 5u);
 }
 
 // The counter is refreshed before each entry's rules; the last entry's row still counts.

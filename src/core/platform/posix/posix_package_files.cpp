@@ -24,13 +24,33 @@ class Canonicaliser {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     if (path.empty() || path.front() != '/') return;
     const std::size_t slash = path.rfind('/');
-    std::string_view folder = path.substr(0, slash);
-    auto [it, added] = folders_.try_emplace(std::string(folder));
-    if (added) it->second = CanonicalFolder(it->first);
-    std::string full = it->second;
-    if (full.empty() || full.back() != '/') full.push_back('/');
+    std::string full = Resolved(path.substr(0, slash));
+    if (full.back() != '/') full.push_back('/');
     full.append(path.substr(slash + 1));
     index_.Add(full);
+    if (std::getenv("KDUMP")) std::printf("%s\n", full.c_str());
+  }
+
+  // The folder resolved from its parent, resolved in turn: one lstat per folder rather than one
+  // readlink per component of each.
+  const std::string& Resolved(std::string_view folder) {
+    if (auto it = folders_.find(folder); it != folders_.end()) return it->second;
+    std::string resolved;
+    const std::size_t slash = folder.rfind('/');
+    const std::string_view name = folder.substr(slash + 1);
+    if (folder.empty()) {
+      resolved = "/";
+    } else if (slash == std::string_view::npos || name.empty() || name == "." || name == "..") {
+      resolved = CanonicalFolder(std::string(folder));
+    } else {
+      resolved = Resolved(folder.substr(0, slash));
+      if (resolved.back() != '/') resolved.push_back('/');
+      resolved.append(name);
+      struct stat st;
+      if (::lstat(resolved.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        resolved = CanonicalFolder(resolved);
+    }
+    return folders_.emplace(std::string(folder), std::move(resolved)).first->second;
   }
 
   static std::string CanonicalFolder(const std::string& folder) {
@@ -41,7 +61,10 @@ class Canonicaliser {
 
  private:
   PackageFileIndex& index_;
-  std::unordered_map<std::string, std::string> folders_;
+  struct Hash : std::hash<std::string_view> {
+    using is_transparent = void;
+  };
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> folders_;
 };
 
 std::vector<std::string> Entries(const std::string& folder) {
