@@ -12,9 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "cleanup/deletion.h"
-#include "platform/file_update.h"
 #include "scan/driver.h"
 #include "scan/keep_list.h"
+#include "support/file_text.h"
 #include "support/recording_scan.h"
 #include "support/temp_tree.h"
 
@@ -22,13 +22,8 @@ namespace kelvo::cleanup {
 namespace {
 
 using testing::Exists;
+using testing::FileText;
 using testing::TempTree;
-
-std::string Read(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  EXPECT_TRUE(bytes) << path;
-  return bytes.value_or("");
-}
 
 class TrashTest : public ::testing::Test {
  protected:
@@ -92,7 +87,7 @@ TEST_F(TrashTest, AFileGoesToTheHomeTrashWithItsInfoAndComesBackByteForByte) {
   EXPECT_EQ(results[0].trash, data.Path("Trash"));
   EXPECT_EQ(results[0].bytes, content.size());
   EXPECT_FALSE(Exists(tree.Path("docs/" + name)));
-  const std::string info = Read(data.Path("Trash/info/" + name + ".trashinfo"));
+  const std::string info = FileText(data.Path("Trash/info/" + name + ".trashinfo"));
   const std::regex form(
       "\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
   std::smatch m;
@@ -101,7 +96,7 @@ TEST_F(TrashTest, AFileGoesToTheHomeTrashWithItsInfoAndComesBackByteForByte) {
   // What a file manager does to restore it.
   ASSERT_EQ(::rename(data.Path("Trash/files/" + name).c_str(), tree.Path("docs/" + name).c_str()),
             0);
-  EXPECT_EQ(Read(tree.Path("docs/" + name)), content);
+  EXPECT_EQ(FileText(tree.Path("docs/" + name)), content);
 }
 
 TEST_F(TrashTest, ANameAlreadyInTheTrashGetsANewOneAndEachInfoNamesItsOwnFile) {
@@ -110,11 +105,11 @@ TEST_F(TrashTest, ANameAlreadyInTheTrashGetsANewOneAndEachInfoNamesItsOwnFile) {
   auto results = Trash(Scan());
   ASSERT_EQ(results.size(), 2u);
   for (const auto& r : results) EXPECT_EQ(r.outcome, DeletionOutcome::kDeleted);
-  const std::string one = Read(data.Path("Trash/files/x.tmp"));
-  const std::string two = Read(data.Path("Trash/files/x.tmp.2"));
+  const std::string one = FileText(data.Path("Trash/files/x.tmp"));
+  const std::string two = FileText(data.Path("Trash/files/x.tmp.2"));
   EXPECT_NE(one, two);
   const std::string path1 = one == "first" ? tree.Path("a/x.tmp") : tree.Path("b/x.tmp");
-  EXPECT_THAT(Read(data.Path("Trash/info/x.tmp.trashinfo")),
+  EXPECT_THAT(FileText(data.Path("Trash/info/x.tmp.trashinfo")),
               ::testing::HasSubstr("Path=" + path1 + "\n"));
 }
 
@@ -126,8 +121,8 @@ TEST_F(TrashTest, AFileOnAnotherMountGoesToThatMountsOwnTrashNeverAcross) {
   ASSERT_EQ(results[0].outcome, DeletionOutcome::kDeleted) << results[0].error.message();
   const std::string bin = tree.Path("usb/.Trash-" + uid);
   EXPECT_EQ(results[0].trash, bin);
-  EXPECT_EQ(Read(bin + "/files/a.log"), "on the stick");
-  EXPECT_THAT(Read(bin + "/info/a.log.trashinfo"), ::testing::HasSubstr("\nPath=temp/a.log\n"));
+  EXPECT_EQ(FileText(bin + "/files/a.log"), "on the stick");
+  EXPECT_THAT(FileText(bin + "/info/a.log.trashinfo"), ::testing::HasSubstr("\nPath=temp/a.log\n"));
   EXPECT_FALSE(Exists(data.Path("Trash/files/a.log")));
 }
 
@@ -141,9 +136,9 @@ TEST_F(TrashTest, ASharedTrashIsUsedOnlyWhenItIsAStickyFolderAndNoLink) {
   auto results = Trash(Scan({"m1/", "m2/", "m3/"}));
   ASSERT_EQ(results.size(), 3u);
   for (const auto& r : results) EXPECT_EQ(r.outcome, DeletionOutcome::kDeleted);
-  EXPECT_EQ(Read(tree.Path("m1/.Trash-" + uid + "/files/f.log")), "m1");
-  EXPECT_EQ(Read(tree.Path("m2/.Trash-" + uid + "/files/f.log")), "m2");
-  EXPECT_EQ(Read(tree.Path("m3/.Trash/" + uid + "/files/f.log")), "m3");
+  EXPECT_EQ(FileText(tree.Path("m1/.Trash-" + uid + "/files/f.log")), "m1");
+  EXPECT_EQ(FileText(tree.Path("m2/.Trash-" + uid + "/files/f.log")), "m2");
+  EXPECT_EQ(FileText(tree.Path("m3/.Trash/" + uid + "/files/f.log")), "m3");
   EXPECT_FALSE(Exists(tree.Path("elsewhere/" + uid)));
 }
 
@@ -155,7 +150,7 @@ TEST_F(TrashTest, AFileWhoseMountHasNoUsableTrashStaysAndSaysWhy) {
   auto results = Trash(rows);
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].failure, DeletionFailure::kNoTrash);
-  EXPECT_EQ(Read(tree.Path("ro/temp/keep.log")), "still here");
+  EXPECT_EQ(FileText(tree.Path("ro/temp/keep.log")), "still here");
 }
 
 TEST_F(TrashTest, ARowKeptSinceTheScanIsRefusedWhenItsTurnComes) {

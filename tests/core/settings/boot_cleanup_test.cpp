@@ -8,20 +8,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/file_update.h"
+#include "support/file_text.h"
 #include "support/run_process.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::settings {
 namespace {
 
+using kelvo::testing::FileText;
 using kelvo::testing::TempTree;
-
-std::string Contents(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  EXPECT_TRUE(bytes) << path;
-  return bytes.value_or("");
-}
 
 BootCleanupTarget Batch(const std::string& file) {
   return {file, "Deltree /y C:\\WINDOWS\\temp\\*.*", "\r\n"};
@@ -41,7 +36,7 @@ TEST(BootCleanup, MissingFileIsCreatedHoldingJustTheLine) {
   TempTree tree;
   const std::string path = tree.Path("Autoexec.bat");
   ASSERT_FALSE(WriteBootCleanup(Batch(path)));
-  EXPECT_EQ(Contents(path), "Deltree /y C:\\WINDOWS\\temp\\*.*\r\n");
+  EXPECT_EQ(FileText(path), "Deltree /y C:\\WINDOWS\\temp\\*.*\r\n");
 }
 
 TEST(BootCleanup, EarlierLinesStayAndTheLineIsAppendedOnce) {
@@ -51,7 +46,7 @@ TEST(BootCleanup, EarlierLinesStayAndTheLineIsAppendedOnce) {
   tree.File("Autoexec.bat", before);
   const std::string path = tree.Path("Autoexec.bat");
   for (int tick = 0; tick < 3; ++tick) ASSERT_FALSE(WriteBootCleanup(Batch(path)));
-  EXPECT_EQ(Contents(path), before + "\r\nDeltree /y C:\\WINDOWS\\temp\\*.*\r\n");
+  EXPECT_EQ(FileText(path), before + "\r\nDeltree /y C:\\WINDOWS\\temp\\*.*\r\n");
 }
 
 TEST(BootCleanup, ALinePresentOnceLeavesTheFileUntouched) {
@@ -65,7 +60,7 @@ TEST(BootCleanup, ALinePresentOnceLeavesTheFileUntouched) {
   struct stat after {};
   ::stat(path.c_str(), &after);
   EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(Contents(path), content);
+  EXPECT_EQ(FileText(path), content);
 }
 
 TEST(BootCleanup, OnlyAWholeLineCounts) {
@@ -111,7 +106,7 @@ TEST(BootCleanup, PermissionsOfTheFileAreKept) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
-  EXPECT_EQ(Contents(path), "# header\nD! /tmp 1777 root root -\n");
+  EXPECT_EQ(FileText(path), "# header\nD! /tmp 1777 root root -\n");
 }
 
 // A fake root with the vendor's rules; Kelvo's own file is left out of the search.

@@ -16,18 +16,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_update.h"
+#include "support/file_text.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::settings {
 namespace {
 
+using kelvo::testing::FileText;
 using kelvo::testing::TempTree;
-
-std::string Contents(const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  EXPECT_TRUE(bytes) << path;
-  return bytes.value_or("");
-}
 
 std::vector<std::string> FolderNames(const std::string& folder) {
   std::vector<std::string> names;
@@ -90,7 +86,7 @@ TEST(SettingsFile, FirstWriteCreatesFolderFileAndSection) {
   TempTree tree;
   const std::string path = tree.Path("config/kelvo/setting.ini");
   ASSERT_FALSE(WriteIniValue(path, "check", "check2", "1"));
-  EXPECT_EQ(Contents(path), "[check]\ncheck2=1\n");
+  EXPECT_EQ(FileText(path), "[check]\ncheck2=1\n");
   struct stat st {};
   ASSERT_EQ(::stat(tree.Path("config/kelvo").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -105,7 +101,7 @@ TEST(SettingsFile, WritesKeepEveryOtherLineByteForByte) {
   ASSERT_FALSE(WriteIniValue(path, "check", "check1", "1"));
   ASSERT_FALSE(WriteIniValue(path, "show", "ts", "0"));
   ASSERT_FALSE(WriteIniValue(path, "list1", "list0", "1"));
-  EXPECT_EQ(Contents(path),
+  EXPECT_EQ(FileText(path),
             "; Kelvo \xE8\xAE\xBE\xE7\xBD\xAE\r\n"
             "[Other Program]\r\n"
             "title=\xE5\x9E\x83\xE5\x9C\xBE\xE6\xB8\x85\xE7\x90\x86\r\n"
@@ -131,10 +127,10 @@ TEST(SettingsFile, WritingTheSameValueBackRestoresTheOriginalBytes) {
   const std::string path = tree.Path("setting.ini");
   ASSERT_FALSE(WriteIniValue(path, "show", "ts", "0"));
   ASSERT_FALSE(WriteIniValue(path, "check", "check1", "0"));
-  EXPECT_NE(Contents(path), original);
+  EXPECT_NE(FileText(path), original);
   ASSERT_FALSE(WriteIniValue(path, "show", "ts", "1"));
   ASSERT_FALSE(WriteIniValue(path, "check", "check1", "1"));
-  EXPECT_EQ(Contents(path), original);
+  EXPECT_EQ(FileText(path), original);
 }
 
 TEST(SettingsFile, AnUnchangedValueLeavesTheFileUntouched) {
@@ -159,7 +155,7 @@ TEST(SettingsFile, PermissionsAndSymbolicLinksSurviveAWrite) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   ASSERT_EQ(::stat(tree.Path("dotfiles/setting.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(Contents(tree.Path("dotfiles/setting.ini")), "[show]\nts=0\n");
+  EXPECT_EQ(FileText(tree.Path("dotfiles/setting.ini")), "[show]\nts=0\n");
 }
 
 TEST(SettingsFile, FailuresAreReturnedAndLeaveNoTrace) {
@@ -173,7 +169,7 @@ TEST(SettingsFile, FailuresAreReturnedAndLeaveNoTrace) {
   const std::string path = tree.Path("setting.ini");
   ec = WriteIniValue(path, "show", "ts", "0\n[injected]");
   EXPECT_EQ(ec, std::make_error_code(std::errc::invalid_argument));
-  EXPECT_EQ(Contents(path), "[show]\nts=1\n");
+  EXPECT_EQ(FileText(path), "[show]\nts=1\n");
 
   tree.Dir("folder-in-the-way.ini");
   EXPECT_TRUE(WriteIniValue(tree.Path("folder-in-the-way.ini"), "show", "ts", "0"));
@@ -202,7 +198,7 @@ TEST(SettingsFile, ACrashBeforeTheRenameLeavesTheOldFile) {
   platform::SetCommitHookForTesting(previous);
 
   EXPECT_EQ(ec, std::make_error_code(std::errc::io_error));
-  EXPECT_EQ(Contents(path), kHandEdited);
+  EXPECT_EQ(FileText(path), kHandEdited);
   // The new file had been written completely beside the old one, and is gone again.
   EXPECT_THAT(CommitFailure::seenTemporary, ::testing::StartsWith(tree.root()));
   EXPECT_THAT(CommitFailure::seenContent, ::testing::EndsWith("[show]\r\nts=0"));
@@ -241,7 +237,7 @@ TEST(SettingsFile, ConcurrentWritersLeaveAWholeFileWithEveryValue) {
 
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(tornReads.load(), 0);
-  const std::string text = Contents(path);
+  const std::string text = FileText(path);
   EXPECT_TRUE(text.starts_with(kHandEdited.substr(0, kHandEdited.size() - 4)));
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeys; ++k) {
@@ -277,7 +273,7 @@ TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
       {KeepEntry::Kind::kPattern, "100%25\t\x7F"}};
   ASSERT_FALSE(WriteKeepList(path, entries));
   EXPECT_EQ(ReadKeepList(path), entries);
-  EXPECT_EQ(Contents(path), kHandEdited +
+  EXPECT_EQ(FileText(path), kHandEdited +
                                 "\r\n[keep]\r\nfolder0=\"/home/ann/%C0%AC photos \"\r\n"
                                 "pattern1=\"\"**/node_modules\"\"\r\n"
                                 "pattern2=\"*.iso\"\r\n"
@@ -294,7 +290,7 @@ TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
   ASSERT_FALSE(WriteIniValue(path, "check", "trash", "1"));
   EXPECT_EQ(ReadKeepList(path).size(), 3u);
   ASSERT_FALSE(WriteKeepList(path, {}));
-  EXPECT_EQ(Contents(path),
+  EXPECT_EQ(FileText(path),
             "; Kelvo \xE8\xAE\xBE\xE7\xBD\xAE\r\n[Other Program]\r\n"
             "title=\xE5\x9E\x83\xE5\x9C\xBE\xE6\xB8\x85\xE7\x90\x86\r\ngbk=\xC0\xAC\xBB\xF8\r\n\r\n"
             "[check]\r\ncheck1 = 0\r\n   # indented comment\r\ntrash=1\r\n\r\n[show]\r\nts=1\r\n"

@@ -5,23 +5,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "settings/boot_cleanup.h"
 #include "settings/keep_list_file.h"
 #include "settings/settings_file.h"
+#include "support/file_text.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::settings {
 namespace {
 
+using kelvo::testing::FileText;
 using kelvo::testing::TempTree;
-
-std::string Contents(const NativeString& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  EXPECT_TRUE(bytes) << NativeToUtf8(path);
-  return bytes.value_or("");
-}
 
 NativeString WindowsDirectory() {
   wchar_t buffer[MAX_PATH];
@@ -36,7 +31,7 @@ TEST(SettingsFileWin32, TheProfileFunctionsWriteLinesEndingInCrLf) {
   ASSERT_FALSE(WriteIniValue(ini, kCheckSection, kBootCleanupKey, "0"));
   ASSERT_FALSE(WriteIniValue(ini, kPatternListSection, PatternListKey(1), "1"));
   ASSERT_FALSE(WriteIniValue(ini, kShowSection, kTipsKey, "0"));
-  EXPECT_EQ(Contents(ini), "[show]\r\nts=0\r\n[check]\r\ncheck1=0\r\n[list1]\r\nlist1=1\r\n");
+  EXPECT_EQ(FileText(ini), "[show]\r\nts=0\r\n[check]\r\ncheck1=0\r\n[list1]\r\nlist1=1\r\n");
 }
 
 TEST(KeepListFileWin32, TheListRoundTripsThroughTheProfileFunctionsAndOtherKeysStay) {
@@ -80,14 +75,14 @@ TEST(BootCleanupWin32, TheBootFileIsCreatedOnceAndKeepsEarlierLines) {
   target.file = tree.Path("Autoexec.bat");
   const std::string line = target.line + "\r\n";
   ASSERT_FALSE(WriteBootCleanup(target));
-  EXPECT_EQ(Contents(target.file), line);
+  EXPECT_EQ(FileText(target.file), line);
   ASSERT_FALSE(WriteBootCleanup(target));  // ticking again does not add a second line
-  EXPECT_EQ(Contents(target.file), line);
+  EXPECT_EQ(FileText(target.file), line);
 
   target.file = tree.Path("other.bat");
   tree.File("other.bat", "@echo off\r\nPATH C:\\DOS");
   ASSERT_FALSE(WriteBootCleanup(target));
-  EXPECT_EQ(Contents(target.file), "@echo off\r\nPATH C:\\DOS\r\n" + line);
+  EXPECT_EQ(FileText(target.file), "@echo off\r\nPATH C:\\DOS\r\n" + line);
 }
 
 TEST(BootCleanupWin32, AFileThatCannotBeWrittenGivesTheReasonAndStaysAsItWas) {
@@ -102,7 +97,7 @@ TEST(BootCleanupWin32, AFileThatCannotBeWrittenGivesTheReasonAndStaysAsItWas) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(WriteBootCleanup(target));
   ::CloseHandle(h);
-  EXPECT_EQ(Contents(target.file), "REM keep\r\n");
+  EXPECT_EQ(FileText(target.file), "REM keep\r\n");
 }
 
 }  // namespace

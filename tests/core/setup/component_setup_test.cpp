@@ -11,12 +11,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/file_update.h"
+#include "support/file_text.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::setup {
 namespace {
 
+using kelvo::testing::FileText;
 using kelvo::testing::TempTree;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -127,13 +128,8 @@ class ComponentFiles : public ::testing::Test {
   }
   void TearDown() override { ::unsetenv("KELVO_TEST_COMPONENT_LOG"); }
 
-  std::string Read(const std::string& path) {
-    const auto bytes = platform::ReadWholeFile(path);
-    EXPECT_TRUE(bytes) << path;
-    return bytes.value_or("");
-  }
   void Place(const std::string& library, const std::string& relative) {
-    tree_.File(relative, Read(library));
+    tree_.File(relative, FileText(library));
   }
   // The log as "event name" lines, each with the file name only.
   std::vector<std::string> Events() {
@@ -165,7 +161,8 @@ TEST_F(ComponentFiles, AFreshStartCopiesAndRegistersAllFour) {
   InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
 
   for (auto name : kComponentCopyOrder) {
-    EXPECT_EQ(Read(paths.systemFolder + std::string(name)), Read(KELVO_TEST_COMPONENT_REGISTERS));
+    EXPECT_EQ(FileText(paths.systemFolder + std::string(name)),
+              FileText(KELVO_TEST_COMPONENT_REGISTERS));
   }
   EXPECT_THAT(Events(), ElementsAre("register as97Popup.ocx", "unloaded as97Popup.ocx",
                                     "register FlatButton.ocx", "unloaded FlatButton.ocx",

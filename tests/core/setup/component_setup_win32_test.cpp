@@ -10,11 +10,13 @@
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "setup/component_setup.h"
+#include "support/file_text.h"
 #include "support/temp_tree.h"
 
 namespace kelvo::setup {
 namespace {
 
+using kelvo::testing::FileText;
 using kelvo::testing::TempTree;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -35,13 +37,8 @@ class ComponentFilesWin32 : public ::testing::Test {
   }
   void TearDown() override { ::SetEnvironmentVariableW(L"KELVO_TEST_COMPONENT_LOG", nullptr); }
 
-  std::string Read(const NativeString& path) {
-    const auto bytes = platform::ReadWholeFile(path);
-    EXPECT_TRUE(bytes) << NativeToUtf8(path);
-    return bytes.value_or("");
-  }
   void Place(const char* kind, const std::string& relative) {
-    tree_.File(relative, Read(Built(kind)));
+    tree_.File(relative, FileText(Built(kind)));
   }
   // The log as "event name" lines, each with the file name only.
   std::vector<std::string> Events() {
@@ -75,7 +72,7 @@ TEST_F(ComponentFilesWin32, AFreshStartCopiesAndRegistersAllFour) {
   InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
 
   for (auto name : kComponentCopyOrder)
-    EXPECT_EQ(Read(paths.systemFolder + AsciiToNative(name)), Read(Built("registers")));
+    EXPECT_EQ(FileText(paths.systemFolder + AsciiToNative(name)), FileText(Built("registers")));
   EXPECT_THAT(Events(), ElementsAre("register as97Popup.ocx", "unloaded as97Popup.ocx",
                                     "register FlatButton.ocx", "unloaded FlatButton.ocx",
                                     "register scrrun.dll", "unloaded scrrun.dll",
@@ -88,7 +85,7 @@ TEST_F(ComponentFilesWin32, CopiesReplaceOlderOnesAndMissingSourcesLeaveThemAlon
   Place("registers", "system/scrrun.dll");
   SetupPaths paths{tree_.Path("program"), tree_.Path("system/")};
   InstallComponents(paths, platform::NativeComponentLoader(), 5000ms);
-  EXPECT_EQ(Read(tree_.Path("system/as97Popup.ocx")), Read(Built("registers")));
+  EXPECT_EQ(FileText(tree_.Path("system/as97Popup.ocx")), FileText(Built("registers")));
   std::vector<std::string> registered;
   for (const auto& e : Events())
     if (e.starts_with("register ")) registered.push_back(e.substr(9));
