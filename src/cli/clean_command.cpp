@@ -14,11 +14,11 @@
 #include "commands.h"
 #include "confirmation.h"
 #include "deletion_words.h"
-#include "keep_command.h"
 #include "list_reader.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
+#include "run_setup.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
 
@@ -43,15 +43,12 @@ std::vector<cleanup::DeletionRequest> OncePerFile(std::vector<cleanup::DeletionR
   return once;
 }
 
-void ScanForRows(const ResolvedScanOptions& resolved, unsigned threads,
-                 scan::PackageFilter* packageFiles, const scan::KeepList& keep, Collected& out) {
+void ScanForRows(const ResolvedScanOptions& resolved, prepare::PreparedRun& run, Collected& out) {
   CliScanSink sink([&](scan::JunkItem&& item) { out.rows.push_back(cleanup::RequestFor(item)); },
                    platform::ErrorStreamIsTerminal());
   scan::FixedRules rules(resolved.rules);
   scan::ScanState state;
-  state.folderReaders = FolderReaders(threads);
-  state.packageFiles = packageFiles;
-  if (!keep.empty()) state.keepList = &keep;
+  run.Configure(state);
   scan::RunScan(state, RequestOf(resolved, /*audit=*/false), rules, sink,
                 platform::NativeFileSystem());
   sink.FinishProgress();
@@ -89,17 +86,6 @@ class FolderRowTest {
 std::string FolderRowsKept(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " folder row" : " folder rows") +
          " kept: folders are never deleted with their contents.\n";
-}
-
-std::uint64_t KnownBytes(const std::vector<cleanup::DeletionRequest>& rows) {
-  std::uint64_t bytes = 0;
-  for (const auto& r : rows) bytes += r.size.value_or(0);
-  return bytes;
-}
-
-std::string FilesAndBytes(std::size_t files, std::uint64_t bytes) {
-  return std::to_string(files) + (files == 1 ? " file" : " files") + " (" + std::to_string(bytes) +
-         " bytes)";
 }
 
 class ProgressLine {
@@ -158,12 +144,58 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
                    "system has no usable trash is kept and reported; nothing is ever copied.");
 }
 
+namespace {
+
+// The rows the gate would pass, and what it would hold back, without touching anything.
+struct Plan {
+  std::vector<const cleanup::DeletionRequest*> passed;
+  std::uint64_t bytes = 0;
+  std::size_t moved = 0;  // of passed: into the trash (the rest is deleted for good)
+};
+
+Plan PlanOf(const std::vector<cleanup::DeletionRequest>& rows, prepare::PreparedRun& run,
+            bool toTrash, std::map<std::string, std::size_t>& reasons) {
+  Plan plan;
+  auto gate = run.MakeGate({.toTrash = toTrash, .dryRun = true});
+  for (const auto& row : rows) {
+    const cleanup::DeletionResult r = gate->Pass(row);
+    if (r.outcome != cleanup::DeletionOutcome::kDeleted) {
+      const auto kind = cleanup::TallyKindOf(r);
+      if (kind != cleanup::TallyKind::kKept && kind != cleanup::TallyKind::kPackageFile &&
+          kind != cleanup::TallyKind::kAlreadyGone)
+        ++reasons[DeletionWords(r)];
+      continue;
+    }
+    plan.passed.push_back(&row);
+    plan.bytes += r.bytes;
+    if (r.intoTrash) ++plan.moved;
+  }
+  const auto& tally = gate->Tally();
+  if (const std::size_t owned = tally.Of(cleanup::TallyKind::kPackageFile).entries)
+    std::fprintf(stderr, "%zu hits kept as package files\n", owned);
+  if (const std::size_t kept = tally.Of(cleanup::TallyKind::kKept).entries)
+    std::fprintf(stderr, "%zu held back by the keep-list\n", kept);
+  return plan;
+}
+
+std::string TrashList(const std::set<NativeString>& trashes) {
+  std::string text;
+  for (const NativeString& t : trashes) text += (text.empty() ? "" : ", ") + Printable(t);
+  return text;
+}
+
+}  // namespace
+
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
-  const scan::KeepList keep = LoadKeepList(options.scan);
-  // Loaded while the scan or the list reading starts; a listed row is checked as well.
-  std::optional<scan::PackageFilter> packageFilter;
-  if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());
+  // One set-up for the scan or the list and the deletion: keep-list, package filter, readers.
+  prepare::PreparedRun run(RunChoicesFor(options.scan));
+  if (auto error = run.KeepListError()) {
+    // Deleting with a keep-list that cannot be read would delete what it keeps.
+    std::fputs(KeepListErrorLine(*error).c_str(), stderr);
+    std::fputs("kelvo-cli: nothing deleted; mend the file, or run with --no-keep-list\n", stderr);
+    return kExitUsage;
+  }
   const bool nulList = !options.from0.empty();
   const std::string& source = nulList ? options.from0 : options.from;
   const char* const sourceOption = nulList ? "--from0" : "--from";
@@ -190,22 +222,12 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s\n", error->c_str());
       return kExitUsage;
     }
-    ScanForRows(resolved, options.scan.threads, packageFilter ? &*packageFilter : nullptr, keep,
-                collected);
+    ScanForRows(resolved, run, collected);
+    if (const scan::PackageFilter* filter = run.PackageFiles(); filter && filter->Kept())
+      std::fprintf(stderr, "%zu hits kept as package files\n", filter->Kept());
+    if (const std::size_t held = run.KeepList().HeldBack())
+      std::fprintf(stderr, "%zu held back by the keep-list\n", held);
   }
-  if (!source.empty() && !keep.empty())
-    std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
-      if (!keep.Covers(r.path)) return false;
-      keep.CountHeldBack();
-      return true;
-    });
-  if (packageFilter && !options.from.empty())
-    std::erase_if(collected.rows, [&](const cleanup::DeletionRequest& r) {
-      return packageFilter->KeepsOut(r.path);
-    });
-  if (packageFilter && packageFilter->Kept())
-    std::fprintf(stderr, "%zu hits kept as package files\n", packageFilter->Kept());
-  if (keep.HeldBack()) std::fprintf(stderr, "%zu held back by the keep-list\n", keep.HeldBack());
   std::vector<cleanup::DeletionRequest> rows = OncePerFile(std::move(collected.rows));
   FolderRowTest isFolderRow;
   const auto folders = std::stable_partition(
@@ -214,19 +236,29 @@ int RunCleanCommand(const CleanOptions& options) {
   rows.erase(folders, rows.end());
   const std::string foldersKept = folderRows ? FolderRowsKept(folderRows) : std::string();
   const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
-  const std::string total = FilesAndBytes(rows.size(), KnownBytes(rows));
+
+  // The question and the dry run show what the gate would pass now, nothing it would refuse.
+  std::map<std::string, std::size_t> refusals;
+  const Plan plan = PlanOf(rows, run, options.trash, refusals);
+  const std::size_t forGood = plan.passed.size() - plan.moved;
+  std::string total = FilesAndBytes(plan.passed.size(), plan.bytes);
+  if (options.trash && forGood)
+    total += ", " + std::to_string(forGood) + " of them already in a trash and deleted for good";
+  std::string refused;
+  for (const auto& [reason, count] : refusals)
+    refused += std::to_string(count) + " would not be removed: " + reason + "\n";
 
   if (options.dryRun) {
-    for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
-    std::printf(options.trash ? "Would move %s to the trash.\n%s" : "Would delete %s.\n%s",
-                total.c_str(), foldersKept.c_str());
+    for (const auto* r : plan.passed) std::printf("%s\n", Printable(r->path).c_str());
+    std::printf(options.trash ? "Would move %s to the trash.\n%s%s" : "Would delete %s.\n%s%s",
+                total.c_str(), foldersKept.c_str(), refused.c_str());
     return scanStatus;
   }
-  if (rows.empty()) {
+  if (plan.passed.empty() && refusals.empty()) {
     std::printf("Nothing to delete.\n%s", foldersKept.c_str());
     return scanStatus;
   }
-  if (!options.yes) {
+  if (!options.yes && !plan.passed.empty()) {
     const std::string question =
         options.trash ? "Move " + total + " to the trash? [y/N] " : "Delete " + total + "? [y/N] ";
     switch (AskOnTerminal(question, source == "-")) {
@@ -243,66 +275,30 @@ int RunCleanCommand(const CleanOptions& options) {
     }
   }
 
+  // Every row goes through the gate once more: the keep-list is read again if it changed while
+  // the question waited, and each entry is checked again right before it is removed.
   ProgressLine progress(platform::ErrorStreamIsTerminal());
-  cleanup::DeletionOptions deletion;
-  deletion.toTrash = options.trash;
-  deletion.keep = keep.empty() ? nullptr : &keep;
-  const auto results = cleanup::DeleteItems(
-      rows, [&](std::size_t done, std::size_t all) { progress.Update(done, all); }, deletion);
-  progress.Clear();
-
-  std::size_t deleted = 0, gone = 0, failed = 0, kept = 0;
-  std::set<NativeString> trashes;
-  std::uint64_t bytes = 0;
+  auto gate = run.MakeGate({.toTrash = options.trash});
   std::map<std::string, std::size_t> reasons;
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    const auto& r = results[i];
-    switch (r.outcome) {
-      case cleanup::DeletionOutcome::kDeleted:
-        ++deleted;
-        bytes += r.bytes;
-        if (!r.trash.empty()) trashes.insert(r.trash);
-        break;
-      case cleanup::DeletionOutcome::kAlreadyGone:
-        ++gone;
-        break;
-      case cleanup::DeletionOutcome::kFailed: {
-        if (r.failure == cleanup::DeletionFailure::kKept) {
-          ++kept;  // kept since the scan: left alone as asked, not a failure
-          break;
-        }
-        ++failed;
-        const std::string reason = DeletionWords(r);
-        ++reasons[reason];
-        std::fprintf(stderr, "kelvo-cli: not %s: %s: %s\n", options.trash ? "trashed" : "deleted",
-                     Printable(rows[i].path).c_str(), reason.c_str());
-        break;
-      }
-    }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const cleanup::DeletionResult r = gate->Pass(rows[i]);
+    progress.Update(i + 1, rows.size());
+    const auto kind = cleanup::TallyKindOf(r);
+    if (kind != cleanup::TallyKind::kChanged && kind != cleanup::TallyKind::kRefused &&
+        kind != cleanup::TallyKind::kFailed)
+      continue;
+    const std::string reason = DeletionWords(r);
+    ++reasons[reason];
+    progress.Clear();
+    std::fprintf(stderr, "kelvo-cli: not %s: %s: %s\n", options.trash ? "trashed" : "deleted",
+                 Printable(rows[i].path).c_str(), reason.c_str());
   }
-  std::string summary = options.trash ? "Moved " + FilesAndBytes(deleted, bytes) + " to the trash"
-                                      : "Deleted " + FilesAndBytes(deleted, bytes);
-  if (!trashes.empty()) {
-    summary += " (";
-    for (const NativeString& t : trashes)
-      summary += (t == *trashes.begin() ? "" : ", ") + Printable(t);
-    summary += ")";
-  }
-  summary += ", " + std::to_string(gone) + " already gone, ";
-  if (kept) summary += std::to_string(kept) + " kept by the keep-list, ";
-  summary += std::to_string(failed) + " failed";
-  if (failed) {
-    summary += " (";
-    bool first = true;
-    for (const auto& [reason, count] : reasons) {
-      if (!first) summary += ", ";
-      summary += std::to_string(count) + " " + reason;
-      first = false;
-    }
-    summary += ")";
-  }
-  std::printf("%s.\n%s", summary.c_str(), foldersKept.c_str());
-  return failed ? kExitPartial : scanStatus;
+  progress.Clear();
+  const cleanup::DeletionTally& tally = gate->Tally();
+  std::printf("%s.\n%s",
+              TallyWords(tally, options.trash, reasons, TrashList(tally.Trashes())).c_str(),
+              foldersKept.c_str());
+  return tally.Problems() ? kExitPartial : scanStatus;
 }
 
 }  // namespace kelvo::cli

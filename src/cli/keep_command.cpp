@@ -97,20 +97,6 @@ int RunKeepCommand(const KeepOptions& options) {
   return status;
 }
 
-scan::KeepList LoadKeepList(const ScanOptions& options) {
-  scan::KeepList keep;
-  if (!options.noKeepList) {
-    for (const KeepEntry& e : settings::ReadKeepList(settings::SettingsFilePath())) {
-      if (e.kind == KeepEntry::Kind::kFolder)
-        keep.AddFolder(e.text);
-      else
-        keep.AddPattern(e.text);
-    }
-  }
-  for (const std::string& pattern : options.keep) keep.AddPattern(Utf8ToNative(pattern));
-  return keep;
-}
-
 std::string HeldBackText(const scan::KeepList& keep) {
   if (keep.empty()) return {};
   return ", " + std::to_string(keep.HeldBack()) + " held back by the keep-list";

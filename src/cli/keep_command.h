@@ -22,9 +22,6 @@ struct KeepOptions {
 void AddKeepOptions(CLI::App& command, KeepOptions& options);
 int RunKeepCommand(const KeepOptions& options);
 
-// The stored list (unless --no-keep-list) with the --keep patterns of this run added.
-scan::KeepList LoadKeepList(const ScanOptions& options);
-
 // ", N held back by the keep-list" for a summary, or nothing when no list was in use.
 std::string HeldBackText(const scan::KeepList& keep);
 

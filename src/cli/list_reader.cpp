@@ -145,7 +145,6 @@ std::optional<std::string> ParseJsonLine(std::string_view line, cleanup::Deletio
   const auto rule = value.find("rule");
   if (rule != value.end() && rule->is_number_integer()) {
     row.tidy = cleanup::TidyFor(rule->get<int>(), row.root);
-    row.inTrash = cleanup::InTrash(rule->get<int>());
   }
   return std::nullopt;
 }

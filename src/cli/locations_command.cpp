@@ -6,6 +6,7 @@
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "row_writer.h"
+#include "run_setup.h"
 #include "scan/driver.h"
 #include "scan/rule_source.h"
 
@@ -28,7 +29,11 @@ int RunLocationsCommand() {
         t.bytes += item.size.value_or(0);
       },
       /*showProgress=*/false);
+  // What a clean of them would be offered: the same keep-list and package filter as scan and clean.
+  prepare::PreparedRun run(RunChoicesFor(ScanOptions{}));
+  if (auto error = run.KeepListError()) std::fputs(KeepListErrorLine(*error).c_str(), stderr);
   scan::ScanState state;
+  run.Configure(state);
   scan::FixedRules noRules{scan::RuleSwitches()};
   scan::ScanRequest request;
   scan::AddLocationRoots(request, found);

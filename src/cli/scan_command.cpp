@@ -8,6 +8,7 @@
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
+#include "run_setup.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
 
@@ -21,10 +22,12 @@ int RunScanCommand(const ScanOptions& options) {
   }
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(resolved.format, out);
+  prepare::PreparedRun run(RunChoicesFor(options));
+  // A scan goes on without a list it cannot read, but never quietly.
+  if (auto error = run.KeepListError()) std::fputs(KeepListErrorLine(*error).c_str(), stderr);
   scan::ScanState state;
-  state.folderReaders = FolderReaders(options.threads);
-  const scan::KeepList keep = LoadKeepList(options);
-  if (!keep.empty()) state.keepList = &keep;
+  run.Configure(state);
+  const scan::KeepList& keep = run.KeepList();
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
         writer->Write(item);
@@ -34,11 +37,7 @@ int RunScanCommand(const ScanOptions& options) {
   scan::FixedRules rules(resolved.rules);
 
   std::optional<components::AuditSummary> audit;
-  std::optional<scan::PackageFilter> packageFilter;
-  if (!options.includePackageFiles) {
-    packageFilter.emplace(platform::SystemPackageDatabases());
-    state.packageFiles = &*packageFilter;
-  }
+  scan::PackageFilter* packageFilter = run.PackageFiles();
   const scan::ScanRequest request = RequestOf(resolved, options.dllAudit);
   scan::RunScan(state, request, rules, sink, platform::NativeFileSystem(), [&](scan::ScanSink& s) {
     out.Flush();  // the walk's rows are out whatever the audit does

@@ -28,6 +28,17 @@ QString DeletionFailureWords(const cleanup::DeletionResult& result) {
     case DeletionFailure::kNoTrash:
       return QCoreApplication::translate("kelvo::ui::DeletionWords",
                                          "所在文件系统没有可用的回收站");
+    case DeletionFailure::kPackageFile:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "属于已安装的软件包");
+    case DeletionFailure::kWrongKind:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords",
+                                         "不是文件(设备、管道或套接字)");
+    case DeletionFailure::kBadPath:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "不是扫描位置下的普通路径");
+    case DeletionFailure::kTrashItemRemains:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "回收站中的项目仍然存在");
+    case DeletionFailure::kKeepListUnreadable:
+      return QCoreApplication::translate("kelvo::ui::DeletionWords", "无法读取保留列表");
     case DeletionFailure::kNone:
     case DeletionFailure::kOther:
       break;

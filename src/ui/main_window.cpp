@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "cleanup/deletion_tally.h"
 #include "deletion_words.h"
 #include "error_words.h"
 #include "skipped_failure.h"
@@ -518,8 +519,13 @@ void MainWindow::Command1Click() {
   deleteButton_->setEnabled(true);
   SetListButtonsEnabled(false);
   // The keep-list as it stands now is checked again for every row.
-  deletionSession_->Run(std::move(positions), std::move(items),
-                        DeletionChoice{options_.Trash(), options_.KeepListNow()});
+  DeletionChoice choice;
+  choice.toTrash = options_.Trash();
+  choice.keep = options_.KeepListNow();
+  choice.settingsPath = services_.settingsPath ? services_.settingsPath() : NativeString();
+  choice.packageFilesKept = !options_.IncludePackageFiles();
+  choice.packageFilter = services_.packageFilter;
+  deletionSession_->Run(std::move(positions), std::move(items), std::move(choice));
 }
 
 void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
@@ -527,26 +533,39 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
   activity_ = RestingActivity();
   std::vector<std::size_t> gone;
   std::map<QString, int> failures;
-  std::size_t failed = 0, deleted = 0, notTried = 0;
+  std::size_t failed = 0, deleted = 0, moved = 0, kept = 0, owned = 0, notTried = 0;
   QStringList trashes;  // where trashed files went
   for (std::size_t i = 0; i < positions.size(); ++i) {
     if (i >= results.size()) {
       ++notTried;  // stopped before it: the row stays as it is
       continue;
     }
-    switch (results[i].outcome) {
-      case cleanup::DeletionOutcome::kFailed:
+    // The gate's own categories: what the keep-list or a package holds is no failure.
+    switch (cleanup::TallyKindOf(results[i])) {
+      case cleanup::TallyKind::kChanged:
+      case cleanup::TallyKind::kRefused:
+      case cleanup::TallyKind::kFailed:
         ++failed;
         ++failures[DeletionFailureWords(results[i])];
         break;
-      case cleanup::DeletionOutcome::kDeleted:
-        ++deleted;
+      case cleanup::TallyKind::kKept:
+        ++kept;
+        break;
+      case cleanup::TallyKind::kPackageFile:
+        ++owned;
+        break;
+      case cleanup::TallyKind::kMoved:
+        ++moved;
         gone.push_back(positions[i]);
         if (const QString trash = ToQString(results[i].trash);
             !trash.isEmpty() && !trashes.contains(trash))
           trashes.push_back(trash);
         break;
-      case cleanup::DeletionOutcome::kAlreadyGone:
+      case cleanup::TallyKind::kDeleted:
+        ++deleted;
+        gone.push_back(positions[i]);
+        break;
+      case cleanup::TallyKind::kAlreadyGone:
         gone.push_back(positions[i]);
         break;
     }
@@ -560,9 +579,11 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
   deleteButton_->setEnabled(true);
   SetListButtonsEnabled(true);
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
-  deletionNote_ = trashes.isEmpty()
-                      ? tr("已删除 %1 个").arg(deleted)
-                      : tr("已移到回收站 %1 个 (%2)").arg(deleted).arg(trashes.join(tr(", ")));
+  deletionNote_ = moved == 0 ? tr("已删除 %1 个").arg(deleted)
+                             : tr("已移到回收站 %1 个 (%2)").arg(moved).arg(trashes.join(tr(", ")));
+  if (moved && deleted) deletionNote_ += tr(", 已删除 %1 个").arg(deleted);
+  if (kept) deletionNote_ += tr(", %1 个在保留列表中").arg(kept);
+  if (owned) deletionNote_ += tr(", %1 个属于已安装的软件包").arg(owned);
   if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
   if (notTried) deletionNote_ += tr(", 已停止");
   UpdateStatus();

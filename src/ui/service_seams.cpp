@@ -4,6 +4,7 @@
 
 #include "cleanup/deletion.h"
 #include "components/shared_dll_audit.h"
+#include "prepare/prepared_run.h"
 #include "settings/boot_cleanup.h"
 #include "settings/settings_file.h"
 #include "setup/component_setup.h"
@@ -66,17 +67,20 @@ void AuditSharedDlls(scan::ScanSink& sink) {
 std::vector<cleanup::DeletionResult> DeleteItems(const std::vector<scan::JunkItem>& items,
                                                  const DeletionProgressFunction& progress,
                                                  const DeletionChoice& choice) {
-  cleanup::DeletionOptions options;
-  options.toTrash = choice.toTrash;
-  options.keep = choice.keep && !choice.keep->empty() ? choice.keep.get() : nullptr;
+  // The same set-up and gate as kelvo-cli's: the stored keep-list read again whenever it changes
+  // (unreadable: every row stays), the window's own list, the package files, the entry on disk.
+  prepare::RunChoices run;
+  run.settingsPath = choice.settingsPath;
+  run.alsoKept = choice.keep;
+  run.packageFilesKept = choice.packageFilesKept && choice.packageFilter != nullptr;
+  run.packageFilter = choice.packageFilter;
+  prepare::PreparedRun prepared(std::move(run));
+  auto gate = prepared.MakeGate({.toTrash = choice.toTrash});
   // One file at a time, so that a stop takes effect after the file in hand.
   std::vector<cleanup::DeletionResult> results;
   results.reserve(items.size());
   for (const auto& item : items) {
-    std::vector<cleanup::DeletionResult> one =
-        cleanup::DeleteItems({cleanup::RequestFor(item)}, {}, options);
-    if (one.empty()) break;
-    results.push_back(one.front());
+    results.push_back(gate->Pass(cleanup::RequestFor(item)));
     if (progress && !progress(results.size(), items.size())) break;
   }
   return results;

@@ -25,7 +25,10 @@ namespace kelvo::ui {
 // How the rows go: deleted or moved into the trash, and the keep-list checked again for each.
 struct DeletionChoice {
   bool toTrash = false;
-  std::shared_ptr<const scan::KeepList> keep;
+  std::shared_ptr<const scan::KeepList> keep;  // the window's list, besides the stored one
+  NativeString settingsPath;                   // the stored keep-list, read again at every row
+  bool packageFilesKept = true;
+  std::function<std::unique_ptr<scan::PackageFilter>()> packageFilter;  // unset: none looked for
 };
 
 // Called after every file; false stops the deletion there.

@@ -51,7 +51,10 @@ ui::Services MakeFakeServices(std::shared_ptr<ServiceLog> log, FakeSetup setup) 
       r.failure = r.outcome == cleanup::DeletionOutcome::kFailed
                       ? cleanup::DeletionFailure::kPermissionDenied
                       : cleanup::DeletionFailure::kNone;
-      if (choice.toTrash) r.trash = Utf8ToNative("/home/u/.local/share/Trash");
+      if (choice.toTrash) {
+        r.trash = Utf8ToNative("/home/u/.local/share/Trash");
+        r.intoTrash = r.outcome == cleanup::DeletionOutcome::kDeleted;
+      }
       out.push_back(r);
       if (progress && !progress(out.size(), items.size())) break;  // stopped
     }

@@ -18,7 +18,8 @@ class EntryRemover;
 }
 namespace kelvo::scan {
 class KeepList;
-}
+class PackageFilter;
+}  // namespace kelvo::scan
 
 namespace kelvo::cleanup {
 
@@ -36,7 +37,6 @@ struct DeletionRequest {
   bool emptyFolder = false;                     // the only kind of row that may remove a folder
   std::optional<std::uint64_t> size;            // as the scan saw it, for confirmations
   Tidy tidy = Tidy::kNone;
-  bool inTrash = false;  // a row of the trash location: emptying the trash deletes for good
 };
 
 DeletionRequest RequestFor(const scan::JunkItem& item);
@@ -44,7 +44,6 @@ DeletionRequest RequestFor(const scan::JunkItem& item);
 // What a row of that rule found below that scan root takes with it: rows of a junk location tidy
 // their location, and those of a trash's "files" folder the items' descriptions too.
 Tidy TidyFor(int rule, NativeStringView root);
-bool InTrash(int rule);
 
 enum class DeletionOutcome { kDeleted, kAlreadyGone, kFailed };
 
@@ -57,8 +56,13 @@ enum class DeletionFailure {
   kInUse,
   kNotEmpty,
   kIsDirectory,
-  kKept,     // on the keep-list (added since the scan, or a list row)
-  kNoTrash,  // its file system has no trash that may be used
+  kKept,         // on the keep-list (added since the scan, or a list row), by path or by identity
+  kNoTrash,      // its file system has no trash that may be used
+  kPackageFile,  // an installed package owns it
+  kWrongKind,    // a device, FIFO or socket
+  kBadPath,      // not a plain absolute path below its root ("..", ".", "//")
+  kTrashItemRemains,    // a trashed item's description while the item is still there
+  kKeepListUnreadable,  // the keep-list could not be read: nothing is removed unchecked
   kOther,
 };
 
@@ -70,29 +74,25 @@ struct DeletionResult {
   std::error_code error;    // the system's error behind a failure, when there is one
   std::uint64_t bytes = 0;  // bytes of a deleted file
   NativeString trash;       // the trash folder a trashed entry went to
+  bool intoTrash = false;   // moved (or, in a dry run, to be moved) into a trash, not deleted
 };
 
 struct DeletionOptions {
   bool toTrash = false;  // move into the desktop's trash instead of deleting
   // Checked again right before each row: a row the list keeps, or one below a kept folder, stays.
   const scan::KeepList* keep = nullptr;
+  scan::PackageFilter* packageFiles = nullptr;  // when set, package files stay
+  bool dryRun = false;                          // check everything, remove nothing
 };
 
 using DeletionProgress = std::function<void(std::size_t done, std::size_t total)>;
 
-// Deletes the rows in the order given (callers pass the bottom of their list first) and returns
-// one result per row, in the same order. Progress is reported after every row, on the calling
-// thread. Blocking; may run on any thread, each call with its own open folders.
+// Passes the rows through one removal gate (removal_gate.h) in the order given (callers pass the
+// bottom of their list first) and returns one result per row, in the same order. Progress is
+// reported after every row, on the calling thread. Blocking; may run on any thread, each call with
+// its own open folders.
 std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
                                         const DeletionProgress& progress = {},
                                         const DeletionOptions& options = {});
-
-// The same with a given remover (which decides between deleting and trashing); rows already in a
-// trash go to inTrashRemover when one is given.
-std::vector<DeletionResult> DeleteItems(const std::vector<DeletionRequest>& rows,
-                                        platform::EntryRemover& remover,
-                                        const DeletionProgress& progress,
-                                        const scan::KeepList* keep = nullptr,
-                                        platform::EntryRemover* inTrashRemover = nullptr);
 
 }  // namespace kelvo::cleanup

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "platform/entry_removal.h"
+#include "scan/keep_list.h"
 
 namespace kelvo::cleanup {
 namespace {
@@ -10,11 +11,14 @@ namespace {
 constexpr NativeChar kSep = platform::kSeparator;
 
 bool RemoveEmptyFolder(const NativeString& folder, const NativeString& root,
-                       platform::EntryRemover& remover) {
+                       platform::EntryRemover& remover, const TidyGuards& guards) {
+  if (guards.keep && guards.keep->Covers(folder)) return false;
   platform::RemovalTarget target;
   target.path = folder;
   target.root = root;
   target.emptyFolder = true;
+  target.guard = guards.guard;
+  target.followRootLinks = guards.followRootLinks;
   return remover.Remove(target).status == platform::RemovalStatus::kRemoved;
 }
 
@@ -27,7 +31,8 @@ NativeString TrashOf(const NativeString& filesFolder) {
 
 }  // namespace
 
-void TidyAfterDeletion(const DeletionRequest& row, platform::EntryRemover& remover) {
+void TidyAfterDeletion(const DeletionRequest& row, platform::EntryRemover& remover,
+                       const TidyGuards& guards) {
   if (row.tidy == Tidy::kNone) return;
   const NativeString& root = row.root;
   if (root.empty() || root.back() != kSep || row.path.size() <= root.size() ||
@@ -38,7 +43,7 @@ void TidyAfterDeletion(const DeletionRequest& row, platform::EntryRemover& remov
   for (std::size_t end = below.size(); end > 0;) {
     const std::size_t cut = below.rfind(kSep, end - 1);
     if (cut == NativeStringView::npos || cut == 0) break;
-    if (!RemoveEmptyFolder(root + NativeString(below.substr(0, cut)), root, remover)) break;
+    if (!RemoveEmptyFolder(root + NativeString(below.substr(0, cut)), root, remover, guards)) break;
     itemGone = below.find(kSep) == cut;
     end = cut;
   }
@@ -51,6 +56,7 @@ void TidyAfterDeletion(const DeletionRequest& row, platform::EntryRemover& remov
   platform::RemovalTarget target;
   target.path = info;
   target.root = trash;
+  target.followRootLinks = guards.followRootLinks;
   // Gone already or never there: either way nothing more to do.
   std::ignore = remover.Remove(target);
 }

@@ -24,6 +24,15 @@ struct ExpectedEntry {
   std::optional<std::int64_t> born;      // nanoseconds since 1970, where the platform tells it
 };
 
+// Folders that must never be entered or removed, known by identity so that a second path to them
+// (a bind mount, another name) cannot pass: every folder on the way, the root included, and a
+// folder to be removed are shown to it.
+class FolderGuard {
+ public:
+  virtual ~FolderGuard() = default;
+  virtual bool Keeps(std::uint64_t device, std::uint64_t inode) const = 0;
+};
+
 struct RemovalTarget {
   NativeStringView path;  // absolute
   // The folder the scan started from, a prefix of path ending with the separator. Empty when not
@@ -34,6 +43,10 @@ struct RemovalTarget {
   std::optional<std::uint64_t> size;
   // Only such an entry may be a folder, and it is removed only while it is empty.
   bool emptyFolder = false;
+  const FolderGuard* guard = nullptr;  // kKept when a folder on the way or the entry is kept
+  // The root is opened as the user named it, links in it included; a step taken on behalf of
+  // another user (with rights that user lacks) follows no link at all, not even in the root.
+  bool followRootLinks = true;
 };
 
 enum class RemovalStatus : std::uint8_t {
@@ -47,6 +60,8 @@ enum class RemovalStatus : std::uint8_t {
   kNotEmpty,
   kIsDirectory,  // a folder where no folder may be removed
   kNoTrash,      // to be trashed, but its file system has no trash that may be used: kept
+  kKept,         // a folder on the way, or the entry itself, is one the guard keeps
+  kWrongKind,    // a device, FIFO or socket: never a file a scan lists
   kFailed,       // with std::errc::invalid_argument: the path is not a plain path below its root
 };
 
@@ -70,8 +85,11 @@ class EntryRemover {
 
 // What becomes of a removed entry: unlinked, or moved into the desktop's trash (the freedesktop.org
 // trash on Linux, the Recycle Bin on Windows), from where the user can restore it. Trashing never
-// copies: an entry whose file system has no usable trash stays where it is (kNoTrash).
-enum class Disposal { kDelete, kTrash };
+// copies: an entry whose file system has no usable trash stays where it is (kNoTrash). A folder is
+// never moved, since a move takes whatever it holds by then along: an empty-folder row is removed
+// with rmdir either way. kCheck makes every check of a removal and removes nothing: kRemoved then
+// means "would be removed" (a dry run).
+enum class Disposal { kDelete, kTrash, kCheck };
 
 std::unique_ptr<EntryRemover> MakeNativeEntryRemover(Disposal disposal = Disposal::kDelete);
 

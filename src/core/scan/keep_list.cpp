@@ -32,10 +32,14 @@ bool StartsAtTop(NativeStringView pattern) {
 }  // namespace
 
 KeepList::KeepList(const KeepList& other)
-    : folders_(other.folders_), patterns_(other.patterns_), heldBack_(other.HeldBack()) {}
+    : folders_(other.folders_),
+      folderIds_(other.folderIds_),
+      patterns_(other.patterns_),
+      heldBack_(other.HeldBack()) {}
 
 KeepList& KeepList::operator=(const KeepList& other) {
   folders_ = other.folders_;
+  folderIds_ = other.folderIds_;
   patterns_ = other.patterns_;
   heldBack_.store(other.HeldBack(), std::memory_order_relaxed);
   return *this;
@@ -47,6 +51,22 @@ void KeepList::AddFolder(NativeStringView folder) {
   if (f.empty()) return;
   if (!IsSeparator(f.back())) f.push_back(platform::kSeparator);
   folders_.push_back(std::move(f));
+}
+
+void KeepList::AddFolderIdentity(std::uint64_t device, std::uint64_t inode) {
+  folderIds_.emplace_back(device, inode);
+}
+
+bool KeepList::KeepsFolder(std::uint64_t device, std::uint64_t inode) const {
+  for (const auto& [d, i] : folderIds_)
+    if (d == device && i == inode) return true;
+  return false;
+}
+
+void KeepList::Add(const KeepList& other) {
+  folders_.insert(folders_.end(), other.folders_.begin(), other.folders_.end());
+  folderIds_.insert(folderIds_.end(), other.folderIds_.begin(), other.folderIds_.end());
+  patterns_.insert(patterns_.end(), other.patterns_.begin(), other.patterns_.end());
 }
 
 void KeepList::AddPattern(NativeStringView pattern) {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/native_string.h"
@@ -25,6 +27,16 @@ class KeepList {
   // object file in any folder named build.
   void AddPattern(NativeStringView pattern);
 
+  // The identity of a kept folder as it lies on disk, so that a second path to it (a bind mount,
+  // a link the scan was started through) is kept too.
+  void AddFolderIdentity(std::uint64_t device, std::uint64_t inode);
+  bool KeepsFolder(std::uint64_t device, std::uint64_t inode) const;
+  bool KeepsAnyFolderIdentity() const { return !folderIds_.empty(); }
+  const std::vector<NativeString>& Folders() const { return folders_; }
+
+  // Everything other keeps, kept here too.
+  void Add(const KeepList& other);
+
   bool empty() const { return folders_.empty() && patterns_.empty(); }
 
   // Whether the entry at path itself is kept (path without a trailing separator).
@@ -38,6 +50,7 @@ class KeepList {
 
  private:
   std::vector<NativeString> folders_;  // each ending with the separator
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> folderIds_;  // device, inode
   std::vector<text::GlobPattern<NativeChar>> patterns_;
   mutable std::atomic<std::size_t> heldBack_{0};
 };

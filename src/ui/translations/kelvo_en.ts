@@ -43,6 +43,26 @@
         <source>所在文件系统没有可用的回收站</source>
         <translation>its file system has no usable trash</translation>
     </message>
+    <message>
+        <source>属于已安装的软件包</source>
+        <translation>owned by an installed package</translation>
+    </message>
+    <message>
+        <source>不是文件(设备、管道或套接字)</source>
+        <translation>not a file (a device, FIFO or socket)</translation>
+    </message>
+    <message>
+        <source>不是扫描位置下的普通路径</source>
+        <translation>not a plain path below its scan root</translation>
+    </message>
+    <message>
+        <source>回收站中的项目仍然存在</source>
+        <translation>its trashed item is still there</translation>
+    </message>
+    <message>
+        <source>无法读取保留列表</source>
+        <translation>the keep-list cannot be read</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::ErrorWords</name>
@@ -347,6 +367,18 @@
     <message>
         <source>  保留列表挡下 %1 项</source>
         <translation>; %1 held back by the keep-list</translation>
+    </message>
+    <message>
+        <source>, 已删除 %1 个</source>
+        <translation>, %1 deleted</translation>
+    </message>
+    <message>
+        <source>, %1 个在保留列表中</source>
+        <translation>, %1 on the keep-list</translation>
+    </message>
+    <message>
+        <source>, %1 个属于已安装的软件包</source>
+        <translation>, %1 owned by installed packages</translation>
     </message>
 </context>
 <context>

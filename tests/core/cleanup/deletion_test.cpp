@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "cleanup/deletion.h"
+#include "cleanup/removal_gate.h"
 #include "platform/entry_removal.h"
 #include "platform/file_system.h"
 #include "scan/driver.h"
@@ -283,9 +284,13 @@ TEST_F(DeletionTest, DeepTreesAreDeletedOpeningEachFolderAboutOnce) {
     std::vector<DeletionRequest> rows = Scan("deep");
     ASSERT_EQ(rows.size(), kDepth + 1u);
     if (!bottomFirst) std::reverse(rows.begin(), rows.end());
-    auto remover = platform::MakeNativeEntryRemover();
-    for (const auto& r : DeleteItems(rows, *remover, {}))
+    auto owned = platform::MakeNativeEntryRemover();
+    const platform::EntryRemover* remover = owned.get();
+    RemovalGate gate({}, std::move(owned), nullptr);
+    for (const auto& row : rows) {
+      const DeletionResult r = gate.Pass(row);
       EXPECT_EQ(r.outcome, DeletionOutcome::kDeleted) << r.error.message();
+    }
     EXPECT_LE(remover->FoldersOpened(), 3u * kDepth) << bottomFirst;
     testing::RemoveTree(tree.Path("deep"));
   }
@@ -320,7 +325,7 @@ TEST_F(DeletionTest, PathsThatLeaveTheirRootAreRefused) {
   relative.path = "x.tmp";
   relative.root.clear();
   for (const auto& r : DeleteItems({dotDot, elsewhere, relative})) {
-    EXPECT_EQ(r.failure, DeletionFailure::kOther);
+    EXPECT_EQ(r.failure, DeletionFailure::kBadPath);
     EXPECT_EQ(r.error, std::errc::invalid_argument);
   }
   EXPECT_TRUE(Exists(tree.Path("in/x.tmp")));

@@ -116,6 +116,15 @@ std::error_code WriteInfo(int infoDir, const std::string& infoName, const std::s
 
 }  // namespace
 
+RemovalReport FreedesktopTrash::PutBack(int parentFd, const char* name, Bin& bin,
+                                        const std::string& target, const std::string& infoName) {
+  // Something else than the checked entry was renamed: it goes back under its own name, unless
+  // that name is taken again, in which case it stays in the trash with its info, restorable.
+  if (::renameat2(bin.files.get(), target.c_str(), parentFd, name, RENAME_NOREPLACE) == 0)
+    ::unlinkat(bin.info.get(), infoName.c_str(), 0);
+  return Failed(RemovalStatus::kChanged);
+}
+
 std::string EncodeTrashPath(std::string_view path) {
   return text::PercentEncode(path, [](unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -224,8 +233,8 @@ FreedesktopTrash::Bin& FreedesktopTrash::Find(std::string_view fullPath, std::ui
 }
 
 RemovalReport FreedesktopTrash::Move(int parentFd, const char* name, std::string_view fullPath,
-                                     std::uint64_t device, std::uint64_t mount) {
-  Bin& bin = Find(fullPath, device, mount);
+                                     const EntryStat& checked, std::uint64_t mount) {
+  Bin& bin = Find(fullPath, checked.device, mount);
   if (!bin.usable) return Failed(RemovalStatus::kNoTrash, bin.why);
   std::string_view recorded = fullPath;
   if (!bin.top.empty() && bin.top != "/" && fullPath.starts_with(bin.top) &&
@@ -250,6 +259,11 @@ RemovalReport FreedesktopTrash::Move(int parentFd, const char* name, std::string
         moved = ::renameat(parentFd, name, bin.files.get(), target.c_str());
     }
     if (moved == 0) {
+      EntryStat arrived;
+      if (StatEntryAt(bin.files.get(), target.c_str(), arrived) ||
+          arrived.device != checked.device || arrived.inode != checked.inode ||
+          arrived.type != checked.type)
+        return PutBack(parentFd, name, bin, target, infoName);
       RemovalReport done;
       done.status = RemovalStatus::kRemoved;
       done.trash = bin.folder;

@@ -12,16 +12,19 @@
 #include <vector>
 
 #include "platform/entry_removal.h"
+#include "platform/file_system.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
 
 class FreedesktopTrash {
  public:
-  // name in the folder parentFd, whose full path is fullPath, on the given device and mount (0:
-  // not known). Trash folders found are kept open for the next entries.
+  // name in the folder parentFd, whose full path is fullPath, as checked (checked.device and
+  // inode), on the given mount (0: not known). What the rename moved is looked at in the trash:
+  // when another entry was swapped in between the check and the rename, it is moved back and
+  // the move reported kChanged. Trash folders found are kept open for the next entries.
   RemovalReport Move(int parentFd, const char* name, std::string_view fullPath,
-                     std::uint64_t device, std::uint64_t mount);
+                     const EntryStat& checked, std::uint64_t mount);
 
  private:
   struct Bin {
@@ -35,6 +38,8 @@ class FreedesktopTrash {
     std::error_code why;  // when not usable
   };
 
+  RemovalReport PutBack(int parentFd, const char* name, Bin& bin, const std::string& target,
+                        const std::string& infoName);
   Bin& Find(std::string_view fullPath, std::uint64_t device, std::uint64_t mount);
   Bin OpenHomeBin();
   Bin OpenTopBin(std::string_view fullPath, std::uint64_t device, std::uint64_t mount);

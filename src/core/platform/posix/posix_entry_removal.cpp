@@ -7,12 +7,14 @@
 // name and identity): the next row only opens the components where its path differs, and climbs
 // back to a closed ancestor through ".." checked against the identity it had, so deleting a tree in
 // path order opens each folder about once, however deep it is.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/entry_removal.h"
@@ -100,15 +102,22 @@ class PosixEntryRemover final : public EntryRemover {
     const std::string name = std::move(parts.back());
     parts.pop_back();
 
-    if (levels_.empty() || root_ != root || rootKnown_ != rootKnown) {
+    if (levels_.empty() || root_ != root || rootKnown_ != rootKnown ||
+        rootLinksFollowed_ != target.followRootLinks) {
       levels_.clear();
       RemovalReport failure;
-      if (!OpenRoot(root, failure)) return failure;
+      if (!OpenRoot(root, target.followRootLinks, failure)) return failure;
       root_ = std::move(root);
       rootKnown_ = rootKnown;
+      rootLinksFollowed_ = target.followRootLinks;
     }
     RemovalReport failure;
     if (!ReachParent(parts, failure)) return failure;
+    // Asked at every row, the folders kept open included: the list may have grown since the last.
+    if (target.guard)
+      for (const Level& level : levels_)
+        if (target.guard->Keeps(level.id.device, level.id.inode))
+          return Report(RemovalStatus::kKept);
     return RemoveIn(levels_.back().fd.get(), name.c_str(), target);
   }
 
@@ -126,12 +135,14 @@ class PosixEntryRemover final : public EntryRemover {
     return ::openat(dirfd, name, flags);
   }
 
-  bool OpenRoot(const std::string& root, RemovalReport& failure) {
-    // The root is opened as the scan opened it: the user named it, links in it included.
+  bool OpenRoot(const std::string& root, bool followLinks, RemovalReport& failure) {
+    // The root is opened as the scan opened it: the user named it, links in it included. Without
+    // links it is reached from "/" one component at a time, as the folders below it are.
     Level top;
-    top.fd = UniqueFd(OpenFolder(AT_FDCWD, root.c_str(), kFolderFlags & ~O_NOFOLLOW));
+    top.fd = followLinks ? UniqueFd(OpenFolder(AT_FDCWD, root.c_str(), kFolderFlags & ~O_NOFOLLOW))
+                         : OpenWithoutLinks(root, failure);
     if (!top.fd) {
-      failure = ReportErrno(errno);
+      if (followLinks) failure = ReportErrno(errno);
       return false;
     }
     if (std::error_code ec = IdentifyFolder(top.fd.get(), top.id)) {
@@ -140,6 +151,32 @@ class PosixEntryRemover final : public EntryRemover {
     }
     levels_.push_back(std::move(top));
     return true;
+  }
+
+  UniqueFd OpenWithoutLinks(const std::string& root, RemovalReport& failure) {
+    UniqueFd at(OpenFolder(AT_FDCWD, "/", kFolderFlags));
+    std::string_view rest(root);
+    while (at && !rest.empty()) {
+      const std::size_t slash = rest.find('/');
+      const std::string part(rest.substr(0, slash));
+      rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+      if (part.empty()) continue;
+      if (part == "." || part == "..") {
+        failure = NotBelowRoot();
+        return UniqueFd();
+      }
+      UniqueFd next(OpenFolder(at.get(), part.c_str(), kFolderFlags));
+      if (!next) {
+        const int e = errno;
+        failure = e == ELOOP || (e == ENOTDIR && IsSymlinkAt(at.get(), part.c_str()))
+                      ? Report(RemovalStatus::kLinkInPath, e)
+                      : ReportErrno(e);
+        return UniqueFd();
+      }
+      at = std::move(next);
+    }
+    if (!at) failure = ReportErrno(errno);
+    return at;
   }
 
   // Makes levels_ the chain of open folders from the root down to the one parts names.
@@ -213,6 +250,8 @@ class PosixEntryRemover final : public EntryRemover {
     EntryStat st;
     if (std::error_code ec = StatEntryAt(parent, name, st)) return ReportErrno(ec.value());
     const bool folder = st.type == EntryType::kDirectory;
+    if (st.type != EntryType::kFile && st.type != EntryType::kSymlink && !folder)
+      return Report(RemovalStatus::kWrongKind);
     if (const auto& want = target.expected) {
       if (st.device != want->device || st.inode != want->inode ||
           (want->type != EntryType::kUnknown && want->type != st.type) ||
@@ -225,11 +264,19 @@ class PosixEntryRemover final : public EntryRemover {
       if (!target.emptyFolder) return Report(RemovalStatus::kIsDirectory);
       if (rootKnown_ && st.device != levels_.front().id.device)
         return Report(RemovalStatus::kOtherFileSystem);
-      if (disposal_ == Disposal::kTrash) return Trash(parent, name, target, st);
+      if (target.guard && target.guard->Keeps(st.device, st.inode))
+        return Report(RemovalStatus::kKept);
+      // Never renamed, not even into the trash: a rename would take along what it holds by now.
+      if (disposal_ == Disposal::kCheck) return CheckEmpty(parent, name);
       if (::unlinkat(parent, name, AT_REMOVEDIR) != 0) return ReportErrno(errno);
       return Report(RemovalStatus::kRemoved);
     }
     if (target.emptyFolder) return Report(RemovalStatus::kChanged);  // no longer a folder
+    if (disposal_ == Disposal::kCheck) {
+      RemovalReport would = Report(RemovalStatus::kRemoved);
+      would.bytes = st.size;
+      return would;
+    }
     if (disposal_ == Disposal::kTrash) return Trash(parent, name, target, st);
     if (::unlinkat(parent, name, 0) != 0) return ReportErrno(errno);
     RemovalReport done = Report(RemovalStatus::kRemoved);
@@ -237,12 +284,35 @@ class PosixEntryRemover final : public EntryRemover {
     return done;
   }
 
+  // What rmdir would say, without removing: a folder with anything in it is not empty.
+  static RemovalReport CheckEmpty(int parent, const char* name) {
+    UniqueFd fd(::openat(parent, name, kFolderFlags));
+    if (!fd) return ReportErrno(errno);
+    DIR* dir = ::fdopendir(fd.get());
+    if (!dir) return ReportErrno(errno);
+    std::ignore = fd.Release();  // the stream owns it now
+    bool empty = true;
+    errno = 0;
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string_view n = e->d_name;
+      if (n != "." && n != "..") {
+        empty = false;
+        break;
+      }
+    }
+    const int e = errno;
+    ::closedir(dir);
+    if (e != 0) return ReportErrno(e);
+    return Report(empty ? RemovalStatus::kRemoved : RemovalStatus::kNotEmpty,
+                  empty ? 0 : ENOTEMPTY);
+  }
+
   RemovalReport Trash(int parent, const char* name, const RemovalTarget& target,
                       const EntryStat& st) {
     std::string_view path = target.path;
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    RemovalReport r = trash_.Move(parent, name, path, st.device, levels_.back().id.mount);
-    if (r.status == RemovalStatus::kRemoved && st.type != EntryType::kDirectory) r.bytes = st.size;
+    RemovalReport r = trash_.Move(parent, name, path, st, levels_.back().id.mount);
+    if (r.status == RemovalStatus::kRemoved) r.bytes = st.size;
     return r;
   }
 
@@ -251,6 +321,7 @@ class PosixEntryRemover final : public EntryRemover {
   std::vector<Level> levels_;  // levels_[0] is the root
   std::string root_;
   bool rootKnown_ = false;
+  bool rootLinksFollowed_ = true;
   std::uint64_t opened_ = 0;
 };
 

@@ -156,15 +156,24 @@ class Win32EntryRemover final : public EntryRemover {
       ReleaseChain();
       return failure;
     }
+    if (target.guard)
+      for (const FolderId& id : ids_)
+        if (target.guard->Keeps(id.volume, id.index)) return Report(RemovalStatus::kKept);
     return RemoveEntry(parentPath + name, target, rootKnown);
   }
 
   std::uint64_t FoldersOpened() const override { return opened_; }
 
  private:
+  struct FolderId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+  };
+
   void ReleaseChain() {
     chain_.clear();
     pinned_.clear();
+    ids_.clear();
   }
 
   // Holds the root and every folder below it down to the parent, keeping those already held.
@@ -175,6 +184,7 @@ class Win32EntryRemover final : public EntryRemover {
       while (keep < parts.size() && keep < pinned_.size() && pinned_[keep] == parts[keep]) ++keep;
       chain_.resize(keep + 1);
       pinned_.resize(keep);
+      ids_.resize(keep + 1);
       std::wstring path = root;
       for (std::size_t i = 0; i < keep; ++i) (path += parts[i]) += L'\\';
       return PinBelow(path, rootKnown, parts, failure);
@@ -195,6 +205,7 @@ class Win32EntryRemover final : public EntryRemover {
     }
     rootVolume_ = info.dwVolumeSerialNumber;
     chain_.push_back(std::move(top));
+    ids_.push_back({info.dwVolumeSerialNumber, FileIndex(info)});
     return PinBelow(root, rootKnown, parts, failure);
   }
 
@@ -232,6 +243,7 @@ class Win32EntryRemover final : public EntryRemover {
       }
       chain_.push_back(std::move(dir));
       pinned_.push_back(part);
+      ids_.push_back({info.dwVolumeSerialNumber, FileIndex(info)});
       path += L'\\';
     }
     return true;
@@ -268,8 +280,16 @@ class Win32EntryRemover final : public EntryRemover {
     if (type != EntryType::kDirectory && target.emptyFolder) return Report(RemovalStatus::kChanged);
     if (rootKnown && info.dwVolumeSerialNumber != rootVolume_)
       return Report(RemovalStatus::kOtherFileSystem);
+    if (folder && target.guard && target.guard->Keeps(info.dwVolumeSerialNumber, FileIndex(info)))
+      return Report(RemovalStatus::kKept);
+    if (disposal_ == Disposal::kCheck) {
+      RemovalReport would = folder ? CheckEmpty(path) : Report(RemovalStatus::kRemoved);
+      if (!folder) would.bytes = size;
+      return would;
+    }
 
-    if (disposal_ == Disposal::kTrash) {
+    // A folder is never recycled: the move would take along whatever it holds by then.
+    if (disposal_ == Disposal::kTrash && !folder) {
       // Checked through the handle, which stays open (sharing delete) while the shell moves it.
       RemovalReport r = MoveToRecycleBin(path);
       if (r.status == RemovalStatus::kRemoved && !folder) r.bytes = size;
@@ -294,7 +314,23 @@ class Win32EntryRemover final : public EntryRemover {
     return done;
   }
 
+  // What removing the folder would meet: anything in it makes it not empty.
+  static RemovalReport CheckEmpty(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileExW(LongPath(path + L"\\*").c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return ReportError(::GetLastError());
+    bool empty = true;
+    do {
+      const std::wstring_view n = found.cFileName;
+      if (n != L"." && n != L"..") empty = false;
+    } while (empty && ::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return Report(empty ? RemovalStatus::kRemoved : RemovalStatus::kNotEmpty);
+  }
+
   Disposal disposal_;
+  std::vector<FolderId> ids_;        // the identity of each folder of chain_
   std::vector<UniqueHandle> chain_;  // the root, then one per name in pinned_
   std::vector<std::wstring> pinned_;
   std::uint64_t opened_ = 0;
