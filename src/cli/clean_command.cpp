@@ -134,13 +134,13 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
                       "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a\n"
                       "list of absolute paths one per line, '-' for standard input, instead of\n"
                       "scanning. The whole list is refused, before anything is deleted, when a\n"
-                      "line is not a row of such a list.")
+                      "line is not a row of such a list or the list is larger than 512 MiB.")
           ->check(RefuseEmpty);
   CLI::Option* from0 =
       command
           .add_option("--from0", options.from0,
                       "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
-                      "-print0), '-' for standard input, instead of scanning")
+                      "-print0), '-' for standard input, instead of scanning; at most 512 MiB")
           ->check(RefuseEmpty);
   from0->excludes(from);
   // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
@@ -160,7 +160,13 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
 
 int RunCleanCommand(const CleanOptions& options) {
   Collected collected;
-  const scan::KeepList keep = LoadKeepList(options.scan);
+  const auto loaded = LoadKeepList(options.scan);
+  if (!loaded) {
+    std::fprintf(stderr, "kelvo-cli: %s; nothing deleted\n",
+                 UnreadableKeepListText(loaded.error()).c_str());
+    return kExitUsage;
+  }
+  const scan::KeepList& keep = *loaded;
   // Loaded while the scan or the list reading starts; a listed row is checked as well.
   std::optional<scan::PackageFilter> packageFilter;
   if (!options.scan.includePackageFiles) packageFilter.emplace(platform::SystemPackageDatabases());

@@ -23,7 +23,17 @@ int RunScanCommand(const ScanOptions& options) {
   auto writer = MakeRowWriter(resolved.format, out);
   scan::ScanState state;
   state.folderReaders = FolderReaders(options.threads);
-  const scan::KeepList keep = LoadKeepList(options);
+  auto loaded = LoadKeepList(options);
+  const bool keepListUnread = !loaded;
+  if (keepListUnread) {
+    // A scan deletes nothing: it goes on, saying loudly that kept files may be listed.
+    std::fprintf(stderr, "kelvo-cli: warning: %s; scanning without the stored keep-list\n",
+                 UnreadableKeepListText(loaded.error()).c_str());
+    ScanOptions runOnly = options;
+    runOnly.noKeepList = true;
+    loaded = LoadKeepList(runOnly);
+  }
+  const scan::KeepList keep = std::move(*loaded);
   if (!keep.empty()) state.keepList = &keep;
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
@@ -61,7 +71,7 @@ int RunScanCommand(const ScanOptions& options) {
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end
-  return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
+  return t.unreadableFolders || keepListUnread || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 
 }  // namespace kelvo::cli

@@ -11,10 +11,7 @@ namespace kelvo::ui {
 Services DefaultServices() {
   Services s;
   s.installComponents = seams::InstallComponents;
-  if (const char* env = std::getenv("KELVO_SETTINGS_FILE"); env && *env)
-    s.settingsPath = [path = Utf8ToNative(env)] { return path; };
-  else
-    s.settingsPath = seams::SettingsFilePath;
+  s.settingsPath = seams::SettingsFilePath;  // KELVO_SETTINGS_FILE is honoured there
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
   s.readIniValue = seams::ReadIniValue;
