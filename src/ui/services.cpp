@@ -11,7 +11,8 @@ namespace kelvo::ui {
 Services DefaultServices() {
   Services s;
   s.installComponents = seams::InstallComponents;
-  s.settingsPath = seams::SettingsFilePath;  // KELVO_SETTINGS_FILE is honoured there
+  // Chosen once (KELVO_SETTINGS_FILE is honoured there), so the window keeps one file all along.
+  s.settingsPath = [path = seams::SettingsFilePath()] { return path; };
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
   s.readIniValue = seams::ReadIniValue;
