@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "confirmation.h"
 #include "deletion_words.h"
+#include "keep_command.h"
 #include "list_reader.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
@@ -120,13 +121,13 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
                       "Delete exactly the rows of a list printed by 'scan' (tsv or json), or of a\n"
                       "list of absolute paths one per line, '-' for standard input, instead of\n"
                       "scanning. The whole list is refused, before anything is deleted, when a\n"
-                      "line is not a row of such a list.")
+                      "line is not a row of such a list or the list is larger than 512 MiB.")
           ->check(RefuseEmpty);
   CLI::Option* from0 =
       command
           .add_option("--from0", options.from0,
                       "Delete exactly the absolute paths of a list separated by NUL bytes (find\n"
-                      "-print0), '-' for standard input, instead of scanning")
+                      "-print0), '-' for standard input, instead of scanning; at most 512 MiB")
           ->check(RefuseEmpty);
   from0->excludes(from);
   // A list is deleted as it is: the options of a scan would be ignored, so they are refused.
@@ -192,8 +193,8 @@ int RunCleanCommand(const CleanOptions& options) {
   prepare::PreparedRun run(RunChoicesFor(options.scan));
   if (auto error = run.KeepListError()) {
     // Deleting with a keep-list that cannot be read would delete what it keeps.
-    std::fputs(KeepListErrorLine(*error).c_str(), stderr);
-    std::fputs("kelvo-cli: nothing deleted; mend the file, or run with --no-keep-list\n", stderr);
+    std::fprintf(stderr, "kelvo-cli: %s; nothing deleted\n",
+                 UnreadableKeepListText(*error).c_str());
     return kExitUsage;
   }
   const bool nulList = !options.from0.empty();

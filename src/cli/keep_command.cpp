@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <optional>
 
 #include "commands.h"
 #include "platform/file_system.h"
@@ -52,7 +53,12 @@ int RunKeepCommand(const KeepOptions& options) {
       std::fprintf(stderr, "kelvo-cli: keep list takes no entries\n");
       return kExitUsage;
     }
-    for (const KeepEntry& e : settings::ReadKeepList(file))
+    const auto stored = settings::ReadKeepList(file);
+    if (!stored) {
+      std::fprintf(stderr, "kelvo-cli: %s\n", UnreadableKeepListText(stored.error()).c_str());
+      return kExitPartial;
+    }
+    for (const KeepEntry& e : *stored)
       std::printf("%s %s\n", e.kind == KeepEntry::Kind::kFolder ? "folder " : "pattern",
                   Shown(e.text).c_str());
     return kExitOk;
@@ -66,6 +72,15 @@ int RunKeepCommand(const KeepOptions& options) {
     std::error_code ec;
     if (options.action == "add") {
       const KeepEntry entry = EntryFor(text, options.pattern);
+      const auto flaw = entry.kind == KeepEntry::Kind::kPattern
+                            ? settings::PatternFlawOf(entry.text)
+                            : std::nullopt;
+      if (flaw) {
+        std::fprintf(stderr, "kelvo-cli: keep add: %s: not stored: %s\n", Shown(entry.text).c_str(),
+                     std::string(settings::PatternFlawText(*flaw)).c_str());
+        status = kExitPartial;
+        continue;
+      }
       bool added = false;
       ec = settings::AddKeepEntry(file, entry, added);
       if (!ec)
@@ -95,6 +110,11 @@ int RunKeepCommand(const KeepOptions& options) {
     }
   }
   return status;
+}
+
+std::string UnreadableKeepListText(std::error_code error) {
+  return "the keep-list cannot be read from " + Shown(settings::SettingsFilePath()) + ": " +
+         error.message();
 }
 
 std::string HeldBackText(const scan::KeepList& keep) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "scan/keep_list.h"
 #include "scan_options.h"
+#include "text/result.h"
 
 namespace CLI {
 class App;
@@ -21,6 +23,9 @@ struct KeepOptions {
 
 void AddKeepOptions(CLI::App& command, KeepOptions& options);
 int RunKeepCommand(const KeepOptions& options);
+
+// "the keep-list cannot be read from FILE: REASON", for the message of each command.
+std::string UnreadableKeepListText(std::error_code error);
 
 // ", N held back by the keep-list" for a summary, or nothing when no list was in use.
 std::string HeldBackText(const scan::KeepList& keep);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/native_string.h"
 #include "row_writer.h"
@@ -252,17 +253,31 @@ std::optional<std::string> ParseNulPathList(std::string_view text,
   return std::nullopt;
 }
 
-std::optional<std::string> ReadListText(const std::string& source, std::string& text) {
+std::optional<std::string> ReadListText(const std::string& source, std::string& text,
+                                        std::size_t limit) {
   text.clear();
   std::FILE* in = source == "-" ? stdin : std::fopen(source.c_str(), "rb");
   if (!in) return "cannot read " + source + ": " + std::strerror(errno);
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
-  const bool failed = std::ferror(in) != 0;
+  const std::string tooLarge =
+      "list larger than " + std::to_string(limit / (1024 * 1024)) + " MiB: " + source;
+  std::optional<std::string> error;
+  try {
+    // Chunk by chunk, so that a stream without end (/dev/zero, a pipe) stops at the limit.
+    char buffer[65536];
+    std::size_t n;
+    while (!error && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+      if (n > limit - text.size())
+        error = tooLarge;
+      else
+        text.append(buffer, n);
+    }
+    if (!error && std::ferror(in)) error = "cannot read " + source;
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read the list " + source;
+  }
   if (in != stdin) std::fclose(in);
-  if (failed) return "cannot read " + source;
-  return std::nullopt;
+  if (error) text.clear();
+  return error;
 }
 
 }  // namespace kelvo::cli

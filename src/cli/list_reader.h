@@ -2,6 +2,7 @@
 // user, as rows to delete.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,8 +25,13 @@ std::optional<std::string> ParseDeletionList(std::string_view text,
 std::optional<std::string> ParseNulPathList(std::string_view text,
                                             std::vector<cleanup::DeletionRequest>& rows);
 
-// Reads a file, or standard input for "-", whole.
-std::optional<std::string> ReadListText(const std::string& source, std::string& text);
+// The largest list read: a million json rows of 500 bytes each.
+inline constexpr std::size_t kListLimit = 512u * 1024 * 1024;
+
+// Reads a file, or standard input for "-", whole, as a stream (a FIFO or a device too), up to
+// limit bytes: a longer one gives "list larger than N MiB", never an exhausted memory.
+std::optional<std::string> ReadListText(const std::string& source, std::string& text,
+                                        std::size_t limit = kListLimit);
 
 // Undoes the tsv escapes \\ \t \n \r; false on any other backslash sequence.
 bool UnescapeTsvField(std::string_view field, std::string& out);

@@ -3,6 +3,7 @@
 
 #include "cli_scan_sink.h"
 #include "commands.h"
+#include "keep_command.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "row_writer.h"
@@ -31,7 +32,9 @@ int RunLocationsCommand() {
       /*showProgress=*/false);
   // What a clean of them would be offered: the same keep-list and package filter as scan and clean.
   prepare::PreparedRun run(RunChoicesFor(ScanOptions{}));
-  if (auto error = run.KeepListError()) std::fputs(KeepListErrorLine(*error).c_str(), stderr);
+  if (auto error = run.KeepListError())
+    std::fprintf(stderr, "kelvo-cli: warning: %s; counting without the stored keep-list\n",
+                 UnreadableKeepListText(*error).c_str());
   scan::ScanState state;
   run.Configure(state);
   scan::FixedRules noRules{scan::RuleSwitches()};

@@ -15,10 +15,4 @@ prepare::RunChoices RunChoicesFor(const ScanOptions& options) {
   return choices;
 }
 
-std::string KeepListErrorLine(const std::error_code& error) {
-  return "kelvo-cli: keep-list: cannot read " +
-         EscapeForTerminal(NativeToUtf8(settings::SettingsFilePath())) + ": " + error.message() +
-         "\n";
-}
-
 }  // namespace kelvo::cli

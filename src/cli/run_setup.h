@@ -11,7 +11,4 @@ namespace kelvo::cli {
 
 prepare::RunChoices RunChoicesFor(const ScanOptions& options);
 
-// "kelvo-cli: keep-list: cannot read FILE: why", for stderr.
-std::string KeepListErrorLine(const std::error_code& error);
-
 }  // namespace kelvo::cli

@@ -23,8 +23,12 @@ int RunScanCommand(const ScanOptions& options) {
   OutputBuffer out(stdout);
   auto writer = MakeRowWriter(resolved.format, out);
   prepare::PreparedRun run(RunChoicesFor(options));
-  // A scan goes on without a list it cannot read, but never quietly.
-  if (auto error = run.KeepListError()) std::fputs(KeepListErrorLine(*error).c_str(), stderr);
+  // A scan deletes nothing: it goes on without a list it cannot read, saying loudly that kept
+  // files may be listed.
+  const bool keepListUnread = run.KeepListError().has_value();
+  if (keepListUnread)
+    std::fprintf(stderr, "kelvo-cli: warning: %s; scanning without the stored keep-list\n",
+                 UnreadableKeepListText(*run.KeepListError()).c_str());
   scan::ScanState state;
   run.Configure(state);
   const scan::KeepList& keep = run.KeepList();
@@ -60,7 +64,7 @@ int RunScanCommand(const ScanOptions& options) {
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end
-  return t.unreadableFolders || auditStatus != kExitOk ? kExitPartial : kExitOk;
+  return t.unreadableFolders || keepListUnread || auditStatus != kExitOk ? kExitPartial : kExitOk;
 }
 
 }  // namespace kelvo::cli

@@ -9,6 +9,7 @@
 
 #include "platform/drives.h"
 #include "scan/scan_state.h"
+#include "settings/keep_list_file.h"
 
 namespace kelvo::cli {
 namespace {
@@ -39,6 +40,11 @@ unsigned FolderReaders(unsigned threads) {
 
 std::string RefuseEmpty(const std::string& value) {
   return value.empty() ? "an empty value names nothing" : std::string();
+}
+
+std::string RefuseFlawedPattern(const std::string& pattern) {
+  const auto flaw = settings::PatternFlawOf(Utf8ToNative(pattern));
+  return flaw ? std::string(settings::PatternFlawText(*flaw)) : std::string();
 }
 
 void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
@@ -88,7 +94,7 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                   "Keep what this glob pattern matches, for this run, besides the stored\n"
                   "keep-list (see 'keep'); repeatable. '*' and '?' stay within a name, '**'\n"
                   "spans folders; a pattern not starting at / matches at any depth")
-      ->check(RefuseEmpty)
+      ->check(RefuseFlawedPattern)
       // One pattern per --keep, so that a ROOT after it stays a root.
       ->expected(1)
       ->allow_extra_args(false)

@@ -52,6 +52,8 @@ unsigned FolderReaders(unsigned threads);
 // Refuses an empty value (--from "", --from=, --prefix ""): it names nothing, and must never mean
 // the default.
 std::string RefuseEmpty(const std::string& value);
+// A CLI11 check: the reason a keep pattern can never match (see settings::PatternFlawOf), or "".
+std::string RefuseFlawedPattern(const std::string& pattern);
 
 // Turns the option texts into switches; returns an error message when one is not understood.
 std::optional<std::string> ResolveScanOptions(const ScanOptions& options, ResolvedScanOptions& out);

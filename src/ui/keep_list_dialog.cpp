@@ -46,20 +46,46 @@ KeepListDialog::KeepListDialog(LiveOptions& options, const Services& services, Q
   buttons->addWidget(remove);
   buttons->addStretch();
   buttons->addWidget(close);
+  readError_ = new QLabel(this);
+  readError_->setObjectName("keepListReadError");
+  readError_->setWordWrap(true);
+  readError_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(note);
+  layout->addWidget(readError_);
   layout->addWidget(entries_);
   layout->addLayout(buttons);
   resize(520, 320);
 
-  if (services_.readKeepList) {
-    try {
-      options_.SetKeepEntries(services_.readKeepList(services_.settingsPath()));
-    } catch (...) {
-      LogSkippedFailure("Reading the keep-list");
-    }
-  }
+  if (services_.readKeepList) Load();
   ShowEntries();
+}
+
+bool KeepListDialog::Load() {
+  std::error_code ec;
+  try {
+    auto stored = services_.readKeepList(services_.settingsPath());
+    if (stored)
+      options_.SetKeepEntries(std::move(*stored));
+    else
+      ec = stored.error();
+  } catch (...) {
+    LogSkippedFailure("Reading the keep-list");
+    ec = std::make_error_code(std::errc::io_error);
+  }
+  options_.SetKeepListError(ec);
+  readError_->setVisible(bool(ec));
+  if (ec)
+    readError_->setText(
+        tr("保留列表无法读取:%1。在它能读取之前,不删除任何文件。").arg(ErrorWords(ec)));
+  return !ec;
+}
+
+void KeepListDialog::ShowMessage(const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("保留列表"), text, QMessageBox::Ok, this);
+  box->setObjectName("keepListError");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 void KeepListDialog::ShowEntries() {
@@ -78,12 +104,7 @@ bool KeepListDialog::Store(std::vector<KeepEntry> entries) {
     ec = std::make_error_code(std::errc::io_error);
   }
   if (ec) {
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, tr("保留列表"),
-                        tr("保留列表未能保存:%1。").arg(ErrorWords(ec)), QMessageBox::Ok, this);
-    box->setObjectName("keepListError");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    ShowMessage(tr("保留列表未能保存:%1。").arg(ErrorWords(ec)));
     return false;
   }
   options_.SetKeepEntries(std::move(entries));
@@ -93,6 +114,11 @@ bool KeepListDialog::Store(std::vector<KeepEntry> entries) {
 
 bool KeepListDialog::AddEntry(const KeepEntry& entry) {
   if (entry.text.empty()) return false;
+  // An edit of a list that was never read would store it without the entries it holds.
+  if (options_.KeepListError() && (!services_.readKeepList || !Load())) {
+    ShowMessage(readError_->text());
+    return false;
+  }
   std::vector<KeepEntry> entries = options_.KeepEntries();
   if (std::find(entries.begin(), entries.end(), entry) != entries.end()) return true;
   entries.push_back(entry);
@@ -107,7 +133,27 @@ bool KeepListDialog::AddFolder(NativeStringView folder) {
 }
 
 bool KeepListDialog::AddPattern(const QString& pattern) {
-  return AddEntry({KeepEntry::Kind::kPattern, ToNative(pattern.trimmed())});
+  const NativeString text = ToNative(pattern.trimmed());
+  if (const auto flaw = settings::PatternFlawOf(text)) {
+    QString why;
+    switch (*flaw) {
+      case settings::PatternFlaw::kEmpty:
+        why = tr("模式是空的");
+        break;
+      case settings::PatternFlaw::kEmptyComponent:
+        why = tr("含有空的路径部分 (//)");
+        break;
+      case settings::PatternFlaw::kDotComponent:
+        why = tr("含有 . 或 .. 路径部分,磁盘上的路径从不含有它们");
+        break;
+      case settings::PatternFlaw::kUnclosedClass:
+        why = tr("[ 没有用 ] 结束");
+        break;
+    }
+    ShowMessage(tr("模式 %1 永远匹配不到任何文件:%2。").arg(pattern.trimmed(), why));
+    return false;
+  }
+  return AddEntry({KeepEntry::Kind::kPattern, text});
 }
 
 bool KeepListDialog::AddFile(NativeStringView file) {
@@ -124,6 +170,7 @@ bool KeepListDialog::AddFile(NativeStringView file) {
 }
 
 void KeepListDialog::RemoveSelected() {
+  if (options_.KeepListError()) return;  // nothing was read, so nothing is shown to remove
   std::vector<KeepEntry> entries = options_.KeepEntries();
   std::vector<int> rows;
   for (const QListWidgetItem* item : entries_->selectedItems()) rows.push_back(entries_->row(item));

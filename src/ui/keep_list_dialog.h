@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -30,6 +31,9 @@ class KeepListDialog : public QDialog {
 
  private:
   bool Store(std::vector<settings::KeepEntry> entries);
+  // Reads the stored list into the options; false (with the reason shown) when it cannot be read.
+  bool Load();
+  void ShowMessage(const QString& text);
   void ShowEntries();
   void PickFolder();
   void AskPattern();
@@ -37,6 +41,7 @@ class KeepListDialog : public QDialog {
   LiveOptions& options_;
   const Services& services_;
   QListWidget* entries_ = nullptr;
+  QLabel* readError_ = nullptr;
 };
 
 }  // namespace kelvo::ui

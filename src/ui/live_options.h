@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "platform/native_string.h"
@@ -62,6 +63,9 @@ class LiveOptions {
   void SetKeepEntries(std::vector<settings::KeepEntry> entries);
   const std::vector<settings::KeepEntry>& KeepEntries() const { return keepEntries_; }
   std::shared_ptr<const scan::KeepList> KeepListNow() const { return keepList_; }
+  // Why the stored list could not be read (empty when it could): no deletion goes on without it.
+  void SetKeepListError(std::error_code error) { keepListError_ = error; }
+  std::error_code KeepListError() const { return keepListError_; }
 
   // The tree's nodes, numbered from 1; set once when the tree is built, before any scan.
   void SetNodes(int driveCount, std::vector<NativeString> keys);
@@ -89,6 +93,7 @@ class LiveOptions {
   std::atomic<bool> trash_{false};
   std::vector<settings::KeepEntry> keepEntries_;
   std::shared_ptr<const scan::KeepList> keepList_ = std::make_shared<scan::KeepList>();
+  std::error_code keepListError_;
   int driveCount_ = 0;
   std::vector<NativeString> keys_;              // index node - 1
   std::unique_ptr<std::atomic<bool>[]> ticks_;  // index node - 1

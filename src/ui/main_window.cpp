@@ -509,6 +509,17 @@ void MainWindow::Command1Click() {
     junkCount_->setText(QString());
     return;
   }
+  // Without the stored keep-list a deletion could remove what the user keeps: none goes on.
+  if (const std::error_code keepError = options_.KeepListError()) {
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, tr("清除垃圾"),
+                        tr("保留列表无法读取:%1。不删除任何文件。").arg(ErrorWords(keepError)),
+                        QMessageBox::Ok, this);
+    box->setObjectName("keepListUnreadable");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return;
+  }
   if (!ConfirmDeletion(positions)) return;
   std::vector<scan::JunkItem> items;
   items.reserve(positions.size());
@@ -611,6 +622,7 @@ void MainWindow::UpdateStatus() {
     text += tr("  用时 %1 秒").arg(scanSession_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
   if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
+  if (options_.KeepListError()) text += tr("  保留列表无法读取");
   text = text.toHtmlEscaped();
   // The scan's count of kept package files, until a deletion's note takes its place.
   if (const std::size_t kept = scanSession_->PackageFilesKept();

@@ -11,10 +11,8 @@ namespace kelvo::ui {
 Services DefaultServices() {
   Services s;
   s.installComponents = seams::InstallComponents;
-  if (const char* env = std::getenv("KELVO_SETTINGS_FILE"); env && *env)
-    s.settingsPath = [path = Utf8ToNative(env)] { return path; };
-  else
-    s.settingsPath = seams::SettingsFilePath;
+  // Chosen once (KELVO_SETTINGS_FILE is honoured there), so the window keeps one file all along.
+  s.settingsPath = [path = seams::SettingsFilePath()] { return path; };
   s.readTipsSwitch = seams::ReadTipsSwitch;
   s.writeIniValue = seams::WriteIniValue;
   s.readIniValue = seams::ReadIniValue;

@@ -50,8 +50,9 @@ struct Services {
   std::function<std::error_code(const NativeString& path, std::string_view section,
                                 std::string_view key, std::string_view value)>
       writeIniValue;
-  // The keep-list section of the settings file.
-  std::function<std::vector<settings::KeepEntry>(const NativeString& path)> readKeepList;
+  // The keep-list section of the settings file, or why the file could not be read.
+  std::function<Result<std::vector<settings::KeepEntry>, std::error_code>(const NativeString& path)>
+      readKeepList;
   std::function<std::error_code(const NativeString& path,
                                 const std::vector<settings::KeepEntry>& entries)>
       writeKeepList;
@@ -68,8 +69,8 @@ struct Services {
 };
 
 // The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one
-// beside the program, and KELVO_DRIVES ("/a/:/b/") the folders offered as disks (for tests and
-// screenshots).
+// beside the program (for both programs, see settings::SettingsFilePath), and KELVO_DRIVES
+// ("/a/:/b/") the folders offered as disks (for tests and screenshots).
 Services DefaultServices();
 
 }  // namespace kelvo::ui

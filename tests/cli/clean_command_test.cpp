@@ -360,5 +360,130 @@ TEST_F(KeepAndTrashTest, CleanTrashAsksToMoveAndTheFilesCanBeRestored) {
   EXPECT_TRUE(Exists(home.Path("data/Trash/info/b.tmp.trashinfo")));
 }
 
+// The settings file named by KELVO_SETTINGS_FILE, for kelvo-cli as for the window.
+class UnreadableSettingsTest : public KeepAndTrashTest {
+ protected:
+  UnreadableSettingsTest() { ::setenv("KELVO_SETTINGS_FILE", home.Path("setting.ini").c_str(), 1); }
+  ~UnreadableSettingsTest() override { ::unsetenv("KELVO_SETTINGS_FILE"); }
+  // Under a time limit: a program that blocks on the settings file ends with 124.
+  ProcessResult Timed(std::vector<std::string> args) {
+    args.insert(args.begin(), {"20", KELVO_CLI_PATH});
+    return RunProcess("/usr/bin/timeout", args);
+  }
+};
+
+TEST_F(UnreadableSettingsTest, TheCommandLineUsesTheFileTheWindowUses) {
+  ASSERT_EQ(Cli({"keep", "add", "--pattern", "*.bak"}).exitStatus, 0);
+  std::ifstream written(home.Path("setting.ini"));
+  EXPECT_THAT(std::string(std::istreambuf_iterator<char>(written), {}),
+              HasSubstr("pattern0=\"*.bak\""));
+}
+
+TEST_F(UnreadableSettingsTest, AListThatCannotBeReadStopsCleanAndIsSaidByScanAndKeep) {
+  for (const std::string form : {"folder", "fifo", "device"}) {
+    SCOPED_TRACE(form);
+    const std::string path = home.Path("setting.ini");
+    ::unlink(path.c_str());
+    ::rmdir(path.c_str());
+    const int made = form == "folder" ? ::mkdir(path.c_str(), 0700)
+                     : form == "fifo" ? ::mkfifo(path.c_str(), 0600)
+                                      : ::symlink("/dev/zero", path.c_str());
+    ASSERT_EQ(made, 0);
+    const std::string said = "the keep-list cannot be read from " + path + ": ";
+
+    auto r = Timed({"keep", "list"});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_THAT(r.err, HasSubstr(said));
+    r = Timed({"keep", "add", "--pattern", "*.iso"});
+    EXPECT_EQ(r.exitStatus, 1);
+
+    r = Timed({"clean", "--yes", Junk()});
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_THAT(r.err, HasSubstr(said));
+    EXPECT_THAT(r.err, HasSubstr("nothing deleted"));
+    EXPECT_TRUE(Exists(Junk("a.tmp")));
+    r = RunProcess("/usr/bin/timeout", {"20", KELVO_CLI_PATH, "clean", "--yes", "--from", "-"},
+                   Junk("a.tmp") + "\n");
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_TRUE(Exists(Junk("a.tmp")));
+
+    r = Timed({"scan", "--format=tsv", Junk()});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_THAT(r.out, HasSubstr("a.tmp"));
+    EXPECT_THAT(r.err, HasSubstr("kelvo-cli: warning: " + said));
+    EXPECT_THAT(r.err, HasSubstr("scanning without the stored keep-list"));
+    // Without the stored list nothing is read, and nothing stops.
+    EXPECT_EQ(Timed({"clean", "--dry-run", "--no-keep-list", Junk()}).exitStatus, 0);
+  }
+}
+
+TEST_F(KeepAndTrashTest, PatternsThatCanNeverMatchAreRefused) {
+  auto r = Cli({"keep", "add", "--pattern", "a//b", "x/../y", "./z", "*.[ch", "*.iso"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.err, HasSubstr("keep add: a//b: not stored: an empty component"));
+  EXPECT_THAT(r.err, HasSubstr("keep add: x/../y: not stored: a \".\" or \"..\" component"));
+  EXPECT_THAT(r.err, HasSubstr("keep add: ./z: not stored"));
+  EXPECT_THAT(r.err, HasSubstr("keep add: *.[ch: not stored: a \"[\" class is not closed"));
+  EXPECT_EQ(Cli({"keep", "list"}).out, "pattern *.iso\n");
+  // A path that is no folder becomes a pattern, and is refused the same way.
+  EXPECT_EQ(Cli({"keep", "add", Junk("gone/../a.tmp")}).exitStatus, 1);
+  r = Cli({"scan", "--keep=" + Junk() + "//a.tmp", Junk()});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_THAT(r.err, HasSubstr("an empty component"));
+}
+
+TEST(CleanList, AnEndlessListStopsAtTheLimitWithAMessage) {
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--dry-run", "--from", "/dev/zero"});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "kelvo-cli: --from: list larger than 512 MiB: /dev/zero\n");
+}
+
+}  // namespace
+}  // namespace kelvo::cli
+
+namespace kelvo::cli {
+namespace {
+
+// Every list form and mode meets the same gate: what a dry run lists is what the real run
+// removes, and folders, package files, special files and what the keep-list gained meanwhile stay.
+TEST_F(KeepAndTrashTest, EveryListAndModePassesTheSameChecks) {
+  tree.File("full/inside.odt", "mine");
+  ::mkfifo(tree.Path("pipe").c_str(), 0600);
+  auto r = RunProcess(KELVO_CLI_PATH, {"clean", "--from0", "-", "--trash", "--dry-run"},
+                      tree.Path("full/") + std::string(1, '\0'));
+  EXPECT_EQ(r.out,
+            "Would move 0 files (0 bytes) to the trash.\n"
+            "1 would not be removed: the folder is not empty\n");
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--from0", "-", "--trash", "--yes"},
+                 tree.Path("full/") + std::string(1, '\0'));
+  EXPECT_TRUE(Exists(tree.Path("full/inside.odt")));
+  EXPECT_FALSE(Exists(home.Path("data/Trash/files/full")));
+
+  // /usr/bin/ls belongs to coreutils on this system; a NUL list does not pass it.
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--from0", "-", "--dry-run"},
+                 std::string("/usr/bin/ls") + std::string(1, '\0'));
+  EXPECT_EQ(r.out, "Would delete 0 files (0 bytes).\n");
+  EXPECT_THAT(r.err, HasSubstr("1 hits kept as package files"));
+
+  r = RunProcess(KELVO_CLI_PATH, {"clean", "--from", "-", "--yes"},
+                 tree.Path("pipe") + "\n" + tree.Path("junk/../junk/a.tmp") + "\n");
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.err, HasSubstr("not a file (a device, FIFO or socket)"));
+  EXPECT_THAT(r.err, HasSubstr("not a plain path below its scan root"));
+  EXPECT_TRUE(Exists(tree.Path("pipe")));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+}
+
+TEST_F(KeepAndTrashTest, AnEntryKeptWhileTheQuestionWaitsIsKept) {
+  auto r = RunOnTerminal({"clean", Junk()}, "y", [&] {
+    EXPECT_EQ(Cli({"keep", "add", "--pattern", "*/a.tmp"}).exitStatus, 0);
+  });
+  EXPECT_THAT(r.out, HasSubstr("Delete 2 files (8 bytes)?"));
+  EXPECT_THAT(r.out, HasSubstr("Deleted 1 file (5 bytes), 0 already gone, 1 kept by the keep-list"));
+  EXPECT_TRUE(Exists(Junk("a.tmp")));
+  EXPECT_FALSE(Exists(Junk("Temp/b.tmp")));
+}
+
 }  // namespace
 }  // namespace kelvo::cli

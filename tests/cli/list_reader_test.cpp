@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "row_writer.h"
+#include "support/temp_tree.h"
 #include "text/base64.h"
 
 namespace kelvo::cli {
@@ -112,6 +113,24 @@ TEST(DeletionList, PathsThatShowOneFileAndNameAnotherAreRefused) {
                         "a\t/d/a\tt\t1\n",
                         rows));
   EXPECT_EQ(rows.at(0).path, "/d/a");
+}
+
+TEST(ListText, IsReadWholeUpToTheLimitAndRefusedBeyondItWithoutExhaustingMemory) {
+  testing::TempTree tree;
+  constexpr std::size_t kLimit = 1024 * 1024;
+  const std::string atLimit(kLimit, 'x');
+  tree.File("full", atLimit);
+  std::string text;
+  ASSERT_FALSE(ReadListText(tree.PathUtf8("full"), text, kLimit));
+  EXPECT_EQ(text, atLimit);
+  tree.File("over", atLimit + "y");
+  EXPECT_EQ(ReadListText(tree.PathUtf8("over"), text, kLimit),
+            "list larger than 1 MiB: " + tree.PathUtf8("over"));
+  EXPECT_EQ(text, "");
+  // A stream without end, given as FILE, stops at the limit as well.
+  EXPECT_EQ(ReadListText("/dev/zero", text, kLimit), "list larger than 1 MiB: /dev/zero");
+  EXPECT_THAT(ReadListText(tree.PathUtf8("missing"), text, kLimit),
+              ::testing::Optional(HasSubstr("cannot read")));
 }
 
 }  // namespace

@@ -102,6 +102,27 @@ class DeletionTest : public QObject {
     box->close();
   }
 
+  void anUnreadableKeepListDeletesNothing() {
+    auto log = std::make_shared<ServiceLog>();
+    ui::Services services = testing::MakeFakeServices(log, {});
+    services.readKeepList = [](const NativeString&) -> Result<std::vector<settings::KeepEntry>> {
+      return Fail(std::errc::permission_denied);
+    };
+    ui::MainWindow w(std::move(services));
+    w.Startup();
+    Fill(w, {"/a", "/b"});
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QVERIFY(log->calls.filter("delete").isEmpty());
+    QCOMPARE(w.model().rowCount(), 2);
+    auto* box = w.findChild<QMessageBox*>("keepListUnreadable");
+    QVERIFY(box != nullptr);
+    QVERIFY(box->text().startsWith(QStringLiteral("保留列表无法读取")));
+    box->close();
+    QVERIFY(w.statusLine()->text().contains(QStringLiteral("保留列表无法读取")));
+  }
+
   void mixedOutcomes() {
     auto log = std::make_shared<ServiceLog>();
     ui::Services services = testing::MakeFakeServices(log, {});

@@ -1,7 +1,10 @@
 // The settings dialog and the tips dialog: texts, initial states, layout, and what each click
 // writes.
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -245,6 +248,31 @@ class DialogsTest : public QObject {
     QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(0));
     t.Check1()->click();
     QCOMPARE(settings::ReadTipsSwitch(ini), std::int16_t(1));
+  }
+
+  // A settings file that cannot be read is said in the keep-list dialog and blocks deletions; a
+  // pattern that can never match is refused.
+  void anUnreadableKeepListIsSaidAndFlawedPatternsAreRefused() {
+    testing::TempTree dir;
+    dir.Dir("setting.ini");  // a folder where the file should be
+    qputenv("KELVO_SETTINGS_FILE", QByteArray::fromStdString(dir.Path("setting.ini")));
+    ui::Services services = ui::DefaultServices();
+    qunsetenv("KELVO_SETTINGS_FILE");
+    ui::LiveOptions options;
+    ui::SettingsDialog d(options, services);
+    QCOMPARE(options.KeepListError(), std::make_error_code(std::errc::is_a_directory));
+    auto* said = d.KeepList()->findChild<QLabel*>("keepListReadError");
+    QVERIFY(said && !said->isHidden());
+    QVERIFY(said->text().startsWith(QStringLiteral("保留列表无法读取")));
+    QVERIFY(!d.KeepList()->AddPattern(QStringLiteral("*.iso")));  // nothing stored over it
+
+    ::rmdir(dir.Path("setting.ini").c_str());
+    QVERIFY(!d.KeepList()->AddPattern(QStringLiteral("a//b")));
+    QVERIFY(!d.KeepList()->AddPattern(QStringLiteral("./x")));
+    QVERIFY(!d.KeepList()->AddPattern(QStringLiteral("*.[ch")));
+    QVERIFY(d.KeepList()->AddPattern(QStringLiteral("*.iso")));  // readable again: stored
+    QVERIFY(!options.KeepListError());
+    QCOMPARE(d.KeepList()->Entries()->count(), 1);
   }
 
   // The trash option and the keep-list are stored at once and read back by the next window.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/native_string.h"
+#include "text/result.h"
 
 namespace kelvo::platform {
 
@@ -25,15 +26,20 @@ std::string ReadProfileValue(const NativeString& path, std::string_view section,
 [[nodiscard]] std::error_code WriteProfileValue(const NativeString& path, std::string_view section,
                                                 std::string_view key, std::string_view value);
 
-// Every key of section with its value, in file order (no length limit); empty when the file or the
-// section is missing.
-std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
-                                                                    std::string_view section);
+// Every key of section with its value, in file order, from every section of that name (no length
+// limit); empty when the file or the section is missing. A file that is there but cannot be read
+// (no permission, too large, not a regular file, behind a foreign link) gives its error.
+Result<std::vector<std::pair<std::string, std::string>>> ReadProfileSection(
+    const NativeString& path, std::string_view section);
 
-// Replaces the keys of section with the given ones in one write; every other section stays. A key
-// or value that would break the file's structure is refused with std::errc::invalid_argument.
-[[nodiscard]] std::error_code ReplaceProfileSection(
-    const NativeString& path, std::string_view section,
+// Which keys of a section the writer owns.
+using ProfileKeyOwner = bool (*)(std::string_view key);
+
+// Replaces the owned keys of section with the given ones in one write; every other line of the
+// section (comments, keys of the user's own) and every other section stays. A key or value that
+// would break the file's structure is refused with std::errc::invalid_argument.
+[[nodiscard]] std::error_code ReplaceOwnedProfileKeys(
+    const NativeString& path, std::string_view section, ProfileKeyOwner owned,
     const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace kelvo::platform

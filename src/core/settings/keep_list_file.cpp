@@ -51,11 +51,58 @@ std::string Decode(std::string_view text) {
   return out;
 }
 
+bool IsKeepKey(std::string_view key) {
+  return IsNumbered(key, kFolderKey) || IsNumbered(key, kPatternKey);
+}
+
+constexpr bool kWindowsPaths = platform::kSeparator == NativeChar('\\');
+
+bool IsSeparator(NativeChar c) {
+  return c == NativeChar('/') || c == platform::kSeparator;
+}
+
+// Where the "[" class at pat[i] ends (past its "]"), read as the glob matcher reads it, or npos
+// when it is not closed.
+std::size_t ClassEnd(NativeStringView pat, std::size_t i) {
+  const bool escapes = !kWindowsPaths;
+  ++i;
+  if (i < pat.size() && (pat[i] == NativeChar('!') || pat[i] == NativeChar('^'))) ++i;
+  bool first = true;
+  while (i < pat.size() && (first || pat[i] != NativeChar(']'))) {
+    first = false;
+    if (escapes && pat[i] == NativeChar('\\') && i + 1 < pat.size()) ++i;
+    ++i;
+    if (i + 1 < pat.size() && pat[i] == NativeChar('-') && pat[i + 1] != NativeChar(']')) {
+      if (escapes && pat[i + 1] == NativeChar('\\') && i + 2 < pat.size()) ++i;
+      i += 2;
+    }
+  }
+  return i < pat.size() ? i + 1 : NativeStringView::npos;
+}
+
+std::optional<PatternFlaw> ComponentFlaw(NativeStringView part) {
+  if (part.empty()) return PatternFlaw::kEmptyComponent;
+  if (part == AsciiToNative(".") || part == AsciiToNative("..")) return PatternFlaw::kDotComponent;
+  for (std::size_t i = 0; i < part.size();) {
+    if (!kWindowsPaths && part[i] == NativeChar('\\')) {
+      i += 2;
+    } else if (part[i] == NativeChar('[')) {
+      i = ClassEnd(part, i);
+      if (i == NativeStringView::npos) return PatternFlaw::kUnclosedClass;
+    } else {
+      ++i;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::vector<KeepEntry> ReadKeepList(const NativeString& settingsPath) {
+Result<std::vector<KeepEntry>, std::error_code> ReadKeepList(const NativeString& settingsPath) {
+  const auto values = platform::ReadProfileSection(settingsPath, kKeepSection);
+  if (!values) return Fail(values.error());
   std::vector<KeepEntry> entries;
-  for (const auto& [key, value] : platform::ReadProfileSection(settingsPath, kKeepSection)) {
+  for (const auto& [key, value] : *values) {
     if (value.empty()) continue;
     if (IsNumbered(key, kFolderKey))
       entries.push_back({KeepEntry::Kind::kFolder, Utf8ToNative(Decode(value))});
@@ -77,24 +124,73 @@ std::error_code WriteKeepList(const NativeString& settingsPath,
   if (!folder.empty()) {
     if (auto ec = platform::MakeFolders(folder)) return ec;
   }
-  return platform::ReplaceProfileSection(settingsPath, kKeepSection, values);
+  return platform::ReplaceOwnedProfileKeys(settingsPath, kKeepSection, IsKeepKey, values);
 }
 
 std::error_code AddKeepEntry(const NativeString& settingsPath, const KeepEntry& entry,
                              bool& added) {
-  std::vector<KeepEntry> entries = ReadKeepList(settingsPath);
-  added = std::find(entries.begin(), entries.end(), entry) == entries.end();
+  added = false;
+  if (entry.kind == KeepEntry::Kind::kPattern && PatternFlawOf(entry.text))
+    return std::make_error_code(std::errc::invalid_argument);
+  auto entries = ReadKeepList(settingsPath);
+  if (!entries) return entries.error();
+  added = std::find(entries->begin(), entries->end(), entry) == entries->end();
   if (!added) return {};
-  entries.push_back(entry);
-  return WriteKeepList(settingsPath, entries);
+  entries->push_back(entry);
+  if (auto ec = WriteKeepList(settingsPath, *entries)) {
+    added = false;
+    return ec;
+  }
+  return {};
 }
 
 std::error_code RemoveKeepEntry(const NativeString& settingsPath, NativeStringView text,
                                 std::size_t& removed) {
-  std::vector<KeepEntry> entries = ReadKeepList(settingsPath);
-  removed = std::erase_if(entries, [&](const KeepEntry& e) { return e.text == text; });
-  if (!removed) return {};
-  return WriteKeepList(settingsPath, entries);
+  removed = 0;
+  auto entries = ReadKeepList(settingsPath);
+  if (!entries) return entries.error();
+  const std::size_t found =
+      std::erase_if(*entries, [&](const KeepEntry& e) { return e.text == text; });
+  if (!found) return {};
+  if (auto ec = WriteKeepList(settingsPath, *entries)) return ec;
+  removed = found;
+  return {};
+}
+
+std::optional<PatternFlaw> PatternFlawOf(NativeStringView pattern) {
+  while (pattern.size() > 1 && IsSeparator(pattern.back())) pattern.remove_suffix(1);
+  if (pattern.empty()) return PatternFlaw::kEmpty;
+  // The top of the file system: "/" on POSIX; a drive, "\\server" or "\\?\" on Windows.
+  std::size_t start = 0;
+  if (IsSeparator(pattern[0]))
+    start = kWindowsPaths && pattern.size() > 1 && IsSeparator(pattern[1]) ? 2 : 1;
+  if (start >= pattern.size()) return std::nullopt;
+  // Components split as the matcher splits them: an escaped character never separates.
+  std::size_t begin = start;
+  for (std::size_t i = start; i <= pattern.size(); ++i) {
+    if (i + 1 < pattern.size() && !kWindowsPaths && pattern[i] == NativeChar('\\')) {
+      ++i;
+      continue;
+    }
+    if (i < pattern.size() && !IsSeparator(pattern[i])) continue;
+    if (auto flaw = ComponentFlaw(pattern.substr(begin, i - begin))) return flaw;
+    begin = i + 1;
+  }
+  return std::nullopt;
+}
+
+std::string_view PatternFlawText(PatternFlaw flaw) {
+  switch (flaw) {
+    case PatternFlaw::kEmpty:
+      return "the pattern is empty";
+    case PatternFlaw::kEmptyComponent:
+      return "an empty component (\"//\") never matches a path on disk";
+    case PatternFlaw::kDotComponent:
+      return "a \".\" or \"..\" component never matches a path on disk (paths are canonical)";
+    case PatternFlaw::kUnclosedClass:
+      return "a \"[\" class is not closed with \"]\"";
+  }
+  return "the pattern never matches";
 }
 
 }  // namespace kelvo::settings

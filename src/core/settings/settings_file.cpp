@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include <cstdlib>
+
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
 #include "platform/profile_file.h"
@@ -19,6 +21,9 @@ std::string PatternListKey(int index) {
 }
 
 NativeString SettingsFilePath() {
+  // One place for both programs, so that the window and kelvo-cli never read different lists.
+  if (const char* chosen = std::getenv("KELVO_SETTINGS_FILE"); chosen && *chosen)
+    return Utf8ToNative(chosen);
   // The separator is added whatever the folder ends with, as the file has always been found.
   return platform::SettingsFolder() + platform::kSeparator + AsciiToNative("setting.ini");
 }

@@ -24,7 +24,8 @@ std::string PatternListKey(int index);
 
 // Windows: the program folder followed by "\setting.ini" (with two backslashes in a row when the
 // program runs from a drive root). Linux: $XDG_CONFIG_HOME/kelvo/setting.ini, by default
-// ~/.config/kelvo/setting.ini.
+// ~/.config/kelvo/setting.ini. The environment variable KELVO_SETTINGS_FILE, when set and not
+// empty, names another file instead, for the window and the command line alike.
 NativeString SettingsFilePath();
 
 // The value of key in section, at most 253 bytes, or defaultValue when the file, the section or

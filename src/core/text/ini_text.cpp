@@ -141,43 +141,68 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
   return std::string(ValueOf(content, valueStart));
 }
 
+namespace {
+// The line ranges [header, end) of every section named section, in file order.
+std::vector<std::pair<std::size_t, std::size_t>> SectionsNamed(std::string_view text,
+                                                               const std::vector<Line>& lines,
+                                                               std::string_view section) {
+  section = Trim(section);
+  std::vector<std::pair<std::size_t, std::size_t>> found;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    auto name = SectionName(Content(text, lines[i]));
+    if (!name) continue;
+    if (!found.empty() && found.back().second == lines.size()) found.back().second = i;
+    if (SameName(*name, section)) found.emplace_back(i, lines.size());
+  }
+  return found;
+}
+}  // namespace
+
 KeyValues SectionValues(std::string_view text, std::string_view section) {
   auto lines = SplitLines(text);
   KeyValues out;
-  auto pos = Locate(text, lines, section, "");
-  if (!pos) return out;
-  for (std::size_t i = pos->headerLine + 1; i < pos->endLine; ++i) {
-    std::string_view content = Content(text, lines[i]);
-    std::size_t valueStart = 0;
-    auto key = KeyName(content, &valueStart);
-    if (key && !key->empty()) out.emplace_back(*key, ValueOf(content, valueStart));
+  for (const auto& [header, end] : SectionsNamed(text, lines, section)) {
+    for (std::size_t i = header + 1; i < end; ++i) {
+      std::string_view content = Content(text, lines[i]);
+      std::size_t valueStart = 0;
+      auto key = KeyName(content, &valueStart);
+      if (key && !key->empty()) out.emplace_back(*key, ValueOf(content, valueStart));
+    }
   }
   return out;
 }
 
-std::string ReplaceSection(std::string_view text, std::string_view section,
-                           const KeyValues& values) {
+std::string ReplaceOwnedKeys(std::string_view text, std::string_view section, KeyOwner owned,
+                             const KeyValues& values) {
   auto lines = SplitLines(text);
   std::string_view eol = LineEnd(text, lines);
   std::string entries;
   for (const auto& [key, value] : values)
     entries.append(key).append("=\"").append(value).append("\"").append(eol);
-  auto pos = Locate(text, lines, section, "");
+  const auto sections = SectionsNamed(text, lines, section);
   std::string out;
-  if (!pos) {
+  if (sections.empty()) {
     out.append(text);
     if (!out.empty() && out.back() != '\n') out.append(eol);
     out.append("[").append(section).append("]").append(eol).append(entries);
     return out;
   }
-  const Line& header = lines[pos->headerLine];
-  out.append(text.substr(0, header.end));
-  if (header.end == header.contentEnd) out.append(eol);
-  out.append(entries);
-  for (std::size_t i = pos->headerLine + 1; i < pos->endLine; ++i)
-    if (!KeyName(Content(text, lines[i]), nullptr))
-      out.append(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
-  if (pos->endLine < lines.size()) out.append(text.substr(lines[pos->endLine].begin));
+  std::vector<bool> drop(lines.size(), false);
+  for (const auto& [header, end] : sections) {
+    for (std::size_t i = header + 1; i < end; ++i) {
+      auto key = KeyName(Content(text, lines[i]), nullptr);
+      if (key && owned(*key)) drop[i] = true;
+    }
+  }
+  const std::size_t first = sections.front().first;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (drop[i]) continue;
+    out.append(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
+    if (i == first) {
+      if (lines[i].end == lines[i].contentEnd) out.append(eol);
+      out.append(entries);
+    }
+  }
   return out;
 }
 

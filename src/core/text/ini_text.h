@@ -39,13 +39,18 @@ std::string AssignValue(std::string_view text, std::string_view section, std::st
 using KeyValues = std::vector<std::pair<std::string, std::string>>;
 
 // Every key of section with its value (read as FindValue reads one, without a length limit), in
-// file order; empty when the section is missing.
+// file order, from every section of that name (a hand-edited file may hold two); empty when the
+// section is missing.
 KeyValues SectionValues(std::string_view text, std::string_view section);
 
-// The text with section holding exactly the given keys, in order: the section's old key lines go,
-// its other lines stay, and the new ones follow its header (the section is appended when missing).
-// Each value is written in quotes, so blanks at its ends survive the next read.
-std::string ReplaceSection(std::string_view text, std::string_view section,
-                           const KeyValues& values);
+// Which keys of a section a writer owns; the others belong to the user.
+using KeyOwner = bool (*)(std::string_view key);
+
+// The text with the owned keys of section replaced by the given ones, in order: the owned key
+// lines go from every section of that name, every other line (comments, the user's own keys)
+// stays, and the new ones follow the first section's header (the section is appended when
+// missing). Each value is written in quotes, so blanks at its ends survive the next read.
+std::string ReplaceOwnedKeys(std::string_view text, std::string_view section, KeyOwner owned,
+                             const KeyValues& values);
 
 }  // namespace kelvo::text::ini

@@ -197,6 +197,30 @@
         <source>模式 (例如 **/node_modules 或 *.iso):</source>
         <translation>Pattern (for example **/node_modules or *.iso):</translation>
     </message>
+    <message>
+        <source>保留列表无法读取:%1。在它能读取之前,不删除任何文件。</source>
+        <translation>The keep-list cannot be read: %1. Nothing is deleted until it can be read.</translation>
+    </message>
+    <message>
+        <source>模式是空的</source>
+        <translation>the pattern is empty</translation>
+    </message>
+    <message>
+        <source>含有空的路径部分 (//)</source>
+        <translation>it has an empty component (//)</translation>
+    </message>
+    <message>
+        <source>含有 . 或 .. 路径部分,磁盘上的路径从不含有它们</source>
+        <translation>it has a . or .. component, which paths on disk never have</translation>
+    </message>
+    <message>
+        <source>[ 没有用 ] 结束</source>
+        <translation>a [ is not closed with ]</translation>
+    </message>
+    <message>
+        <source>模式 %1 永远匹配不到任何文件:%2。</source>
+        <translation>The pattern %1 can never match a file: %2.</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::MainWindow</name>
@@ -379,6 +403,14 @@
     <message>
         <source>, %1 个属于已安装的软件包</source>
         <translation>, %1 owned by installed packages</translation>
+    </message>
+    <message>
+        <source>保留列表无法读取:%1。不删除任何文件。</source>
+        <translation>The keep-list cannot be read: %1. Nothing is deleted.</translation>
+    </message>
+    <message>
+        <source>  保留列表无法读取</source>
+        <translation>; the keep-list cannot be read</translation>
     </message>
 </context>
 <context>

@@ -48,5 +48,20 @@ TEST(StoredKeepList, AFolderOnTheListIsAlsoKnownByItsIdentity) {
   EXPECT_TRUE(list.Covers(t.Path("x/disk.iso")));
 }
 
+TEST(StoredKeepList, AnUnreadableFileStopsEveryRemovalAndAMissingOneIsAnEmptyList) {
+  TempTree t;
+  t.File("a.tmp");
+  StoredKeepList missing(t.Path("none.ini"), {});
+  ASSERT_TRUE(missing.Current());
+  EXPECT_TRUE((*missing.Current())->empty());
+
+  t.Dir("folder.ini");  // a folder where the file should be
+  StoredKeepList unreadable(t.Path("folder.ini"), {});
+  cleanup::RemovalGate gate({.keep = &unreadable});
+  const cleanup::DeletionResult r = gate.Pass(Listed(t.Path("a.tmp")));
+  EXPECT_EQ(r.failure, cleanup::DeletionFailure::kKeepListUnreadable);
+  EXPECT_TRUE(Exists(t.Path("a.tmp")));
+}
+
 }  // namespace
 }  // namespace kelvo::prepare

@@ -272,7 +272,7 @@ TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
       {KeepEntry::Kind::kPattern, "*.iso"},
       {KeepEntry::Kind::kPattern, "100%25\t\x7F"}};
   ASSERT_FALSE(WriteKeepList(path, entries));
-  EXPECT_EQ(ReadKeepList(path), entries);
+  EXPECT_EQ(ReadKeepList(path).value(), entries);
   EXPECT_EQ(FileText(path), kHandEdited +
                                 "\r\n[keep]\r\nfolder0=\"/home/ann/%C0%AC photos \"\r\n"
                                 "pattern1=\"\"**/node_modules\"\"\r\n"
@@ -288,7 +288,7 @@ TEST(KeepListFile, TheListRoundTripsInItsOwnSectionAndEveryOtherLineStays) {
   ASSERT_FALSE(AddKeepEntry(path, {KeepEntry::Kind::kPattern, "*.bak"}, added));
   EXPECT_FALSE(added);
   ASSERT_FALSE(WriteIniValue(path, "check", "trash", "1"));
-  EXPECT_EQ(ReadKeepList(path).size(), 3u);
+  EXPECT_EQ(ReadKeepList(path)->size(), 3u);
   ASSERT_FALSE(WriteKeepList(path, {}));
   EXPECT_EQ(FileText(path),
             "; Kelvo \xE8\xAE\xBE\xE7\xBD\xAE\r\n[Other Program]\r\n"

@@ -42,11 +42,11 @@ TEST(KeepListFileWin32, TheListRoundTripsThroughTheProfileFunctionsAndOtherKeysS
       {KeepEntry::Kind::kFolder, L"C:\\Users\\\u5F20 \u4E09\\photos "},
       {KeepEntry::Kind::kPattern, L"**\\node_modules"}};
   ASSERT_FALSE(WriteKeepList(ini, entries));
-  EXPECT_EQ(ReadKeepList(ini), entries);
+  EXPECT_EQ(ReadKeepList(ini).value(), entries);
   std::size_t removed = 0;
   ASSERT_FALSE(RemoveKeepEntry(ini, L"**\\node_modules", removed));
   EXPECT_EQ(removed, 1u);
-  EXPECT_EQ(ReadKeepList(ini), std::vector<KeepEntry>{entries[0]});
+  EXPECT_EQ(ReadKeepList(ini).value(), std::vector<KeepEntry>{entries[0]});
   EXPECT_EQ(ReadTipsSwitch(ini), 1);
 }
 

@@ -26,22 +26,25 @@ std::error_code WriteProfileValue(const NativeString& path, std::string_view sec
       });
 }
 
-std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
-                                                                    std::string_view section) {
+Result<std::vector<std::pair<std::string, std::string>>> ReadProfileSection(
+    const NativeString& path, std::string_view section) {
   const auto text = ReadWholeFile(path);
-  if (!text) return {};
+  if (!text) {
+    if (text.error() == std::errc::no_such_file_or_directory) return text::ini::KeyValues{};
+    return Fail(text.error());
+  }
   return text::ini::SectionValues(*text, section);
 }
 
-std::error_code ReplaceProfileSection(
-    const NativeString& path, std::string_view section,
+std::error_code ReplaceOwnedProfileKeys(
+    const NativeString& path, std::string_view section, ProfileKeyOwner owned,
     const std::vector<std::pair<std::string, std::string>>& values) {
   for (const auto& [key, value] : values)
-    if (!text::ini::IsWritable(section, key, value))
+    if (!text::ini::IsWritable(section, key, value) || !owned(key))
       return std::make_error_code(std::errc::invalid_argument);
   return UpdateFileAtomically(
       path, [&](std::string_view current, bool existed) -> std::optional<std::string> {
-        std::string next = text::ini::ReplaceSection(current, section, values);
+        std::string next = text::ini::ReplaceOwnedKeys(current, section, owned, values);
         if (existed && next == current) return std::nullopt;
         return next;
       });

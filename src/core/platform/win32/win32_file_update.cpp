@@ -8,12 +8,11 @@
 #include <mutex>
 
 #include "platform/file_update.h"
+#include "platform/win32/reparse_check.h"
 #include "platform/win32/win32_error.h"
 
 namespace kelvo::platform {
 namespace {
-
-constexpr std::size_t kLargestFile = 64 * 1024 * 1024;
 
 std::atomic<CommitHook> g_commitHook{nullptr};
 std::mutex g_updateMutex;  // serialises this process's updates
@@ -45,18 +44,26 @@ class Handle {
 std::error_code ReadOpen(const NativeString& path, std::string& out, bool& existed) {
   out.clear();
   existed = false;
-  Handle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The link itself is opened, never what it points to: a reparse point is refused.
+  Handle file(::CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) {
     DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return {};
     return Win32Error(error);
   }
   existed = true;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file.get(), &info)) return LastError();
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || PathShowsReparsePoint(path))
+    return FileRefusal::kForeignLink;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return std::make_error_code(std::errc::is_a_directory);
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return FileRefusal::kNotRegularFile;
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(file.get(), &size)) return LastError();
-  if (size.QuadPart > static_cast<LONGLONG>(kLargestFile)) {
+  if (size.QuadPart > static_cast<LONGLONG>(kLargestOwnFile)) {
     return std::make_error_code(std::errc::file_too_large);
   }
   out.resize(static_cast<std::size_t>(size.QuadPart));

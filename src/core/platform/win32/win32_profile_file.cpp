@@ -2,6 +2,7 @@
 // value, as the settings file has always been read.
 #include <windows.h>
 
+#include "platform/file_update.h"
 #include "platform/profile_file.h"
 #include "platform/win32/win32_error.h"
 #include "text/ini_text.h"
@@ -29,10 +30,20 @@ std::error_code WriteProfileValue(const NativeString& path, std::string_view sec
   return {};
 }
 
-std::vector<std::pair<std::string, std::string>> ReadProfileSection(const NativeString& path,
-                                                                    std::string_view section) {
-  // The section comes back as "key=value" strings, each ended by a NUL, the last by two; a buffer
-  // that was too small is filled to its size less two.
+namespace {
+
+// A file the profile functions write as UTF-16 (it starts with its byte-order mark); every other
+// one is read and edited as bytes, the way the POSIX back end does, which keeps the user's lines
+// and reads every section of a name.
+bool IsUtf16(std::string_view bytes) {
+  return bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+}
+
+// The lines of the first section of the name, "key=value" or as written, through the profile
+// functions.
+std::vector<std::wstring> ProfileSectionLines(const NativeString& path, std::string_view section) {
+  // The section comes back as strings each ended by a NUL, the last by two; a buffer that was too
+  // small is filled to its size less two.
   std::wstring buffer(4096, L'\0');
   DWORD copied = 0;
   for (;;) {
@@ -41,25 +52,59 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const Native
     if (copied + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
     buffer.assign(buffer.size() * 4, L'\0');
   }
-  std::string text = "[s]\n";
+  std::vector<std::wstring> lines;
   for (std::size_t start = 0; start < copied;) {
     const std::size_t end = buffer.find(L'\0', start);
     const std::size_t stop = end == std::wstring::npos || end > copied ? copied : end;
-    text += NativeToUtf8(NativeStringView(buffer.data() + start, stop - start));
-    text += '\n';
+    lines.emplace_back(buffer.data() + start, stop - start);
     start = stop + 1;
   }
+  return lines;
+}
+
+}  // namespace
+
+Result<std::vector<std::pair<std::string, std::string>>> ReadProfileSection(
+    const NativeString& path, std::string_view section) {
+  const auto bytes = ReadWholeFile(path);
+  if (!bytes) {
+    if (bytes.error() == std::errc::no_such_file_or_directory) return text::ini::KeyValues{};
+    return Fail(bytes.error());
+  }
+  if (!IsUtf16(*bytes)) return text::ini::SectionValues(*bytes, section);
+  std::string text = "[s]\n";
+  for (const std::wstring& line : ProfileSectionLines(path, section))
+    text += NativeToUtf8(line) + "\n";
   return text::ini::SectionValues(text, "s");
 }
 
-std::error_code ReplaceProfileSection(
-    const NativeString& path, std::string_view section,
+std::error_code ReplaceOwnedProfileKeys(
+    const NativeString& path, std::string_view section, ProfileKeyOwner owned,
     const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [key, value] : values)
+    if (!text::ini::IsWritable(section, key, value) || !owned(key))
+      return std::make_error_code(std::errc::invalid_argument);
+  const auto bytes = ReadWholeFile(path);
+  if (!bytes && bytes.error() != std::errc::no_such_file_or_directory) return bytes.error();
+  if (!bytes || !IsUtf16(*bytes)) {
+    return UpdateFileAtomically(
+        path, [&](std::string_view current, bool existed) -> std::optional<std::string> {
+          std::string next = text::ini::ReplaceOwnedKeys(current, section, owned, values);
+          if (existed && next == current) return std::nullopt;
+          return next;
+        });
+  }
   std::wstring lines;
   for (const auto& [key, value] : values) {
-    if (!text::ini::IsWritable(section, key, value))
-      return std::make_error_code(std::errc::invalid_argument);
     lines += Utf8ToNative(key + "=\"" + value + "\"");
+    lines += L'\0';
+  }
+  for (const std::wstring& line : ProfileSectionLines(path, section)) {
+    const std::size_t eq = line.find(L'=');
+    std::string key = NativeToUtf8(line.substr(0, eq == std::wstring::npos ? 0 : eq));
+    while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+    if (eq != std::wstring::npos && owned(key)) continue;
+    lines += line;
     lines += L'\0';
   }
   lines += L'\0';
