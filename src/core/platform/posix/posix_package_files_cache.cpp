@@ -12,9 +12,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <atomic>
 #include <cerrno>
 #include <random>
+#include <utility>
 
 #include "platform/file_update.h"
 #include "platform/package_files.h"
@@ -69,40 +72,51 @@ class Checksum {
  public:
   void Update(std::string_view bytes) {
     length_ += bytes.size();
-    while (filled_ && !bytes.empty()) {
-      TakeByte(bytes.front());
-      bytes.remove_prefix(1);
-    }
-    // Whole words at a time: the file is megabytes and is summed at every scan.
-    for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
-      // Read as little-endian whatever the machine, like TakeByte (one load where it is).
-      std::uint64_t word = 0;
-      for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[i]);
-      word_ = word;
-      Mix();
-    }
-    for (char c : bytes) TakeByte(c);
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (filled_ && p != end) TakeByte(*p++);
+    // Whole words, four lanes at a time so the multiplies do not wait on each other: the file
+    // is megabytes and is summed at every scan.
+    for (; end - p >= 8 && words_ % 4; p += 8) Mix(Word(p));
+    for (; end - p >= 32; p += 32, words_ += 4)
+      for (int i = 0; i < 4; ++i) lanes_[i] = Mixed(lanes_[i], Word(p + 8 * i));
+    for (; end - p >= 8; p += 8) Mix(Word(p));
+    while (p != end) TakeByte(*p++);
   }
   std::uint64_t Finish() {
-    if (filled_) Mix();
-    word_ = length_;
-    Mix();
-    return hash_;
+    if (filled_) Mix(std::exchange(partial_, 0));
+    std::uint64_t hash = length_;
+    for (std::uint64_t lane : lanes_) hash = Mixed(hash, lane);
+    return hash;
   }
 
  private:
+  static constexpr std::uint64_t kPrime = 0x9E3779B97F4A7C15ull;
+  // Little-endian whatever the machine, as TakeByte reads it.
+  static std::uint64_t Word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+  }
   void TakeByte(char c) {
-    word_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(c)) << (8 * filled_);
-    if (++filled_ == 8) Mix();
+    partial_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(c)) << (8 * filled_);
+    if (++filled_ == 8) {
+      filled_ = 0;
+      Mix(std::exchange(partial_, 0));
+    }
   }
-  void Mix() {
-    hash_ = (hash_ ^ word_) * 0x9E3779B97F4A7C15ull;
-    hash_ ^= hash_ >> 29;
-    word_ = 0;
-    filled_ = 0;
+  static std::uint64_t Mixed(std::uint64_t lane, std::uint64_t word) {
+    lane = (lane ^ word) * kPrime;
+    return lane ^ (lane >> 29);
   }
-  std::uint64_t hash_ = 0xCBF29CE484222325ull;
-  std::uint64_t word_ = 0;
+  void Mix(std::uint64_t word) {
+    std::uint64_t& lane = lanes_[words_++ % 4];
+    lane = Mixed(lane, word);
+  }
+  std::array<std::uint64_t, 4> lanes_ = {0xCBF29CE484222325ull, 1, 2, 3};
+  std::uint64_t partial_ = 0;
+  std::uint64_t words_ = 0;
   std::uint64_t length_ = 0;
   unsigned filled_ = 0;
 };
