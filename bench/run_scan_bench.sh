@@ -12,6 +12,7 @@
 #   FILES, FOLDERS, SEED  the tree (default 1000000, 71429, 42)
 #   COLD=0             skip the cold-cache runs; COLD_RUNS (default 3) runs each otherwise
 #   WARM=0             skip the warm-cache runs
+#   SMALL=0            skip the small-folder runs (100 files: what a scan costs besides its walk)
 #   ONLY               a regex: time only the tools whose labels match (keep kelvo-cli's rows and
 #                      the minimal walker's with 2 threads, the references)
 # Needs: hyperfine, fd-find, bfs, time (scripts/dev.sh bench installs them).
@@ -29,7 +30,7 @@ mkdir -p "$data"
 data="$(cd "$data" && pwd)"
 tree="$data/tree-v2-f$files-d$folders-s$seed"  # v2: the generator's version
 
-for tool in hyperfine fdfind bfs find /usr/bin/time python3; do
+for tool in hyperfine fdfind bfs find /usr/bin/time python3 seq; do
   command -v "$tool" >/dev/null || { echo "missing: $tool (run scripts/dev.sh bench)" >&2; exit 1; }
 done
 
@@ -94,12 +95,16 @@ for opt in "" "--zero"; do
     [ "$kb" -lt $((32 * 1024)) ] || echo "  over 32 MB!"
   done
 done
+kb=$(/usr/bin/time -f '%M' "$kelvo" scan --format=tsv --include-package-files "$tree" 2>&1 >/dev/null | tail -1)
+echo "kelvo-cli --include-package-files: $((kb / 1024)) MB"
+
 
 # label|command, timed with hyperfine; the first label of each group is the reference for ratios.
 commands_for() {
   local zero="$1" k="" l="" fexpr="$find_default" fdc="$fd_default"
   if [ "$zero" = 1 ]; then k="--zero"; l="-z"; fexpr="$find_zero"; fdc="$fd_zero"; fi
   echo "kelvo-cli, default|$kelvo scan --format=tsv $k $(q "$tree")"
+  echo "kelvo-cli, --include-package-files|$kelvo scan --format=tsv --include-package-files $k $(q "$tree")"
   echo "kelvo-cli --threads=2|$kelvo scan --format=tsv --threads=2 $k $(q "$tree")"
   echo "kelvo-cli --threads=1|$kelvo scan --format=tsv --threads=1 $k $(q "$tree")"
   echo "kelvo-cli --threads=8|$kelvo scan --format=tsv --threads=8 $k $(q "$tree")"
@@ -158,12 +163,59 @@ EOF
 
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
+# The package filter's cost and a scan's fixed cost: a folder of 100 files, ten of them hits, with
+# the filter on (the default) and off, against fd. The first scan makes the package index's cache
+# file current.
+if [ "${SMALL:-1}" = 1 ]; then
+  small="$data/small-100"
+  if [ ! -f "$small.done" ]; then
+    rm -rf "$small" && mkdir -p "$small"
+    for i in $(seq 1 100); do
+      if [ $((i % 10)) = 0 ]; then echo x >"$small/f$i.tmp"; else echo x >"$small/f$i.txt"; fi
+    done
+    touch "$small.done"
+  fi
+  "$kelvo" scan "$small" >/dev/null 2>&1
+  echo
+  echo "== small folder: 100 files, medians of 30 runs (load before: $(load))"
+  small_commands() {
+    echo "kelvo-cli, default (package filter on)|$kelvo scan --format=tsv $(q "$small")"
+    echo "kelvo-cli, --include-package-files|$kelvo scan --format=tsv --include-package-files $(q "$small")"
+    echo "fd, paths only|fdfind -u . $(q "$small")"
+  }
+  small_commands | run_group small "" 30 3
+  small_commands | while IFS='|' read -r label cmd; do
+    /usr/bin/time -f '%M' bash -c "exec $cmd" 2>&1 >/dev/null | tail -1
+  done >"$work/small.rss"
+  python3 - "$work/small.json" "$work/small.rss" "$(load)" <<'EOF'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+rss = [int(l) for l in open(sys.argv[2]) if l.strip()]
+print(f"\n### Small folder (medians of 30 runs; load average after: {sys.argv[3]})\n")
+print("| tool | time | CPU (user + system) | peak memory |")
+print("|---|---|---|---|")
+for r, kb in zip(results, rss):
+    cpu = r["user"] + r["system"]
+    print(f"| {r['command']} | {r['median'] * 1000:.1f} ms | {cpu * 1000:.1f} ms | {kb / 1024:.1f} MB |")
+EOF
+fi
+
 if [ "${WARM:-1}" = 1 ]; then
   echo "== warm cache: $runs runs each after a warm-up, medians (load before: $(load))"
   commands_for 0 | grep -E "${ONLY:-.}" | run_group warm0 "" "$runs" 1
   commands_for 1 | grep -E "${ONLY:-.}" | run_group warm1 "" "$runs" 1
   table "Warm cache, $(nproc) cores, $(printf "%'d" "$files") files in $(printf "%'d" "$folders") folders (medians of $runs runs; load average after: $(load))" \
     "default rules" "$work/warm0.json" "with \`--zero\`" "$work/warm1.json"
+  # The package filter's cost on a big scan: wall time is at the mercy of the load, CPU time less.
+  python3 - "$work/warm0.json" <<'EOF'
+import json, sys
+r = {x["command"]: x for x in json.load(open(sys.argv[1]))["results"]}
+on, off = r.get("kelvo-cli, default"), r.get("kelvo-cli, --include-package-files")
+if on and off:
+    cpu = lambda x: x["user"] + x["system"]
+    print(f"\nPackage filter on against off: {on['median'] / off['median']:.3f}x wall time (medians), "
+          f"{cpu(on) / cpu(off):.3f}x CPU time (user + system, means)")
+EOF
 fi
 
 if [ "${COLD:-1}" = 1 ]; then

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <optional>
+#include <system_error>
 
 #include "audit_command.h"
 #include "cli_scan_sink.h"
@@ -61,6 +62,13 @@ int RunScanCommand(const ScanOptions& options) {
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
   std::fprintf(stderr, "%s\n", HeldBackText(keep).c_str());
+  if (packageFilter) {
+    if (const std::error_code cache = packageFilter->CacheProblem())
+      std::fprintf(stderr,
+                   "kelvo-cli: the package file index could not be cached (%s): every scan reads "
+                   "the package lists\n",
+                   cache.message().c_str());
+  }
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end

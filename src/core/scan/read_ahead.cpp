@@ -7,29 +7,6 @@
 
 namespace kelvo::scan {
 
-namespace {
-// A read that takes longer than this waited on the disk: a cached folder is opened and listed in
-// about ten microseconds, plus a little per entry examined; one that waits takes ten times that.
-constexpr auto kSlowRead = std::chrono::microseconds(50);
-constexpr auto kSlowReadPerEntry = std::chrono::microseconds(1);
-// The pool is resized after each window of reads. When at least half of them blocked it tries
-// twice the readers for one window and keeps them only if they read clearly faster than the better
-// of the two windows before, then tries again at once; otherwise it goes back, waits a while
-// (longer after each try that changed nothing) and then tries half the readers, kept unless
-// clearly slower. A window of quick reads halves the pool. The measures are noisy on a busy
-// machine, hence the wide margin.
-constexpr unsigned kWindowReads = 32;
-// The work done in a window, in folders: a big folder counts as one more per so many entries.
-constexpr std::size_t kEntriesPerFolder = 16;
-constexpr auto kWindowTime = std::chrono::milliseconds(40);
-constexpr double kWorthGrowing = 1.3;
-constexpr unsigned kFirstHold = 4;
-constexpr unsigned kLongestHold = 64;
-// Reads that block go straight to this many pool threads (eight readers with the walk's own): more
-// requests in flight than cores, not so many that a busy machine's cores are swamped.
-constexpr unsigned kFirstBlockingReaders = 7;
-}  // namespace
-
 class ReadAhead::Folder {
  public:
   enum class State { kQueued, kReading, kRead, kTaken };
@@ -60,9 +37,9 @@ ReadAhead::ReadAhead(ReadAheadThreads threads, const RootMount& root, const Rule
       limits_(limits),
       dotFolders_(dotFolders),
       rules_(rules.to_ullong()),
-      threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})} {
+      threads_{std::max(threads.least, 1u), std::max({threads.most, threads.least, 1u})},
+      sizer_(threads_, ReadAheadSizer::Clock::now()) {
   std::lock_guard lock(mutex_);
-  sizing_.windowStart = std::chrono::steady_clock::now();
   pool_.reserve(threads_.most);
   while (allowed_ < threads_.least && AddReader()) {
   }
@@ -106,68 +83,18 @@ bool ReadAhead::AddReader() {
 }
 
 void ReadAhead::CountRead(bool slow, std::size_t cost) {
-  if (threads_.least == threads_.most) return;
-  Sizing& z = sizing_;
-  ++z.reads;
-  if (slow) ++z.slow;
-  z.work += 1 + cost / kEntriesPerFolder;
-  const auto now = std::chrono::steady_clock::now();
-  const auto elapsed = now - z.windowStart;
-  const bool quick = z.slow * 8 <= z.reads;
-  // A window of quick reads ends at once; one that blocks lasts long enough to time.
-  if (z.reads < kWindowReads || (!quick && elapsed < kWindowTime)) return;
-  const double rate = static_cast<double>(z.work) / std::chrono::duration<double>(elapsed).count();
-  const bool blocking = z.slow * 2 >= z.reads;
-  const double lastRate = std::exchange(z.lastRate, rate);
-  z.reads = z.slow = 0;
-  z.work = 0;
-  z.windowStart = now;
-  if (z.trialFrom) {
-    // A bigger pool must read clearly faster to stay; a smaller one, not clearly slower.
-    const unsigned before = std::exchange(z.trialFrom, 0u);
-    const bool up = allowed_ > before;
-    const bool kept =
-        up ? !quick && rate >= z.rateBefore * kWorthGrowing : rate * kWorthGrowing >= z.rateBefore;
-    if (!kept) {
-      allowed_ = before;
-      workWanted_.notify_all();
-      readerAllowed_.notify_all();
-    }
-    if (up && kept) {
-      z.nextHold = kFirstHold;  // and straight on to the next try
-    } else {
-      z.hold = z.nextHold;
-      z.nextHold = std::min(kLongestHold, z.nextHold * 2);
-      z.tryFewer = up;
-      return;
-    }
-  }
-  if (z.hold) --z.hold;
-  if (blocking && !z.hold && !queue_.empty() && HasRoom() && !stopping_) {
-    // Folders wait while readers wait on the disk: try twice the requests in flight, or, after a
-    // bigger pool did not help, half of them.
-    if (allowed_ < std::min(threads_.most, kFirstBlockingReaders)) {
-      // The first sign of a cold disk: straight to a pool that suits most disks, then try from
-      // there.
-      while (allowed_ < std::min(threads_.most, kFirstBlockingReaders) && AddReader()) {
-      }
-      workWanted_.notify_all();
-      return;
-    }
-    const bool fewer = z.tryFewer || allowed_ >= threads_.most;  // at the ceiling: try below it
-    const unsigned target =
-        fewer ? std::max(threads_.least, allowed_ / 2) : std::min(threads_.most, allowed_ * 2);
-    z.tryFewer = false;
-    if (target == allowed_) return;
-    z.trialFrom = allowed_;
-    z.rateBefore = std::max(rate, lastRate);  // a lucky window alone does not make a try pay
-    if (target < allowed_) allowed_ = target;
+  const unsigned target = sizer_.Count(slow, cost - 1, ReadAheadSizer::Clock::now(), allowed_,
+                                       !queue_.empty() && HasRoom() && !stopping_);
+  if (target < allowed_) {
+    allowed_ = target;
+    readerAllowed_.notify_all();
+  } else if (target > allowed_) {
     while (allowed_ < target && AddReader()) {
     }
-    workWanted_.notify_all();
-  } else if (quick && allowed_ > threads_.least) {
-    allowed_ = std::max(threads_.least, allowed_ / 2);
+  } else {
+    return;
   }
+  workWanted_.notify_all();
 }
 
 void ReadAhead::SetRules(const RuleSwitches& rules) {
@@ -214,7 +141,7 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
 
 // Runs without the lock: the folder belongs to whoever set it to kReading.
 bool ReadAhead::Read(Folder& folder) const {
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = ReadAheadSizer::Clock::now();
   FolderContents& contents = folder.contents;
   OpenSubFolder(*folder.parent, folder.self, root_, contents);
   folder.parent.reset();
@@ -231,8 +158,7 @@ bool ReadAhead::Read(Folder& folder) const {
           MakeFolders(contents.dir, contents.children, folder.markers, folder.key, folder.path);
     }
   }
-  const auto took = std::chrono::steady_clock::now() - start;
-  return took > kSlowRead + kSlowReadPerEntry * static_cast<long>(folder.cost);
+  return ReadAheadSizer::ReadTookLong(ReadAheadSizer::Clock::now() - start, folder.cost - 1);
 }
 
 bool ReadAhead::HasRoom() const {

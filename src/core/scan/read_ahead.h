@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "scan/folder_reader.h"
+#include "scan/read_ahead_sizer.h"
 
 namespace kelvo::scan {
 
@@ -30,12 +31,6 @@ class KeepList;
 struct ReadAheadLimits {
   std::size_t folders = 256;
   std::size_t entries = 32768;
-};
-
-// How many threads the pool reads on: least while reads are quick, up to most while they block.
-struct ReadAheadThreads {
-  unsigned least = 1;
-  unsigned most = 1;
 };
 
 class ReadAhead {
@@ -92,7 +87,7 @@ class ReadAhead {
   // Reads a folder marked as being read (dropping the lock meanwhile) and publishes it.
   void ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mutex>& lock);
   void Work(unsigned index);
-  // With the lock held: counts a read and resizes the pool after every window of reads.
+  // With the lock held: counts a read and resizes the pool as the sizer says.
   void CountRead(bool slow, std::size_t cost);
   bool AddReader();  // false when no thread could be started
   bool HasRoom() const;
@@ -121,18 +116,7 @@ class ReadAhead {
   bool stopping_ = false;
   unsigned allowed_ = 0;  // threads with a lower index read; the others sleep
   unsigned peak_ = 0;
-  struct Sizing {
-    std::chrono::steady_clock::time_point windowStart;
-    unsigned reads = 0;      // in the current window
-    unsigned slow = 0;       // of them, how many blocked
-    std::size_t work = 0;    // folders read, big ones counting more
-    unsigned trialFrom = 0;  // while a bigger pool is tried: the size before
-    double rateBefore = 0;   // work per second before the try
-    double lastRate = 0;     // in the window before
-    unsigned hold = 0;       // windows to wait before the next try
-    unsigned nextHold = 4;
-    bool tryFewer = false;  // the last bigger pool did not help
-  } sizing_;
+  ReadAheadSizer sizer_;
   std::vector<std::thread> pool_;
 };
 

@@ -1,9 +1,15 @@
 #include "scan/package_filter.h"
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/mount_paths.h"
 #include "scan/driver.h"
 #include "support/recording_scan.h"
 #include "support/temp_tree.h"
@@ -43,7 +49,7 @@ class PackageFiles : public ::testing::Test {
 };
 
 TEST_F(PackageFiles, EachManagersListsAreReadInCanonicalForm) {
-  PackageFilter filter({db_.root(), false});
+  PackageFilter filter({db_.root(), false, {}});
   const std::string r = sys_.root();
   EXPECT_TRUE(filter.KeepsOut(r + "usr/lib/x86_64-linux-gnu/libfreebl3.chk"));
   EXPECT_TRUE(filter.KeepsOut(r + "lib/x86_64-linux-gnu/libfreebl3.chk"));
@@ -60,7 +66,7 @@ TEST_F(PackageFiles, AScanKeepsPackageFilesOutOfItsRows) {
   RecordingScan controls;
   controls.TickAllPatterns(true);
   controls.driveKeys = {sys_.root()};
-  PackageFilter filter({db_.root(), false});
+  PackageFilter filter({db_.root(), false, {}});
   ScanState state;
   state.packageFiles = &filter;
   RunScan(state, controls, platform::NativeFileSystem());
@@ -78,6 +84,38 @@ TEST_F(PackageFiles, AScanKeepsPackageFilesOutOfItsRows) {
   ASSERT_EQ(throughLink.rows.size(), 1u);
   EXPECT_EQ(throughLink.rows[0].fullPath, sys_.Path("usr/lib/x86_64-linux-gnu/mine.chk"));
   EXPECT_EQ(filter.Kept(), 5u);
+}
+
+// A bind mount shows the same files at another path; the lists name them at their own.
+TEST_F(PackageFiles, ThroughABindMountPackageFilesAreStillKeptOut) {
+  sys_.Dir("bound");
+  const std::string bound = sys_.Path("bound");
+  if (::mount(sys_.Path("usr").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "cannot bind-mount here: " << std::strerror(errno);
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{bound};
+  EXPECT_EQ(platform::MountPaths::Current().PathOnPrimaryMount(bound + "/share/fonts/fonts.dir"),
+            sys_.Path("usr/share/fonts/fonts.dir"));
+
+  PackageFilter filter({db_.root(), false, {}});
+  EXPECT_TRUE(filter.KeepsOut(bound + "/share/fonts/fonts.dir"));
+  EXPECT_TRUE(
+      filter.KeepsOut(bound + "/share/X11/locale/compose.dir", PackageFilter::PathForm::kResolved));
+  EXPECT_FALSE(filter.KeepsOut(bound + "/share/notes.bak"));
+
+  RecordingScan controls;
+  controls.TickAllPatterns(true);
+  controls.driveKeys = {bound + "/"};
+  ScanState state;
+  state.packageFiles = &filter;
+  RunScan(state, controls, platform::NativeFileSystem());
+  std::vector<std::string> paths;
+  for (const auto& row : controls.rows) paths.push_back(row.fullPath);
+  EXPECT_THAT(paths, UnorderedElementsAre(bound + "/lib/x86_64-linux-gnu/mine.chk",
+                                          bound + "/share/notes.bak"));
 }
 
 // The counter is refreshed before each entry's rules; the last entry's row still counts.

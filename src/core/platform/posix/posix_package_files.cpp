@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include <unordered_map>
 
 #include "platform/package_files.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace kelvo::platform {
 namespace {
@@ -28,7 +31,6 @@ class Canonicaliser {
     if (full.back() != '/') full.push_back('/');
     full.append(path.substr(slash + 1));
     index_.Add(full);
-    if (std::getenv("KDUMP")) std::printf("%s\n", full.c_str());
   }
 
   // The folder resolved from its parent, resolved in turn: one lstat per folder rather than one
@@ -140,11 +142,54 @@ void ReadRpm(Canonicaliser& out) {
 }  // namespace
 
 PackageDatabases SystemPackageDatabases() {
-  PackageDatabases databases{"/", false};
+  PackageDatabases databases{"/", false, {}};
   struct stat st;
   databases.useRpm = ::stat("/var/lib/rpm", &st) == 0 && S_ISDIR(st.st_mode) &&
                      (::access("/usr/bin/rpm", X_OK) == 0 || ::access("/bin/rpm", X_OK) == 0);
+  // Root's cache never follows the environment: with sudo -E it would name the user's home.
+  if (::geteuid() == 0) {
+    databases.cacheFolder = "/var/cache/kelvo";
+  } else {
+    databases.cacheFolder = XdgBaseFolder("XDG_CACHE_HOME", ".cache") + "/kelvo";
+  }
   return databases;
+}
+
+std::string PackageDatabaseStamp(const PackageDatabases& databases) {
+  std::string root = databases.root;
+  if (root.empty()) return {};
+  if (root.back() != '/') root.push_back('/');
+  std::string stamp = "root " + root + (databases.useRpm ? " rpm\n" : "\n");
+  auto add = [&stamp](const std::string& path) {
+    struct stat st;
+    stamp += path;
+    if (::lstat(path.c_str(), &st) != 0) {
+      stamp += " missing " + std::to_string(errno) + "\n";
+      return;
+    }
+    for (auto n :
+         {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
+          static_cast<long long>(st.st_mode), static_cast<long long>(st.st_size),
+          static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec),
+          static_cast<long long>(st.st_ctim.tv_sec), static_cast<long long>(st.st_ctim.tv_nsec)})
+      stamp += " " + std::to_string(n);
+    stamp += "\n";
+  };
+  // dpkg replaces a list by renaming a new one into the folder, which changes the folder's times.
+  add(root + "var/lib/dpkg/info");
+  add(root + "var/lib/dpkg/status");
+  add(root + "var/lib/pacman/local");
+  add(root + "lib/apk/db/installed");
+  add(root + "usr");  // a move to a merged /usr changes what the paths resolve to
+  add(root + "lib");
+  if (databases.useRpm) {
+    const std::string rpm = "/var/lib/rpm";
+    add(rpm);
+    std::vector<std::string> names = Entries(rpm + "/");
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) add(rpm + "/" + name);
+  }
+  return stamp;
 }
 
 PackageFileIndex LoadPackageFiles(const PackageDatabases& databases) {
