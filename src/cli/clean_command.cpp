@@ -9,6 +9,8 @@
 #include <optional>
 #include <set>
 
+#include "admin/admin_request.h"
+#include "admin_step.h"
 #include "cleanup/deletion.h"
 #include "cli_scan_sink.h"
 #include "commands.h"
@@ -19,6 +21,7 @@
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
+#include "privileged_clean.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
 
@@ -156,9 +159,12 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
                    "Move the files into the desktop's trash (the Recycle Bin on Windows), from\n"
                    "where they can be restored, instead of deleting them. A file whose file\n"
                    "system has no usable trash is kept and reported; nothing is ever copied.");
+  AddAdminOption(command, options.admin);
 }
 
 int RunCleanCommand(const CleanOptions& options) {
+  // Started by pkexec: nothing of the settings is read before the request is.
+  if (StartedForAnotherUser(options)) return RunPrivilegedClean(options);
   Collected collected;
   const scan::KeepList keep = LoadKeepList(options.scan);
   // Loaded while the scan or the list reading starts; a listed row is checked as well.
@@ -178,6 +184,7 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s: %s\n", sourceOption, error->c_str());
       return kExitUsage;
     }
+    if (!nulList && admin::IsAdminRequest(text)) return RunPrivilegedClean(text, options, &keep);
     auto error =
         nulList ? ParseNulPathList(text, collected.rows) : ParseDeletionList(text, collected.rows);
     if (error) {
@@ -212,6 +219,7 @@ int RunCleanCommand(const CleanOptions& options) {
       rows.begin(), rows.end(), [&](const cleanup::DeletionRequest& r) { return !isFolderRow(r); });
   const std::size_t folderRows = static_cast<std::size_t>(rows.end() - folders);
   rows.erase(folders, rows.end());
+  const std::vector<cleanup::DeletionRequest> adminRows = TakeAdminRows(rows);
   const std::string foldersKept = folderRows ? FolderRowsKept(folderRows) : std::string();
   const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
   const std::string total = FilesAndBytes(rows.size(), KnownBytes(rows));
@@ -220,15 +228,18 @@ int RunCleanCommand(const CleanOptions& options) {
     for (const auto& r : rows) std::printf("%s\n", Printable(r.path).c_str());
     std::printf(options.trash ? "Would move %s to the trash.\n%s" : "Would delete %s.\n%s",
                 total.c_str(), foldersKept.c_str());
+    std::printf("%s", AdminDryRunText(adminRows, options).c_str());
     return scanStatus;
   }
-  if (rows.empty()) {
-    std::printf("Nothing to delete.\n%s", foldersKept.c_str());
+  if (rows.empty() && (!options.admin || adminRows.empty())) {
+    std::printf("Nothing to delete.\n%s%s", foldersKept.c_str(), AdminLeftText(adminRows).c_str());
     return scanStatus;
   }
   if (!options.yes) {
     const std::string question =
-        options.trash ? "Move " + total + " to the trash? [y/N] " : "Delete " + total + "? [y/N] ";
+        options.trash
+            ? "Move " + total + " to the trash" + AdminQuestionText(adminRows, options) + "? [y/N] "
+            : "Delete " + total + AdminQuestionText(adminRows, options) + "? [y/N] ";
     switch (AskOnTerminal(question, source == "-")) {
       case Answer::kYes:
         break;
@@ -302,7 +313,12 @@ int RunCleanCommand(const CleanOptions& options) {
     summary += ")";
   }
   std::printf("%s.\n%s", summary.c_str(), foldersKept.c_str());
-  return failed ? kExitPartial : scanStatus;
+  const int status = failed ? kExitPartial : scanStatus;
+  if (!options.admin) {
+    std::printf("%s", AdminLeftText(adminRows).c_str());
+    return status;
+  }
+  return std::max(status, RunAdminStep(adminRows, options));
 }
 
 }  // namespace kelvo::cli

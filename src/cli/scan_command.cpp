@@ -1,12 +1,14 @@
 #include <cstdio>
 #include <optional>
 
+#include "admin_step.h"
 #include "audit_command.h"
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "keep_command.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
+#include "platform/removal_rights.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
@@ -25,6 +27,8 @@ int RunScanCommand(const ScanOptions& options) {
   state.folderReaders = FolderReaders(options.threads);
   const scan::KeepList keep = LoadKeepList(options);
   if (!keep.empty()) state.keepList = &keep;
+  const auto rights = platform::MakeNativeRemovalRights();
+  state.removalRights = rights.get();
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
         writer->Write(item);
@@ -57,7 +61,7 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.unreadableFolders));
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
-  std::fprintf(stderr, "%s\n", HeldBackText(keep).c_str());
+  std::fprintf(stderr, "%s%s\n", HeldBackText(keep).c_str(), NeedAdminText(t.needAdmin).c_str());
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end
