@@ -64,11 +64,13 @@ int Refuse(const std::string& why) {
 
 }  // namespace
 
-bool StartedForAnotherUser(const CleanOptions& options) {
-  return !options.from.empty() && std::getenv(kAskingUserVariable) != nullptr;
+bool StartedForAnotherUser(const CleanOptions&) {
+  return std::getenv(kAskingUserVariable) != nullptr;
 }
 
 int RunPrivilegedClean(const CleanOptions& options) {
+  if (options.from.empty())
+    return Refuse("started by pkexec, kelvo-cli cleans only a request given with --from");
   std::string text;
   if (auto error = ReadListText(options.from, text)) {
     std::fprintf(stderr, "kelvo-cli: --from: %s\n", error->c_str());
@@ -112,6 +114,9 @@ int RunPrivilegedClean(std::string_view text, const CleanOptions& options,
     } else {
       passed.push_back(row);
       passedAt.push_back(i);
+      // As administrator only the listed entries go, not the folders they leave empty.
+      if (passed.back().tidy == cleanup::Tidy::kEmptyFolders)
+        passed.back().tidy = cleanup::Tidy::kNone;
     }
   }
   cleanup::DeletionOptions deletion;

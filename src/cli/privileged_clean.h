@@ -15,8 +15,8 @@ namespace kelvo::cli {
 
 inline constexpr const char* kAskingUserVariable = "PKEXEC_UID";
 
-// Whether this run was started by pkexec for a user with a list: then only a request is accepted,
-// and nothing of the settings is read before it.
+// Whether this run was started by pkexec for a user: then only a request given with --from is
+// accepted, and nothing of the settings is read before it.
 bool StartedForAnotherUser(const CleanOptions& options);
 
 // Runs the request in text. ownKeep: the keep-list of the one running it, when that is the one who

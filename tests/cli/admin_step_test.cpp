@@ -306,6 +306,10 @@ TEST_F(PrivilegedSideTest, RefusesARequestOfAnotherUserOrWithoutAHeader) {
              tree_.PathUtf8("junk/system/b.tmp") + "\n");
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_THAT(r.err, HasSubstr("must start with the request header"));
+  // Started by pkexec, it scans nothing itself.
+  r = RunCli({"clean", "--yes", tree_.PathUtf8("junk")}, env, false);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_THAT(r.err, HasSubstr("only a request given with --from"));
   // Rows without an identity to compare are refused before anything is removed.
   admin::AdminRequest request = Request();
   std::string text = admin::WriteAdminRequest(request);
