@@ -5,6 +5,20 @@ set(KELVO_DATA_DIR ${CMAKE_SOURCE_DIR}/data)
 set(KELVO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kelvo)  # not the project's capitalised name
 
 install(TARGETS kelvo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The polkit action of the administrator step (pkexec kelvo-cli clean). It names the installed
+# kelvo-cli, so it is written when installing, for the prefix installed to (/usr in the package);
+# the build folder's copy names the configured prefix, for the tests. polkit reads actions from
+# /usr/share only, whatever the prefix.
+set(KELVO_POLICY_IN ${KELVO_DATA_DIR}/io.github.kelvo.Kelvo.policy.in)
+set(KELVO_POLICY ${CMAKE_BINARY_DIR}/io.github.kelvo.Kelvo.policy)
+set(KELVO_CLI_PATH ${CMAKE_INSTALL_FULL_BINDIR}/kelvo-cli)
+configure_file(${KELVO_POLICY_IN} ${KELVO_POLICY} @ONLY)
+set(KELVO_INSTALLED_POLICY ${CMAKE_BINARY_DIR}/installed/io.github.kelvo.Kelvo.policy)
+install(CODE "
+  set(KELVO_CLI_PATH \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kelvo-cli\")
+  configure_file(\"${KELVO_POLICY_IN}\" \"${KELVO_INSTALLED_POLICY}\" @ONLY)
+")
+install(FILES ${KELVO_INSTALLED_POLICY} DESTINATION /usr/share/polkit-1/actions)
 if(TARGET kelvo)
   install(TARGETS kelvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${KELVO_DATA_DIR}/kelvo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -21,7 +21,7 @@ PACKAGES=(
   fonts-wqy-microhei xvfb xauth imagemagick
   clang-14 libclang-rt-14-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n scdoc
-  desktop-file-utils appstream bash-completion
+  desktop-file-utils appstream bash-completion libxml2-utils
 )
 # Only for the package: CPack's dependency lookup and the package check.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)

@@ -76,7 +76,7 @@ _kelvo_cli() {
             fi
             ;;
         scan) options="$scan_options --format --print0 -0 --dll-audit" ;;
-        clean) options="$scan_options --from --from0 --yes -y --dry-run -n --trash" ;;
+        clean) options="$scan_options --from --from0 --yes -y --dry-run -n --trash --admin" ;;
         keep)
             options="--pattern --help"
             if [[ $cur != -* && ${words[cword - 1]} == keep ]]; then

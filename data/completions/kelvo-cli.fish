@@ -38,6 +38,7 @@ complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l from0 -r -F -d '
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -s y -l yes -d 'Delete without asking'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -s n -l dry-run -d 'Print what would be deleted'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l trash -d 'Move the files into the trash instead'
+complete -c kelvo-cli -n "__fish_seen_subcommand_from clean" -l admin -d 'Then clean what needs an administrator, through pkexec'
 
 complete -c kelvo-cli -n "__fish_seen_subcommand_from keep; and not __fish_seen_subcommand_from list add remove" -a 'list add remove'
 complete -c kelvo-cli -n "__fish_seen_subcommand_from keep" -l pattern -d 'Store each entry as a pattern'

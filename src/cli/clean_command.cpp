@@ -9,6 +9,8 @@
 #include <optional>
 #include <set>
 
+#include "admin/admin_request.h"
+#include "admin_step.h"
 #include "cleanup/deletion.h"
 #include "cli_scan_sink.h"
 #include "commands.h"
@@ -19,6 +21,7 @@
 #include "location_roots.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
+#include "privileged_clean.h"
 #include "run_setup.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
@@ -143,6 +146,7 @@ void AddCleanOptions(CLI::App& command, CleanOptions& options) {
                    "Move the files into the desktop's trash (the Recycle Bin on Windows), from\n"
                    "where they can be restored, instead of deleting them. A file whose file\n"
                    "system has no usable trash is kept and reported; nothing is ever copied.");
+  AddAdminOption(command, options.admin);
 }
 
 namespace {
@@ -188,6 +192,8 @@ std::string TrashList(const std::set<NativeString>& trashes) {
 }  // namespace
 
 int RunCleanCommand(const CleanOptions& options) {
+  // Started by pkexec: nothing of the settings is read before the request is.
+  if (StartedForAnotherUser(options)) return RunPrivilegedClean(options);
   Collected collected;
   // One set-up for the scan or the list and the deletion: keep-list, package filter, readers.
   prepare::PreparedRun run(RunChoicesFor(options.scan));
@@ -211,6 +217,8 @@ int RunCleanCommand(const CleanOptions& options) {
       std::fprintf(stderr, "kelvo-cli: %s: %s\n", sourceOption, error->c_str());
       return kExitUsage;
     }
+    if (!nulList && admin::IsAdminRequest(text))
+      return RunPrivilegedClean(text, options, &run.KeepList());
     auto error =
         nulList ? ParseNulPathList(text, collected.rows) : ParseDeletionList(text, collected.rows);
     if (error) {
@@ -235,6 +243,9 @@ int RunCleanCommand(const CleanOptions& options) {
       rows.begin(), rows.end(), [&](const cleanup::DeletionRequest& r) { return !isFolderRow(r); });
   const std::size_t folderRows = static_cast<std::size_t>(rows.end() - folders);
   rows.erase(folders, rows.end());
+  // Rows only an administrator could remove are not promised: --admin hands them to the
+  // privileged step, whose side passes each through the same gate.
+  const std::vector<cleanup::DeletionRequest> adminRows = TakeAdminRows(rows);
   const std::string foldersKept = folderRows ? FolderRowsKept(folderRows) : std::string();
   const int scanStatus = collected.scanIncomplete ? kExitPartial : kExitOk;
 
@@ -253,15 +264,17 @@ int RunCleanCommand(const CleanOptions& options) {
     for (const auto* r : plan.passed) std::printf("%s\n", Printable(r->path).c_str());
     std::printf(options.trash ? "Would move %s to the trash.\n%s%s" : "Would delete %s.\n%s%s",
                 total.c_str(), foldersKept.c_str(), refused.c_str());
+    std::printf("%s", AdminDryRunText(adminRows, options).c_str());
     return scanStatus;
   }
-  if (plan.passed.empty() && refusals.empty()) {
-    std::printf("Nothing to delete.\n%s", foldersKept.c_str());
+  if (plan.passed.empty() && refusals.empty() && (!options.admin || adminRows.empty())) {
+    std::printf("Nothing to delete.\n%s%s", foldersKept.c_str(), AdminLeftText(adminRows).c_str());
     return scanStatus;
   }
-  if (!options.yes && !plan.passed.empty()) {
+  if (!options.yes && (!plan.passed.empty() || (options.admin && !adminRows.empty()))) {
+    const std::string asked = total + AdminQuestionText(adminRows, options);
     const std::string question =
-        options.trash ? "Move " + total + " to the trash? [y/N] " : "Delete " + total + "? [y/N] ";
+        options.trash ? "Move " + asked + " to the trash? [y/N] " : "Delete " + asked + "? [y/N] ";
     switch (AskOnTerminal(question, source == "-")) {
       case Answer::kYes:
         break;
@@ -299,7 +312,12 @@ int RunCleanCommand(const CleanOptions& options) {
   std::printf("%s.\n%s",
               TallyWords(tally, options.trash, reasons, TrashList(tally.Trashes())).c_str(),
               foldersKept.c_str());
-  return tally.Problems() ? kExitPartial : scanStatus;
+  const int status = tally.Problems() ? kExitPartial : scanStatus;
+  if (!options.admin) {
+    std::printf("%s", AdminLeftText(adminRows).c_str());
+    return status;
+  }
+  return std::max(status, RunAdminStep(adminRows, options));
 }
 
 }  // namespace kelvo::cli

@@ -18,6 +18,7 @@ struct CleanOptions {
   bool yes = false;
   bool dryRun = false;
   bool trash = false;  // move into the desktop's trash instead of deleting
+  bool admin = false;  // then clean the rows only an administrator may remove, through pkexec
 };
 
 void AddCleanOptions(CLI::App& command, CleanOptions& options);

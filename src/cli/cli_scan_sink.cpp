@@ -10,6 +10,7 @@ CliScanSink::CliScanSink(RowConsumer rows, bool showProgress)
 void CliScanSink::RowFound(scan::JunkItem item) {
   ++totals_.rows;
   if (item.size) totals_.bytes += *item.size;
+  if (item.needsAdmin) ++totals_.needAdmin;
   rows_(std::move(item));
 }
 

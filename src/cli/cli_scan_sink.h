@@ -16,6 +16,7 @@ struct ScanTotals {
   std::uint64_t bytes = 0;
   std::uint64_t folders = 0;
   std::uint64_t unreadableFolders = 0;
+  std::uint64_t needAdmin = 0;  // rows only an administrator could remove
 };
 
 class CliScanSink final : public scan::ScanSink {

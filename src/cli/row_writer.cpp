@@ -218,6 +218,7 @@ class JsonWriter final : public RowWriter {
       if (item.identity->born) row["btime"] = *item.identity->born;
     }
     row["rule_name"] = scan::RuleName(item.rule, item.emptyFolder);
+    row["needs_admin"] = item.needsAdmin;
     out_.Append(row.dump());
     out_.Append('\n');
   }

@@ -2,12 +2,14 @@
 #include <optional>
 #include <system_error>
 
+#include "admin_step.h"
 #include "audit_command.h"
 #include "cli_scan_sink.h"
 #include "commands.h"
 #include "keep_command.h"
 #include "location_roots.h"
 #include "platform/file_system.h"
+#include "platform/removal_rights.h"
 #include "platform/terminal.h"
 #include "run_setup.h"
 #include "scan/driver.h"
@@ -61,7 +63,7 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.unreadableFolders));
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
-  std::fprintf(stderr, "%s\n", HeldBackText(keep).c_str());
+  std::fprintf(stderr, "%s%s\n", HeldBackText(keep).c_str(), NeedAdminText(t.needAdmin).c_str());
   if (packageFilter) {
     if (const std::error_code cache = packageFilter->CacheProblem())
       std::fprintf(stderr,

@@ -41,6 +41,7 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
     row.Set(ResultRow::kHasBorn, item.identity->born.has_value());
   }
   row.Set(ResultRow::kEmptyFolder, item.emptyFolder);
+  row.Set(ResultRow::kNeedsAdmin, item.needsAdmin);
   return row;
 }
 
@@ -62,6 +63,7 @@ scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>&
     if (row.Has(ResultRow::kHasBorn)) id.born = row.born;
   }
   item.emptyFolder = row.Has(ResultRow::kEmptyFolder);
+  item.needsAdmin = row.Has(ResultRow::kNeedsAdmin);
   return item;
 }
 

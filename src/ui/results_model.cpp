@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "admin_words.h"
 #include "row_order.h"
 #include "type_words.h"
 #include "ui_text.h"
@@ -57,14 +58,21 @@ QString ResultsModel::Text(int displayRow, int column) const {
   }
 }
 
+QVariant ResultsModel::ToolTip(int displayRow, int column) const {
+  const bool needsAdmin = Shown(displayRow).Has(ResultRow::kNeedsAdmin);
+  if (column != kName && column != kPath)
+    return needsAdmin ? QVariant(NeedsAdminText()) : QVariant();
+  const QString path = Text(displayRow, kPath);
+  return needsAdmin ? path + QLatin1Char('\n') + NeedsAdminText() : path;
+}
+
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<std::size_t>(index.row()) >= rows_.size()) return {};
   switch (role) {
     case Qt::DisplayRole:
       return Text(index.row(), index.column());
     case Qt::ToolTipRole:
-      return index.column() == kName || index.column() == kPath ? Text(index.row(), kPath)
-                                                                : QVariant();
+      return ToolTip(index.row(), index.column());
     case Qt::DecorationRole:
       return index.column() == kName ? QVariant(rowIcon_) : QVariant();
     case Qt::CheckStateRole:

@@ -69,6 +69,8 @@ class ResultsModel : public QAbstractTableModel {
   void SetChecked(int displayRow, bool checked);
   scan::JunkItem ItemAt(std::size_t position) const;
   QString Text(int displayRow, int column) const;
+  // The path over the name and path; a row only an administrator may remove says so everywhere.
+  QVariant ToolTip(int displayRow, int column) const;
   std::size_t MemoryBytes() const;  // what the list holds besides the path texts
 
  signals:

@@ -53,6 +53,7 @@ void ScanSession::Run() {
   state_.packageFiles = packageFilter_.get();
   keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
   state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
+  state_.removalRights = removalRights_.get();
   request_ = options_.TickedRoots();
   locations_ = options_.TickedLocations();
   {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "live_options.h"
+#include "platform/removal_rights.h"
 #include "results_model.h"
 #include "scan/driver.h"
 #include "scan/package_filter.h"
@@ -91,6 +92,8 @@ class ScanSession : public QObject {
   std::function<std::unique_ptr<scan::PackageFilter>()> packageFilterFactory_;
   std::unique_ptr<scan::PackageFilter> packageFilter_;  // replaced only while not busy
   std::shared_ptr<scan::KeepList> keepList_;            // this scan's copy, with its own count
+  // Marks the rows only an administrator could remove; used by the walk's thread alone.
+  std::unique_ptr<platform::RemovalRights> removalRights_ = platform::MakeNativeRemovalRights();
   std::thread worker_;
   std::atomic<bool> restorePosted_{false};
   QTimer timer_;

@@ -45,10 +45,10 @@ TEST(AuditCommand, PrintsTheRowsOfAPrefixInEveryFormat) {
   EXPECT_EQ(json.out,
             "{\"name\":\"orphan.dll\",\"path\":\"C:\\\\windows\\\\system32\\\\orphan.dll\","
             "\"type\":\"冗余的DLL或组件文件\",\"size\":5,\"rule\":0,\"audit\":true,"
-            "\"kind\":\"unknown\",\"rule_name\":\"dll-audit\"}\n"
+            "\"kind\":\"unknown\",\"rule_name\":\"dll-audit\",\"needs_admin\":false}\n"
             "{\"name\":\"gone,\\\"x\\\".ocx\",\"path\":\"C:\\\\Program Files\\\\演示\\\\gone,"
             "\\\"x\\\".ocx\",\"type\":\"冗余的DLL或组件文件\",\"size\":null,\"rule\":0,"
-            "\"audit\":true,\"kind\":\"unknown\",\"rule_name\":\"dll-audit\"}\n");
+            "\"audit\":true,\"kind\":\"unknown\",\"rule_name\":\"dll-audit\",\"needs_admin\":false}\n");
   EXPECT_THAT(json.err, HasSubstr("3 entries, 2 with a count of 0, 0 unreadable"));
 
   auto tsv = RunProcess(KELVO_CLI_PATH, {"audit-dlls", "--format=tsv", "--prefix=" + prefix});

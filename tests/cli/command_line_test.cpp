@@ -88,8 +88,8 @@ TEST(CommandLine, JsonRowsEndWithALanguageFreeRuleName) {
                       {"scan", "--format=json", "--zero", "--patterns=bak", tree.root()});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_THAT(r.out, ::testing::HasSubstr(R"("type":"bak临时文件",)"));
-  EXPECT_THAT(r.out, ::testing::HasSubstr(R"("rule_name":"bak"})"));
-  EXPECT_THAT(r.out, ::testing::HasSubstr(R"("rule_name":"empty-folder"})"));
+  EXPECT_THAT(r.out, ::testing::HasSubstr(R"("rule_name":"bak","needs_admin":false})"));
+  EXPECT_THAT(r.out, ::testing::HasSubstr(R"("rule_name":"empty-folder","needs_admin":false})"));
 }
 
 TEST(PlainList, OnePathPerLineOrNulSeparated) {

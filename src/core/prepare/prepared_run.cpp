@@ -27,6 +27,8 @@ void PreparedRun::Configure(scan::ScanState& state) {
   state.folderReaders = choices_.folderReaders;
   state.packageFiles = packageFilter_.get();
   state.keepList = keep_->empty() ? nullptr : keep_.get();
+  if (!rights_) rights_ = platform::MakeNativeRemovalRights();
+  state.removalRights = rights_.get();
 }
 
 std::unique_ptr<cleanup::RemovalGate> PreparedRun::MakeGate(const RemovalChoices& choices) {

@@ -11,6 +11,7 @@
 
 #include "cleanup/removal_gate.h"
 #include "platform/native_string.h"
+#include "platform/removal_rights.h"
 #include "prepare/stored_keep_list.h"
 #include "scan/keep_list.h"
 #include "scan/package_filter.h"
@@ -49,7 +50,8 @@ class PreparedRun {
   const scan::KeepList& KeepList() const { return *keep_; }
   scan::PackageFilter* PackageFiles() { return packageFilter_.get(); }
 
-  // The readers, the keep-list and the package filter into a scan's state.
+  // The readers, the keep-list, the package filter and the test of which rows only an
+  // administrator could remove into a scan's state.
   void Configure(scan::ScanState& state);
 
   // The gate for this run's removals: the keep-list as the file holds it at every row.
@@ -61,6 +63,7 @@ class PreparedRun {
   std::shared_ptr<const scan::KeepList> keep_;
   std::optional<std::error_code> keepError_;
   std::unique_ptr<scan::PackageFilter> packageFilter_;
+  std::unique_ptr<platform::RemovalRights> rights_;  // which rows need an administrator
 };
 
 }  // namespace kelvo::prepare

@@ -36,6 +36,7 @@ struct JunkItem {
   std::optional<EntryIdentity> identity;
   bool emptyFolder = false;  // the row stands for a folder found empty
   NativeString root;         // the scan root the entry was reached from (empty for audit rows)
+  bool needsAdmin = false;   // the effective user could not remove it; an administrator could
 };
 
 }  // namespace kelvo::scan

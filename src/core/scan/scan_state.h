@@ -5,6 +5,10 @@
 #include <atomic>
 #include <cstdint>
 
+namespace kelvo::platform {
+class RemovalRights;
+}
+
 namespace kelvo::scan {
 
 class KeepList;
@@ -30,6 +34,8 @@ struct ScanState {
   PackageFilter* packageFiles = nullptr;
   // When set, kept folders are not entered and kept entries are not rows.
   const KeepList* keepList = nullptr;
+  // When set, rows whose entry only an administrator could remove are marked (needsAdmin).
+  platform::RemovalRights* removalRights = nullptr;
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }

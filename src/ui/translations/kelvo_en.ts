@@ -716,4 +716,46 @@ Kelvo writes no rule of its own.</translation>
         <translation>Old logs</translation>
     </message>
 </context>
+<context>
+    <name>kelvo::ui::AdminCleanup</name>
+    <message>
+        <source>报告过长</source>
+        <translation>the report is too long</translation>
+    </message>
+    <message>
+        <source>程序异常退出</source>
+        <translation>the program crashed</translation>
+    </message>
+    <message>
+        <source>未获授权或已取消（退出状态 %1）</source>
+        <translation>not authorised, or cancelled (exit status %1)</translation>
+    </message>
+    <message>
+        <source>报告无效：%1</source>
+        <translation>the report is not valid: %1</translation>
+    </message>
+    <message>
+        <source>无法启动 %1</source>
+        <translation>cannot start %1</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::AdminWords</name>
+    <message>
+        <source>需要管理员权限</source>
+        <translation>Needs administrator rights</translation>
+    </message>
+    <message>
+        <source>%1 个需要管理员权限</source>
+        <translation>%1 need administrator rights</translation>
+    </message>
+    <message>
+        <source>以管理员身份清除 %1 个</source>
+        <translation>Clean %1 as administrator</translation>
+    </message>
+    <message>
+        <source>管理员步骤没有完成：%1</source>
+        <translation>The administrator step did not finish: %1</translation>
+    </message>
+</context>
 </TS>

@@ -235,7 +235,7 @@ TEST_F(GateTest, AKeptFolderIsKeptThroughABindMountAndPackageFilesWhateverTheLis
   tree.File("sys/usr/bin/ls.tmp", "owned");
   TempTree db;
   db.File("var/lib/dpkg/info/coreutils.list", tree.Path("sys/usr/bin/ls.tmp") + "\n");
-  scan::PackageFilter packages({db.root(), false});
+  scan::PackageFilter packages({db.root(), false, {}});
   GateChoices choices;
   choices.packageFiles = &packages;
   EXPECT_EQ(Pass(Listed("sys/usr/bin/ls.tmp"), choices).failure, DeletionFailure::kPackageFile);

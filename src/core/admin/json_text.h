@@ -1,0 +1,21 @@
+// Texts of the administrator step's json: exact bytes travel as base64 where they are not UTF-8.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+#include "platform/native_string.h"
+
+namespace kelvo::admin {
+
+// Puts key (lossy UTF-8) and, when the bytes are not UTF-8, key_base64 (exact).
+void PutNativeText(nlohmann::ordered_json& object, const std::string& key, NativeStringView text);
+
+// Reads what PutNativeText wrote; an error when missing (unless optional), not a string, or when
+// the two keys disagree.
+std::optional<std::string> GetNativeText(const nlohmann::json& object, const std::string& key,
+                                         NativeString& out, bool optional = false);
+
+}  // namespace kelvo::admin
