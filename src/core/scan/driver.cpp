@@ -1,5 +1,6 @@
 #include "scan/driver.h"
 
+#include "scan/root_overlap.h"
 #include "scan/walker.h"
 
 namespace kelvo::scan {
@@ -7,9 +8,14 @@ namespace kelvo::scan {
 void RunScan(ScanState& state, const ScanRequest& request, RuleSource& rules, ScanSink& sink,
              platform::FileSystem& fs, const AuditFunction& audit) {
   state.SetFlags(kFlagTrue);
+  state.settingsInCaches = 0;
   Walker walker(state, rules, sink, fs);
-  for (const ScanRoot& root : request.roots)
-    if (root.kind != RootKind::kAudit) walker.Walk(root, request.age);
+  const std::vector<Overlap> overlaps = FindOverlaps(request, fs);
+  for (std::size_t i = 0; i < request.roots.size(); ++i) {
+    const ScanRoot& root = request.roots[i];
+    if (root.kind == RootKind::kAudit || overlaps[i] == Overlap::kWalkedByOther) continue;
+    walker.Walk(root, request.age, overlaps[i] == Overlap::kReachedByDisk);
+  }
   sink.WalkEnded();
   for (const ScanRoot& root : request.roots)
     if (root.kind == RootKind::kAudit && audit) audit(sink);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace kelvo::scan {
@@ -30,6 +31,8 @@ struct ScanState {
   PackageFilter* packageFiles = nullptr;
   // When set, kept folders are not entered and kept entries are not rows.
   const KeepList* keepList = nullptr;
+  // Files of application caches not offered because their names say they are settings.
+  std::atomic<std::size_t> settingsInCaches{0};
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }
