@@ -138,6 +138,8 @@ std::vector<NativeString> FindTaggedCaches(platform::FileSystem& fs, LocationPro
     }
     if (depth == kTagDepth) return;
     for (const NativeString& name : entries.folders) {
+      // Huge, and never where a tool puts its tagged cache: the budget is better spent elsewhere.
+      if (name == Utf8ToNative("node_modules") || name == Utf8ToNative(".git")) continue;
       const NativeString child = Joined(path, name);
       if (std::any_of(notBelow.begin(), notBelow.end(),
                       [&](const NativeString& skip) { return child.starts_with(skip); }))

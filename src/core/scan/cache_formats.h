@@ -28,9 +28,9 @@ struct EngineCache {
 // index or data_ files; Service Worker/CacheStorage; and CachedData beside one of those.
 std::vector<EngineCache> FindEngineCaches(platform::FileSystem& fs, const NativeString& base);
 
-// The folders below home (up to six levels, not below the folders in notBelow, at most a few
-// thousand folders looked at) holding a CACHEDIR.TAG that starts with the signature. A tagged
-// folder is not searched further.
+// The folders below home (up to six levels, not below the folders in notBelow nor in
+// node_modules or .git, at most 20,000 folders looked at) holding a CACHEDIR.TAG that starts with
+// the signature. A tagged folder is not searched further.
 std::vector<NativeString> FindTaggedCaches(platform::FileSystem& fs, LocationProbes& probes,
                                            const NativeString& home,
                                            const std::vector<NativeString>& notBelow);

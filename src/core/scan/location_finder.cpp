@@ -244,9 +244,11 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
     Candidate& added = c.Push(kOldTempFiles, std::move(tmp.path));
     added.folder.defaultDays = kAppCacheDays;
     if (wanted[kOldTempFiles]) added.folder.openFiles = openNow();
-    // systemd's private temporary folders of services that run: theirs to remove.
+    // systemd's private temporary folders of services that run: theirs to remove. vi.recover
+    // holds what editors saved of unsaved work when they were killed.
     for (GlobMatch& own : finder.Expand(added.folder.path, "*"))
-      if (own.stars.at(0).starts_with(Utf8ToNative("systemd-private-")))
+      if (own.stars.at(0).starts_with(Utf8ToNative("systemd-private-")) ||
+          own.stars.at(0) == Utf8ToNative("vi.recover"))
         added.folder.skip.push_back(std::move(own.path));
   }
   for (GlobMatch& journal : finder.Expand(system, "var/log/journal/*")) {

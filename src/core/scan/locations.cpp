@@ -32,8 +32,8 @@ const std::array<LocationInfo, kLocationCount> kLocations = {{
      "any folder of the home marked by a CACHEDIR.TAG",
      kAppCacheDays, ""},
     {"old-temp", "旧临时文件", "Old temporary files",
-     "/var/tmp (not systemd's private folders), regular files not open", kAppCacheDays,
-     "the file is open"},
+     "/var/tmp (not systemd's private folders nor vi.recover), regular files not open",
+     kAppCacheDays, "the file is open"},
     {"old-journal", "归档的系统日志", "Archived journal files",
      "/var/log/journal/*/: system@*.journal, user-*@*.journal, *.journal~ (never the active "
      "journal)",
