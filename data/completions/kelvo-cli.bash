@@ -48,7 +48,8 @@ _kelvo_cli() {
             local head="" item=$cur
             [[ $cur == *,* ]] && head=${cur%,*}, item=${cur##*,}
             COMPREPLY=($(compgen -P "$head" -W "thumbnails trash browser-cache app-cache crash-dumps
-                package-cache old-logs all none" -- "$item"))
+                package-cache old-logs partial-downloads snap-cache dev-cache old-temp old-journal
+                all none" -- "$item"))
             compopt -o nospace
             return
             ;;

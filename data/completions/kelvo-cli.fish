@@ -21,7 +21,7 @@ complete -c kelvo-cli -n $scanning -l zero -d 'Report zero-byte files and empty 
 complete -c kelvo-cli -n $scanning -l no-zero -d 'Leave zero-byte files and empty folders alone'
 complete -c kelvo-cli -n $scanning -l special -x -a 'recent history cookies ie-cache all none' -d 'Special folders'
 complete -c kelvo-cli -n $scanning -l locations -x -d 'Common junk locations' \
-    -a 'thumbnails trash browser-cache app-cache crash-dumps package-cache old-logs all none'
+    -a 'thumbnails trash browser-cache app-cache crash-dumps package-cache old-logs partial-downloads snap-cache dev-cache old-temp old-journal all none'
 complete -c kelvo-cli -n $scanning -l older-than -x -d 'Only files not modified for DAYS days'
 complete -c kelvo-cli -n $scanning -l threads -x -d 'Threads reading folders ahead'
 complete -c kelvo-cli -n $scanning -l include-package-files -d 'Also report files that installed packages own'

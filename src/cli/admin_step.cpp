@@ -12,6 +12,7 @@
 #include "deletion_words.h"
 #include "keep_command.h"
 #include "platform/child_process.h"
+#include "platform/process_probe.h"
 #include "platform/removal_rights.h"
 #include "row_writer.h"
 #include "settings/keep_list_file.h"

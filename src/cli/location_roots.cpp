@@ -18,6 +18,11 @@ scan::FoundLocations FindLocationsHere(const scan::LocationSet& wanted) {
                  std::string(scan::kLocations[static_cast<std::size_t>(note.location)].key).c_str(),
                  EscapeForTerminal(NativeToUtf8(note.folder)).c_str(),
                  EscapeForTerminal(NativeToUtf8(note.lock)).c_str());
+  for (const scan::LocationRefusal& refusal : found.refused)
+    std::fprintf(
+        stderr, "kelvo-cli: %s: %s not taken: %s\n",
+        std::string(scan::kLocations[static_cast<std::size_t>(refusal.location)].key).c_str(),
+        EscapeForTerminal(NativeToUtf8(refusal.folder)).c_str(), refusal.why.c_str());
   return found;
 }
 

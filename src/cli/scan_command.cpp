@@ -63,6 +63,8 @@ int RunScanCommand(const ScanOptions& options) {
                static_cast<unsigned long long>(t.unreadableFolders));
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
+  if (const std::size_t settings = state.settingsInCaches.load())
+    std::fprintf(stderr, ", %zu settings files in caches kept", settings);
   std::fprintf(stderr, "%s%s\n", HeldBackText(keep).c_str(), NeedAdminText(t.needAdmin).c_str());
   if (packageFilter) {
     if (const std::error_code cache = packageFilter->CacheProblem())

@@ -61,9 +61,9 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                      "Special folders: comma-separated recent,history,cookies,ie-cache, or 'all',\n"
                      "'none' (default)");
   command.add_option("--locations", options.locations,
-                     "Common junk locations, comma-separated: thumbnails,trash,browser-cache,\n"
-                     "app-cache,crash-dumps,package-cache,old-logs, or 'all', 'none' (default).\n"
-                     "Without ROOT only the locations are scanned (see 'locations')");
+                     "Common junk locations, comma-separated: " + LocationKeys() +
+                         ",\nor 'all', 'none' (default). Without ROOT only the locations are "
+                         "scanned\n(see 'locations')");
   command
       .add_option("--older-than", options.olderThan,
                   "Only files not modified for DAYS days, for every row (app-cache: 30 unless\n"
@@ -154,6 +154,13 @@ std::optional<std::string> ParseSpecialList(const std::string& text, std::array<
   return std::nullopt;
 }
 
+std::string LocationKeys() {
+  std::string keys;
+  for (const scan::LocationInfo& location : scan::kLocations)
+    keys += (keys.empty() ? "" : ",") + std::string(location.key);
+  return keys;
+}
+
 std::optional<std::string> ParseLocationList(const std::string& text, scan::LocationSet& wanted) {
   wanted.reset();
   if (text == "none") return std::nullopt;
@@ -163,10 +170,7 @@ std::optional<std::string> ParseLocationList(const std::string& text, scan::Loca
   }
   for (const std::string& part : SplitComma(text)) {
     const auto location = scan::LocationByKey(part);
-    if (!location)
-      return "--locations: '" + part +
-             "' is not one of thumbnails,trash,browser-cache,app-cache,crash-dumps,"
-             "package-cache,old-logs";
+    if (!location) return "--locations: '" + part + "' is not one of " + LocationKeys();
     wanted.set(static_cast<std::size_t>(*location));
   }
   return std::nullopt;

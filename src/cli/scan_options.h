@@ -61,6 +61,9 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options, Resolv
 std::optional<std::string> ParsePatternList(const std::string& text,
                                             std::array<bool, scan::kPatternCount>& ticks);
 std::optional<std::string> ParseSpecialList(const std::string& text, std::array<bool, 4>& ticks);
+// Every location's key, comma-separated, in the table's order.
+std::string LocationKeys();
+
 std::optional<std::string> ParseLocationList(const std::string& text, scan::LocationSet& wanted);
 
 }  // namespace kelvo::cli

@@ -8,6 +8,7 @@
 #include "admin/elevation_command.h"
 #include "admin_words.h"
 #include "platform/child_process.h"
+#include "platform/process_probe.h"
 
 namespace kelvo::ui {
 namespace {

@@ -49,7 +49,8 @@ TEST(CommandLine, EveryBadOptionIsNamedFirst) {
       {{"clean", "--from0="}, "kelvo-cli: --from0: an empty value names nothing\n"},
       {{"scan", "--locations=trash,logs"},
        "kelvo-cli: --locations: 'logs' is not one of thumbnails,trash,browser-cache,app-cache,"
-       "crash-dumps,package-cache,old-logs\n"},
+       "crash-dumps,package-cache,old-logs,partial-downloads,snap-cache,dev-cache,old-temp,"
+       "old-journal\n"},
       {{"clean", "--from=-", "--locations=all"},
        "kelvo-cli: --locations: cannot be given with --from\n"},
       {{"clean", "--from0=/nonexistent/list"},

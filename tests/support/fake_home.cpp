@@ -72,14 +72,15 @@ FakeHome::FakeHome() {
 
 void FakeHome::Plant(const std::string& relative, int location, std::uint64_t size, int daysOld) {
   tree_.File(relative, std::string(size, 'j'));
-  const std::string path = tree_.Path(relative);
-  if (daysOld > 0) {
-    timespec times[2];
-    times[0].tv_sec = times[1].tv_sec = std::time(nullptr) - daysOld * 86400L;
-    times[0].tv_nsec = times[1].tv_nsec = 0;
-    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  }
-  planted_.push_back({path, location, size});
+  if (daysOld > 0) SetAge(relative, daysOld);
+  planted_.push_back({tree_.Path(relative), location, size});
+}
+
+void FakeHome::SetAge(const std::string& relative, int daysOld) {
+  timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = std::time(nullptr) - daysOld * 86400L;
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  ::utimensat(AT_FDCWD, tree_.Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 platform::UserFolders FakeHome::Folders() const {
@@ -88,6 +89,7 @@ platform::UserFolders FakeHome::Folders() const {
   f.cacheHome = tree_.Path("home/.cache");
   f.configHome = tree_.Path("home/.config");
   f.dataHome = tree_.Path("home/.local/share");
+  f.downloads = tree_.Path("home/Downloads");
   f.systemRoot = tree_.Path("sys");
   f.userId = std::to_string(::getuid());
   return f;

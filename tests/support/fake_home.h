@@ -35,6 +35,9 @@ class FakeHome {
     return tree_.Path("home/.config/google-chrome/SingletonLock");
   }
 
+  // Sets a file's modification time to daysOld days ago.
+  void SetAge(const std::string& relative, int daysOld);
+
   // Points HOME, XDG_CACHE_HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and KELVO_SYSTEM_ROOT at the
   // fake tree for as long as it lives; restores the old values after.
   class Environment {

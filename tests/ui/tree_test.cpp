@@ -20,7 +20,7 @@ class TreeTest : public QObject {
     ui::LiveOptions options;
     ui::TargetTree tree(options);
     tree.createtv(TwoDrives());
-    QCOMPARE(tree.NodeCount(), 16);
+    QCOMPARE(tree.NodeCount(), 9 + scan::kLocationCount);
     const QStringList keys = {
         "a", "C:\\", "D:\\", "b", "最近的文档记录", "历史记录", "IE COOKIES", "IE 临时缓存文件夹"};
     const QStringList texts = {"扫描硬盘",   "C:\\(SYSTEM)", "D:\\",       "扫描特殊文件夹",
@@ -43,8 +43,11 @@ class TreeTest : public QObject {
     QCOMPARE(tree.Node(9)->text(0), QStringLiteral("扫描常见垃圾位置"));
     QCOMPARE(tree.ImageOf(9), 3);
     QVERIFY(!tree.Node(9)->parent());
-    const QStringList locationTexts = {"缩略图缓存", "回收站",     "浏览器缓存", "应用缓存",
-                                       "崩溃转储",   "软件包缓存", "旧日志"};
+    const QStringList locationTexts = {"缩略图缓存",   "回收站",       "浏览器缓存",
+                                       "应用缓存",     "崩溃转储",     "软件包缓存",
+                                       "旧日志",       "未完成的下载", "Snap应用缓存",
+                                       "开发工具缓存", "旧临时文件",   "归档的系统日志"};
+    QCOMPARE(locationTexts.size(), scan::kLocationCount);
     for (int i = 0; i < scan::kLocationCount; ++i) {
       const int n = ui::LocationNode(2, i);
       QCOMPARE(tree.Node(n)->parent(), tree.Node(9));
@@ -60,13 +63,13 @@ class TreeTest : public QObject {
     ui::TargetTree tree(options);
     tree.createtv(TwoDrives());
     tree.SetTicked(9, true);
-    for (int n = 10; n <= 16; ++n) QVERIFY(tree.Ticked(n));
+    for (int n = 10; n < 10 + scan::kLocationCount; ++n) QVERIFY(tree.Ticked(n));
     for (int n = 1; n <= 8; ++n) QVERIFY(!tree.Ticked(n));
     QVERIFY(options.TickedLocations().all());
     tree.SetTicked(ui::LocationNode(2, scan::kTrash), false);
     QVERIFY(tree.Ticked(9));
     QVERIFY(!options.TickedLocations()[scan::kTrash]);
-    QCOMPARE(options.TickedLocations().count(), 6u);
+    QCOMPARE(options.TickedLocations().count(), std::size_t{scan::kLocationCount - 1});
     tree.SetTicked(9, false);
     QVERIFY(options.TickedLocations().none());
   }
@@ -76,7 +79,7 @@ class TreeTest : public QObject {
     ui::TargetTree tree(options);
     tree.createtv(TwoDrives());
     tree.createtv(TwoDrives());
-    QCOMPARE(tree.NodeCount(), 16);
+    QCOMPARE(tree.NodeCount(), 9 + scan::kLocationCount);
   }
 
   void drivesRootTicksEveryDriveAndClearsThemAll() {
@@ -137,7 +140,7 @@ class TreeTest : public QObject {
     ui::LiveOptions options;
     ui::TargetTree tree(options);
     tree.createtv({});
-    QCOMPARE(tree.NodeCount(), 14);
+    QCOMPARE(tree.NodeCount(), 7 + scan::kLocationCount);
     QCOMPARE(tree.Node(2)->text(0), QStringLiteral("扫描特殊文件夹"));
     tree.SetTicked(1, true);
     for (int n = 2; n <= 6; ++n) QVERIFY(!tree.Ticked(n));

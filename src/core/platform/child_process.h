@@ -28,8 +28,4 @@ Result<ChildRun> RunChild(const std::vector<NativeString>& argv, std::string_vie
 // The running program's own file, for starting it again under another user.
 Result<NativeString> OwnExecutablePath();
 
-// The effective user's id, as an administrator step names who asked (0 on Windows, where the
-// step is not run this way).
-std::uint64_t EffectiveUserId();
-
 }  // namespace kelvo::platform

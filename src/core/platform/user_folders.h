@@ -15,10 +15,11 @@ struct UserFolders {
   NativeString cacheHome;   // $XDG_CACHE_HOME, by default ~/.cache
   NativeString configHome;  // $XDG_CONFIG_HOME, by default ~/.config
   NativeString dataHome;    // $XDG_DATA_HOME, by default ~/.local/share
+  NativeString downloads;   // XDG_DOWNLOAD_DIR of $XDG_CONFIG_HOME/user-dirs.dirs, or ~/Downloads
   // Put before the system's folders (/var/log, ...): empty on a real system; $KELVO_SYSTEM_ROOT
   // when set, so that tests and demonstrations can stand a fake tree in for them.
   NativeString systemRoot;
-  std::string userId;  // decimal, as in a disk's .Trash-UID folder
+  std::string userId;  // the effective user id in decimal, as in a disk's .Trash-UID folder
 };
 
 // Empty where the system keeps its junk elsewhere (Windows): the locations are not offered there.

@@ -23,17 +23,22 @@ std::optional<LockOwner> ParseLockText(std::string_view text, LockStyle style) {
   const auto pid = Number(text.substr(at + mark.size()));
   if (!pid) return std::nullopt;
   LockOwner owner;
-  if (style == LockStyle::kChromium) owner.host = std::string(text.substr(0, at));
+  owner.host = std::string(text.substr(0, at));
   owner.pid = *pid;
   return owner;
 }
 
 bool LockHeld(const NativeString& lockPath, LockStyle style) {
+  if (!platform::EntryExists(lockPath)) return false;
+  // A lock that is no link (a plain file), or whose link cannot be read, says nothing of who holds
+  // it: the cache is left alone.
   const auto text = platform::ReadLinkText(lockPath);
-  if (!text) return false;
+  if (!text) return true;
   const auto owner = ParseLockText(*text, style);
   if (!owner) return true;
+  // A profile on a shared home may be in use on another machine, whose processes cannot be seen.
   if (style == LockStyle::kChromium && owner->host != platform::HostName()) return true;
+  if (style == LockStyle::kFirefox && !platform::IsOwnAddress(owner->host)) return true;
   return platform::ProcessRuns(owner->pid);
 }
 

@@ -16,15 +16,16 @@ enum class LockStyle {
 };
 
 struct LockOwner {
-  std::string host;  // empty for Firefox, whose lock names an address
+  std::string host;  // a host name (Chromium) or an IP address (Firefox)
   long long pid = 0;
 };
 
 std::optional<LockOwner> ParseLockText(std::string_view text, LockStyle style);
 
 // True when the lock is there and its process may still run: the process is alive on this
-// machine, or the lock names another host or cannot be read as a lock (then nobody can tell, and
-// the cache is left alone). A stale lock (its process gone) holds nothing.
+// machine, or the lock names another host, is no link (a plain file) or cannot be read as a lock
+// (then nobody can tell, and the cache is left alone). A stale lock (its process gone) holds
+// nothing.
 bool LockHeld(const NativeString& lockPath, LockStyle style);
 
 }  // namespace kelvo::scan

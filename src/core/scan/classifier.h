@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -27,7 +29,8 @@ struct FolderToClassify {
   NativeStringView path;  // ends with the separator
   NativeStringView root;
   bool isRoot = false;
-  EntryIdentity identity;  // of the folder itself
+  bool locationRowsOnly = false;  // the rules' rows came from another walk already
+  EntryIdentity identity;         // of the folder itself
   const MarkerCounts* markers = nullptr;
   platform::Directory* directory = nullptr;
   const platform::Listing* listing = nullptr;
@@ -51,17 +54,30 @@ class Classifier {
   // Examines every entry of the folder, in listing order; adds one row per matching rule.
   void ClassifyFolder(const FolderToClassify& folder);
 
+  // An entry below the current location root that the walk leaves out (a folder kept, unreadable
+  // or on another mount): in a trash, its item is then not whole and keeps its description.
+  void NoteLeftOut(NativeStringView path);
+
+  // Where to count the settings files left out of application caches.
+  void CountSettingsIn(std::atomic<std::size_t>* counter) { settingsInCaches_ = counter; }
+
   // The rule switches read for the last examined entry.
   const RuleSwitches& LastRules() const { return lastRules_; }
 
  private:
   void ClassifyEntry(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
                      EntryFacts& facts);
-  void AddRow(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
-              EntryFacts& facts, int rule, const NativeString& label);
+  // Whether the row was added (not held back by age, keep-list or package files).
+  bool AddRow(const FolderToClassify& folder, NativeStringView name, const NativeChar* cname,
+              EntryFacts& facts, int rule, const NativeString& label, bool ageApplies = true);
+  void AddTrashInfoRow(const FolderToClassify& folder, NativeStringView name,
+                       const NativeChar* cname, EntryFacts& facts, int rule,
+                       const NativeString& label);
   bool EnsureStat(const FolderToClassify& folder, const NativeChar* cname, EntryFacts& facts);
+  // The item at the top of the trash's files folder that path lies in (or is).
+  NativeString TrashItemOf(NativeStringView path) const;
 
-  void Add(JunkItem item);
+  bool Add(JunkItem item, bool ageApplies = true);
 
   RuleSource& rules_;
   ScanSink& sink_;
@@ -76,6 +92,9 @@ class Classifier {
   NativeString emptyFolderLabel_;
   std::array<NativeString, kRuleCount + 1> fixedLabels_;
   RuleSwitches lastRules_;
+  // The trash items walked so far: true while every file of the item is a row.
+  std::unordered_map<NativeString, bool> trashItems_;
+  std::atomic<std::size_t>* settingsInCaches_ = nullptr;
 };
 
 }  // namespace kelvo::scan

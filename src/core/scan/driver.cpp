@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "scan/rights_marking_sink.h"
+#include "scan/root_overlap.h"
 #include "scan/walker.h"
 
 namespace kelvo::scan {
@@ -10,11 +11,16 @@ namespace kelvo::scan {
 void RunScan(ScanState& state, const ScanRequest& request, RuleSource& rules, ScanSink& sink,
              platform::FileSystem& fs, const AuditFunction& audit) {
   state.SetFlags(kFlagTrue);
+  state.settingsInCaches = 0;
   std::optional<RightsMarkingSink> marking;
   if (state.removalRights) marking.emplace(sink, *state.removalRights);
   Walker walker(state, rules, marking ? static_cast<ScanSink&>(*marking) : sink, fs);
-  for (const ScanRoot& root : request.roots)
-    if (root.kind != RootKind::kAudit) walker.Walk(root, request.age);
+  const std::vector<Overlap> overlaps = FindOverlaps(request, fs);
+  for (std::size_t i = 0; i < request.roots.size(); ++i) {
+    const ScanRoot& root = request.roots[i];
+    if (root.kind == RootKind::kAudit || overlaps[i] == Overlap::kWalkedByOther) continue;
+    walker.Walk(root, request.age, overlaps[i] == Overlap::kReachedByDisk);
+  }
   sink.WalkEnded();
   for (const ScanRoot& root : request.roots)
     if (root.kind == RootKind::kAudit && audit) audit(sink);

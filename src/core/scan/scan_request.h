@@ -19,7 +19,8 @@ enum class RootKind {
 
 struct ScanRoot {
   ScanRoot() = default;
-  ScanRoot(RootKind k, NativeString p, std::optional<LocationFolder> l = std::nullopt)
+  ScanRoot(RootKind k, NativeString p) : kind(k), path(std::move(p)) {}
+  ScanRoot(RootKind k, NativeString p, LocationFolder l)
       : kind(k), path(std::move(p)), location(std::move(l)) {}
 
   RootKind kind = RootKind::kDisk;

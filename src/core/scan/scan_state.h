@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace kelvo::platform {
@@ -36,6 +37,8 @@ struct ScanState {
   const KeepList* keepList = nullptr;
   // When set, rows whose entry only an administrator could remove are marked (needsAdmin).
   platform::RemovalRights* removalRights = nullptr;
+  // Files of application caches not offered because their names say they are settings.
+  std::atomic<std::size_t> settingsInCaches{0};
 
   bool IsRunning() const { return running.load(std::memory_order_acquire) == kFlagTrue; }
   bool IsClassifying() const { return classifying.load(std::memory_order_acquire) != kFlagFalse; }

@@ -31,22 +31,40 @@ Walker::Walker(ScanState& state, RuleSource& rules, ScanSink& sink, platform::Fi
     : state_(state),
       sink_(sink),
       fs_(fs),
-      classifier_(rules, sink, state.packageFiles, state.keepList) {}
+      classifier_(rules, sink, state.packageFiles, state.keepList) {
+  classifier_.CountSettingsIn(&state.settingsInCaches);
+}
 
 Walker::~Walker() = default;
 
-void Walker::Walk(const ScanRoot& root, const AgeLimit& age) {
+void Walker::Walk(const ScanRoot& root, const AgeLimit& age, bool reachedByDisk) {
   switch (root.kind) {
     case RootKind::kDisk:
     case RootKind::kLocation:  // without its description, a folder like a disk
-      WalkTree(root.path, root.location ? &*root.location : nullptr, age);
+      WalkTree(root.path, root.location ? &*root.location : nullptr, age,
+               reachedByDisk && root.location);
       return;
     case RootKind::kAudit:
       return;
   }
 }
 
-void Walker::WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age) {
+void Walker::DropKept(std::vector<SubFolder>& children) {
+  if (!state_.keepList) return;
+  if (!location_ || !location_->trashFiles) {
+    DropKeptFolders(*state_.keepList, path_, children);
+    return;
+  }
+  std::vector<SubFolder> before = children;
+  DropKeptFolders(*state_.keepList, path_, children);
+  for (const SubFolder& folder : before)
+    if (std::none_of(children.begin(), children.end(),
+                     [&](const SubFolder& kept) { return kept.name == folder.name; }))
+      classifier_.NoteLeftOut(path_ + folder.name);
+}
+
+void Walker::WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age,
+                      bool reachedByDisk) {
   stack_.clear();
   location_ = location;
   classifier_.SetRoot(location, age);
@@ -67,10 +85,11 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     return;
   }
   path_ = root_;
-  sink_.FolderReached(root_);
+  if (!reachedByDisk || !state_.IsRunning()) sink_.FolderReached(root_);
   if (!state_.IsRunning()) return;
 
   Frame top;
+  top.reachedBefore = reachedByDisk;
   top.pathLength = path_.size();
   std::error_code ec;
   std::unique_ptr<platform::Directory> rootDir = fs_.OpenDirectory(root_, ec);
@@ -88,7 +107,7 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     contents_.Clear();
     return;
   }
-  if (state_.keepList) DropKeptFolders(*state_.keepList, root_, contents_.children);
+  DropKept(contents_.children);
   ClassifyAndKeep(top, /*isRoot=*/true);
   if (location_ && !location_->recursive) top.children.clear();
   if (top.children.empty()) return;
@@ -118,10 +137,14 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     if (location_ &&
         std::find(location_->skip.begin(), location_->skip.end(), path_) != location_->skip.end())
       continue;  // another location's folder
+    child.reachedBefore = parent.reachedBefore && child.self.name[0] != '.';
     const bool listed = OpenChild(parentIndex, index, child);
     // A folder on another file system or mount is a boundary: neither shown nor entered.
-    if (contents_.elsewhere) continue;
-    sink_.FolderReached(path_);
+    if (contents_.elsewhere) {
+      classifier_.NoteLeftOut(path_);
+      continue;
+    }
+    if (!child.reachedBefore) sink_.FolderReached(path_);
     if (!state_.IsRunning()) {
       // Stopped: whatever was read ahead is dropped unseen.
       StopReadingAhead();
@@ -130,10 +153,10 @@ void Walker::WalkTree(NativeStringView root, const LocationFolder* location, con
     if (!listed && !contents_.error) {
       contents_.error = ReadFolder(contents_, location_ != nullptr);
       // Read ahead, the pool has dropped them already.
-      if (!contents_.error && state_.keepList)
-        DropKeptFolders(*state_.keepList, path_, contents_.children);
+      if (!contents_.error) DropKept(contents_.children);
     }
     if (contents_.error) {
+      classifier_.NoteLeftOut(path_);
       sink_.FolderUnreadable(path_, contents_.error);
       child.aheadChildren.clear();
       continue;
@@ -170,6 +193,7 @@ void Walker::ClassifyAndKeep(Frame& frame, bool isRoot) {
     folder.path = path_;
     folder.root = root_;
     folder.isRoot = isRoot;
+    folder.locationRowsOnly = frame.reachedBefore;
     folder.identity = {};
     folder.identity.device = frame.self.device;
     folder.identity.inode = frame.self.inode;

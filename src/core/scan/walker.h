@@ -37,7 +37,11 @@ class Walker {
   // entered, only its own files are taken when it is not recursive, the folders of other locations
   // below it are neither shown nor entered, and each of its files that the location takes is also
   // a row with its label. age: rows of files modified since are left out.
-  void Walk(const ScanRoot& root, const AgeLimit& age = {});
+  //
+  // reachedByDisk: a location root that a disk root's walk has reached already. Where that walk
+  // went (not below a dot folder) the folders are neither shown nor counted again and the rules
+  // give no rows: only the location's own rows are added.
+  void Walk(const ScanRoot& root, const AgeLimit& age = {}, bool reachedByDisk = false);
 
  private:
   // One per folder on the current path. Only the folder's own name is kept (in self): the path of
@@ -50,9 +54,13 @@ class Walker {
     std::vector<SubFolder> children;
     std::vector<ReadAhead::FolderRef> aheadChildren;  // parallel to children while reading ahead
     std::size_t next = 0;
+    bool reachedBefore = false;  // by an earlier disk walk: only the location's rows are added
   };
 
-  void WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age);
+  void WalkTree(NativeStringView root, const LocationFolder* location, const AgeLimit& age,
+                bool reachedByDisk);
+  // Drops the kept ones from a folder's sub-folders; in a trash their items are then not whole.
+  void DropKept(std::vector<SubFolder>& children);
   // Opens sub-folder index of the frame at parentIndex into contents_; returns true when it was
   // also read (ahead), false when it still has to be listed.
   bool OpenChild(std::size_t parentIndex, std::size_t index, Frame& child);

@@ -715,6 +715,26 @@ Kelvo writes no rule of its own.</translation>
         <source>旧日志</source>
         <translation>Old logs</translation>
     </message>
+    <message>
+        <source>未完成的下载</source>
+        <translation>Unfinished downloads</translation>
+    </message>
+    <message>
+        <source>Snap应用缓存</source>
+        <translation>Snap application cache</translation>
+    </message>
+    <message>
+        <source>开发工具缓存</source>
+        <translation>Developer tool cache</translation>
+    </message>
+    <message>
+        <source>旧临时文件</source>
+        <translation>Old temporary files</translation>
+    </message>
+    <message>
+        <source>归档的系统日志</source>
+        <translation>Archived journal files</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::AdminCleanup</name>

@@ -3,13 +3,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/posix/xdg_folders.h"
 #include "platform/process_probe.h"
 #include "scan/browser_lock.h"
+#include "scan/cache_formats.h"
 #include "scan/location_finder.h"
 #include "support/fake_home.h"
 
@@ -19,6 +22,33 @@ namespace {
 using ::testing::ElementsAre;
 using testing::FakeHome;
 using ::testing::IsEmpty;
+
+// The system's probes, with the effective user and folders' owners made up where a test says.
+class FakeProbes : public LocationProbes {
+ public:
+  bool LockHeld(const NativeString& lock, LockStyle style) override {
+    return SystemProbes().LockHeld(lock, style);
+  }
+  bool FileLockHeld(const NativeString& path) override { return SystemProbes().FileLockHeld(path); }
+  bool EntryExists(const NativeString& path) override { return SystemProbes().EntryExists(path); }
+  std::optional<platform::EntryOwner> OwnerOf(const NativeString& path) override {
+    auto owner = SystemProbes().OwnerOf(path);
+    if (const auto it = owners.find(NativeToUtf8(path)); owner && it != owners.end())
+      owner->user = it->second;
+    return owner;
+  }
+  std::uint32_t EffectiveUser() override { return user; }
+  std::string FileStart(const NativeString& path, std::size_t bytes) override {
+    return SystemProbes().FileStart(path, bytes);
+  }
+  std::shared_ptr<const OpenFiles> FilesOpenNow() override {
+    return std::make_shared<const OpenFiles>(open);
+  }
+
+  std::uint32_t user = ::geteuid();
+  std::map<std::string, std::uint32_t> owners;  // path without final separator, owner
+  OpenFiles open;
+};
 
 std::vector<std::string> FoldersOf(const FoundLocations& found, int location,
                                    const std::string& prefix) {
@@ -111,6 +141,160 @@ TEST(LocationFinderTest, LeavesOutWhatIsAbsentUnwantedOrALink) {
   }
 }
 
+TEST(LocationFinderTest, TakesOnlyTheUsersOwnTrashFolders) {
+  FakeHome home;
+  const std::string top = home.tree().root();
+  const std::string uid = std::to_string(::geteuid());
+  FakeProbes probes;
+  // Another user's .Trash-UID (as root: .Trash-0 made by someone else) is no trash of ours.
+  probes.owners[home.tree().Path("sys/.Trash-" + uid)] = 4242;
+  // A shared .Trash holds one folder per user; only a sticky one keeps users apart.
+  home.tree().File("sys/.Trash/" + uid + "/files/shared.iso");
+  home.tree().File("sys/.Trash/" + uid + "/info/shared.iso.trashinfo");
+  auto find = [&] {
+    return FindLocations(LocationSet().set(kTrash), home.Folders(), {home.DiskTop()},
+                         platform::NativeFileSystem(), probes);
+  };
+  FoundLocations found = find();
+  EXPECT_THAT(FoldersOf(found, kTrash, top),
+              ElementsAre("home/.local/share/Trash/files/", "home/.local/share/Trash/info/"));
+  ASSERT_EQ(found.refused.size(), 2u);
+  EXPECT_EQ(found.refused[0].why, "a trash that belongs to another user");
+  EXPECT_EQ(found.refused[1].why, "a shared trash that is not sticky");
+
+  home.tree().Chmod("sys/.Trash", 01777);
+  probes.owners[home.tree().Path("sys/.Trash/" + uid)] = 4242;
+  EXPECT_EQ(FoldersOf(find(), kTrash, top).size(), 2u);
+  probes.owners.clear();
+  EXPECT_THAT(FoldersOf(find(), kTrash, top),
+              ElementsAre("home/.local/share/Trash/files/", "home/.local/share/Trash/info/",
+                          "sys/.Trash-" + uid + "/files/", "sys/.Trash-" + uid + "/info/",
+                          "sys/.Trash/" + uid + "/files/", "sys/.Trash/" + uid + "/info/"));
+
+  // A shared .Trash that is a link leads elsewhere: nothing of it is taken.
+  testing::TempTree disk;
+  disk.Dir("real/" + uid + "/files", 0700);
+  disk.Chmod("real", 01777);
+  disk.Symlink(disk.Path("real"), ".Trash");
+  EXPECT_THAT(FindLocations(LocationSet().set(kTrash), home.Folders(), {disk.Path("")},
+                            platform::NativeFileSystem(), probes)
+                  .folders,
+              ::testing::SizeIs(2));  // the home's trash only
+}
+
+TEST(LocationFinderTest, AnApplicationCacheNeedsAHomeAndAFolderOfTheUsers) {
+  FakeHome home;
+  FakeProbes probes;
+  testing::TempTree elsewhere;
+  elsewhere.File("docs/thesis.odt");
+  auto appCaches = [&](const platform::UserFolders& f) {
+    return FindLocations(LocationSet().set(kAppCache), f, {}, platform::NativeFileSystem(), probes);
+  };
+  // Without a home, a cache folder set anywhere is none: no thesis offered as a cache.
+  platform::UserFolders f = home.Folders();
+  f.home = home.tree().Path("missing");
+  f.cacheHome = elsewhere.Path("");
+  FoundLocations found = appCaches(f);
+  EXPECT_THAT(found.folders, IsEmpty());
+  ASSERT_EQ(found.refused.size(), 1u);
+  EXPECT_EQ(found.refused[0].why, "no application cache without a home folder");
+
+  // Outside the home: only a folder the user owns, and never for root, whose are all the system's.
+  f = home.Folders();
+  f.cacheHome = elsewhere.Path("");
+  const std::string top = elsewhere.root().substr(0, elsewhere.root().size() - 1);
+  probes.user = 1000;
+  probes.owners[top] = 0;
+  EXPECT_EQ(appCaches(f).folders.size(), 2u);  // the flatpak applications' caches only
+  probes.owners[top] = 1000;
+  EXPECT_EQ(appCaches(f).folders.size(), 3u);
+  probes.user = 0;
+  probes.owners[top] = 0;
+  found = appCaches(f);
+  EXPECT_EQ(found.folders.size(), 2u);
+  ASSERT_EQ(found.refused.size(), 1u);
+  EXPECT_EQ(found.refused[0].why, "no application cache: outside the home and not the user's own");
+}
+
+// A home of other programs than the fake home's: downloads, snaps, developer tools, Electron apps,
+// and a system with temporary files and a journal.
+TEST(LocationFinderTest, FindsTheOtherKindsByTheirFormatNotByProgram) {
+  testing::TempTree t;
+  t.File("home/Downloads/big.iso.part");
+  t.File("home/snap/firefox/common/.cache/x");
+  t.File("home/snap/firefox/4012/.cache/y");
+  t.Symlink("4012", "home/snap/firefox/current");
+  t.File("home/.npm/_cacache/index-v5/a");
+  t.File("home/src/proj/target/CACHEDIR.TAG", std::string(kCacheDirTagSignature) + "\n# cargo");
+  t.File("home/src/fake/target/CACHEDIR.TAG", "Signature: something else");
+  t.File("home/.config/Code/Cache/Cache_Data/index");
+  t.File("home/.config/Code/Code Cache/js/index");
+  t.File("home/.config/Code/CachedData/abc/x.code");
+  t.File("home/.config/Code/User/settings.json");
+  t.File("home/.config/discord/GPUCache/data_0");
+  t.Symlink(platform::HostName() + "-" + std::to_string(::getpid()),
+            "home/.config/discord/SingletonLock");
+  t.File("home/.config/notes/Cache/mine.txt");  // named Cache, but not the engine's
+  t.File("sys/var/tmp/old.dat");
+  t.File("sys/var/tmp/systemd-private-abc-colord.service-x/tmp/live");
+  t.File("sys/var/log/journal/m1/system@0001-0002.journal");
+  platform::UserFolders f;
+  f.home = t.Path("home");
+  f.cacheHome = t.Path("home/.cache");
+  f.configHome = t.Path("home/.config");
+  f.dataHome = t.Path("home/.local/share");
+  f.downloads = t.Path("home/Downloads");
+  f.systemRoot = t.Path("sys");
+  f.userId = std::to_string(::geteuid());
+  FakeProbes probes;
+  const FoundLocations found =
+      FindLocations(LocationSet().set(), f, {}, platform::NativeFileSystem(), probes);
+  const std::string top = t.root();
+  EXPECT_THAT(FoldersOf(found, kPartialDownloads, top), ElementsAre("home/Downloads/"));
+  EXPECT_THAT(FoldersOf(found, kSnapCache, top),
+              ElementsAre("home/snap/firefox/4012/.cache/", "home/snap/firefox/common/.cache/"));
+  EXPECT_THAT(FoldersOf(found, kDeveloperCache, top),
+              ElementsAre("home/.npm/_cacache/", "home/src/proj/target/"));
+  EXPECT_THAT(FoldersOf(found, kBrowserCache, top),
+              ElementsAre("home/.config/Code/Cache/", "home/.config/Code/Code Cache/",
+                          "home/.config/Code/CachedData/"));
+  ASSERT_EQ(found.skipped.size(), 1u);  // Discord runs
+  EXPECT_EQ(NativeToUtf8(found.skipped[0].folder), t.Path("home/.config/discord/GPUCache/"));
+  EXPECT_THAT(FoldersOf(found, kOldTempFiles, top), ElementsAre("sys/var/tmp/"));
+  EXPECT_THAT(FoldersOf(found, kArchivedJournal, top), ElementsAre("sys/var/log/journal/m1/"));
+  for (const LocationFolder& l : found.folders) {
+    const bool inUseMatters = l.location == kOldTempFiles || l.location == kArchivedJournal;
+    EXPECT_EQ(static_cast<bool>(l.openFiles), inUseMatters) << l.location;
+    if (l.location == kOldTempFiles) {
+      EXPECT_THAT(
+          l.skip,
+          ElementsAre(Utf8ToNative(t.Path("sys/var/tmp/systemd-private-abc-colord.service-x/"))));
+    }
+  }
+  const auto days = [&](int location) {
+    return std::find_if(found.folders.begin(), found.folders.end(),
+                        [&](const LocationFolder& l) { return l.location == location; })
+        ->defaultDays;
+  };
+  EXPECT_EQ(days(kPartialDownloads), kPartialDownloadDays);
+  EXPECT_EQ(days(kSnapCache), kAppCacheDays);
+  EXPECT_EQ(days(kDeveloperCache), kAppCacheDays);
+}
+
+TEST(LocationFinderTest, TheDownloadFolderIsReadFromUserDirs) {
+  using platform::DownloadFolderOf;
+  EXPECT_EQ(DownloadFolderOf(
+                "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\"\n",
+                "/home/ana"),
+            "/home/ana/Téléchargements");
+  EXPECT_EQ(DownloadFolderOf("# comment\n  XDG_DOWNLOAD_DIR=\"/data/dl/\"\n", "/home/ana"),
+            "/data/dl");
+  // Turned off (set to the home), relative, or climbing out: no download folder.
+  EXPECT_EQ(DownloadFolderOf("XDG_DOWNLOAD_DIR=\"$HOME/\"\n", "/home/ana"), "");
+  EXPECT_EQ(DownloadFolderOf("XDG_DOWNLOAD_DIR=\"dl\"\n", "/home/ana"), "");
+  EXPECT_EQ(DownloadFolderOf("XDG_DOWNLOAD_DIR=\"$HOME/../bob\"\n", "/home/ana"), "");
+}
+
 TEST(BrowserLockTest, ReadsBothLockFormsAndHonoursOnlyLiveOnes) {
   const auto chromium = ParseLockText("my-host-1234", LockStyle::kChromium);
   ASSERT_TRUE(chromium);
@@ -128,12 +312,19 @@ TEST(BrowserLockTest, ReadsBothLockFormsAndHonoursOnlyLiveOnes) {
   t.Symlink("elsewhere.example-" + self, "other-host");
   t.Symlink("127.0.0.1:+" + self, "firefox");
   t.Symlink("garbage", "unreadable");
+  t.File("plain-file");                                  // a lock that is no link
+  t.Symlink("192.0.2.7:+" + self, "firefox-elsewhere");  // a documentation address, not ours
+  t.Symlink("127.0.0.1:+999999999", "firefox-stale");
   EXPECT_TRUE(LockHeld(t.Path("running"), LockStyle::kChromium));
   EXPECT_FALSE(LockHeld(t.Path("stale"), LockStyle::kChromium));
   EXPECT_TRUE(LockHeld(t.Path("other-host"), LockStyle::kChromium));
   EXPECT_TRUE(LockHeld(t.Path("firefox"), LockStyle::kFirefox));
   EXPECT_TRUE(LockHeld(t.Path("unreadable"), LockStyle::kChromium));
   EXPECT_FALSE(LockHeld(t.Path("none"), LockStyle::kChromium));
+  EXPECT_TRUE(LockHeld(t.Path("plain-file"), LockStyle::kChromium));
+  EXPECT_TRUE(LockHeld(t.Path("plain-file"), LockStyle::kFirefox));
+  EXPECT_TRUE(LockHeld(t.Path("firefox-elsewhere"), LockStyle::kFirefox));
+  EXPECT_FALSE(LockHeld(t.Path("firefox-stale"), LockStyle::kFirefox));
 }
 
 TEST(LocationFilesTest, PackagesAndRotatedLogsByName) {
@@ -143,10 +334,36 @@ TEST(LocationFilesTest, PackagesAndRotatedLogsByName) {
   EXPECT_TRUE(matches(LocationFiles::kDebPackages, "vim_9.0_amd64.deb"));
   EXPECT_FALSE(matches(LocationFiles::kDebPackages, "lock"));
   EXPECT_FALSE(matches(LocationFiles::kDebPackages, ".deb"));
-  for (const char* rotated : {"syslog.1", "a.log.2.gz", "x.xz", "y.zst", "Xorg.0.log.old"})
+  for (const char* rotated :
+       {"syslog.1", "a.log.2.gz", "x.xz", "y.zst", "Xorg.0.log.old", "auth.log.52", "log.smbd.1",
+        "php8.2-fpm.log.3", "log.nmbd.old", "messages-20261201", "cron-2026120123", "b.4.bz2"})
     EXPECT_TRUE(matches(LocationFiles::kRotatedLogs, rotated)) << rotated;
-  for (const char* live : {"syslog", "dpkg.log", "Xorg.0.log", "a.10x", ".1"})
+  // Live logs with digits: Samba's per-client logs, X's per-display logs, MySQL's binary logs.
+  for (const char* live : {
+           "syslog",
+           "dpkg.log",
+           "Xorg.0.log",
+           "a.10x",
+           ".1",
+           "log.192.168.1.5",
+           "log.10.0.0.1",
+           "mysql-bin.000042",
+           "x.0",
+           "x.1234",
+           "atop_20261211",
+           "app-20261301",
+           "app-2026120125",
+       })
     EXPECT_FALSE(matches(LocationFiles::kRotatedLogs, live)) << live;
+  EXPECT_TRUE(matches(LocationFiles::kTrashInfo, "a.trashinfo"));
+  for (const char* partial : {"a.iso.crdownload", "b.part", "c.partial", "d.download"})
+    EXPECT_TRUE(matches(LocationFiles::kPartialDownloads, partial)) << partial;
+  EXPECT_FALSE(matches(LocationFiles::kPartialDownloads, "movie.part1.rar"));
+  for (const char* closed : {"system@00a-0b.journal", "user-1000@1-2.journal", "system.journal~"})
+    EXPECT_TRUE(matches(LocationFiles::kArchivedJournal, closed)) << closed;
+  for (const char* active : {"system.journal", "user-1000.journal"})
+    EXPECT_FALSE(matches(LocationFiles::kArchivedJournal, active)) << active;
+  EXPECT_FALSE(matches(LocationFiles::kTrashInfo, ".trashinfo"));
   EXPECT_EQ(LocationByKey("old-logs"), kOldLogs);
   EXPECT_FALSE(LocationByKey("logs"));
 }

@@ -1,6 +1,10 @@
 // Walking the common junk locations of a fake home: every planted junk file is one row under its
 // location's label and nothing else is; the rules still apply inside; ages filter rows.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <tuple>
 
 #include <gmock/gmock.h>
@@ -8,6 +12,7 @@
 
 #include "platform/file_system.h"
 #include "scan/driver.h"
+#include "scan/keep_list.h"
 #include "scan/location_finder.h"
 #include "support/fake_home.h"
 #include "support/recording_scan.h"
@@ -41,6 +46,14 @@ class WalkerLocationTest : public ::testing::Test {
                         r.size.value_or(0));
     std::sort(rows.begin(), rows.end());
     return rows;
+  }
+
+  std::vector<std::string> TrashRows(const AgeLimit& age) {
+    std::vector<std::string> out;
+    const std::string top = home.tree().root();
+    for (const Row& r : Walk(age))
+      if (std::get<1>(r) == kTrash) out.push_back(std::get<0>(r).substr(top.size()));
+    return out;
   }
 
   FakeHome home;
@@ -85,6 +98,116 @@ TEST_F(WalkerLocationTest, TheRulesStillApplyAndTheScansAgeReplacesTheDefault) {
   EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                           [](const Row& r) { return std::get<1>(r) == kAppCache; }),
             7);
+}
+
+TEST_F(WalkerLocationTest, ATrashItemAndItsDescriptionAreRowsTogetherOrNotAtAll) {
+  const std::string trash = "home/.local/share/Trash/";
+  // Trashed long ago, so its description is new; a description whose item is gone.
+  home.SetAge(trash + "files/report.odt", 60);
+  home.tree().File(trash + "info/gone.trashinfo");
+  home.SetAge(trash + "info/gone.trashinfo", 60);
+  // Under an age, the new items stay and so do their descriptions; the old item takes its new
+  // description along; the orphan goes by its own age.
+  EXPECT_THAT(TrashRows(AgeLimit::StartingNow(50)),
+              ElementsAre(trash + "files/report.odt", trash + "info/gone.trashinfo",
+                          trash + "info/report.odt.trashinfo"));
+
+  // A kept file holds its whole item back, and the item its description; a kept sub-folder too.
+  KeepList keep;
+  keep.AddPattern(AsciiToNative("notes.txt"));
+  keep.AddPattern(AsciiToNative("movie.mkv"));
+  state.keepList = &keep;
+  const std::string disk = "sys/.Trash-" + std::to_string(::getuid()) + "/";
+  EXPECT_THAT(TrashRows(AgeLimit::StartingNow()),
+              ElementsAre(trash + "files/old project/src/main.c", trash + "files/report.odt",
+                          trash + "info/gone.trashinfo", trash + "info/report.odt.trashinfo"));
+  keep = KeepList();
+  keep.AddFolder(Utf8ToNative(home.tree().Path(trash + "files/old project/src")));
+  EXPECT_THAT(TrashRows(AgeLimit::StartingNow()),
+              ElementsAre(trash + "files/old project/notes.txt", trash + "files/report.odt",
+                          trash + "info/gone.trashinfo", trash + "info/report.odt.trashinfo",
+                          disk + "files/movie.mkv", disk + "info/movie.mkv.trashinfo"));
+}
+
+TEST_F(WalkerLocationTest, ALocationInsideADiskRootIsWalkedOnceForTheRulesAndTheCount) {
+  home.tree().File("sys/var/log/Xorg.0.log.old", "old");  // a *.old row and a rotated log
+  home.tree().File("sys/var/log/.private/a.old");         // below a dot folder: the disk never goes
+  controls.patterns[1] = true;                            // *.old
+  auto scan = [&](bool withDisk, bool withLocation) {
+    controls.rows.clear();
+    controls.scannedFolders.clear();
+    ScanRequest request;
+    if (withDisk)
+      request.roots.push_back({RootKind::kDisk, Utf8ToNative(home.tree().Path("sys/"))});
+    for (const LocationFolder& f : found.folders)
+      if (withLocation && f.location == kOldLogs)
+        request.roots.push_back({RootKind::kLocation, f.path, f});
+    RunScan(state, request, controls, controls, platform::NativeFileSystem());
+    std::multiset<std::pair<std::string, int>> rows;
+    for (const JunkItem& r : controls.rows)
+      rows.emplace(NativeToUtf8(r.fullPath).substr(home.tree().root().size()), r.rule);
+    return std::pair(rows, controls.scannedCount);
+  };
+  const auto [diskRows, diskFolders] = scan(true, false);
+  const auto [logRows, logFolders] = scan(false, true);
+  const auto [bothRows, bothFolders] = scan(true, true);
+  EXPECT_EQ(diskRows.count({"sys/var/log/Xorg.0.log.old", 2}), 1u);
+  EXPECT_EQ(logRows.count({"sys/var/log/.private/a.old", 2}), 1u);
+  // Each file once per rule; the disk's folders counted once, the dot folder it skipped added.
+  EXPECT_EQ(bothRows.count({"sys/var/log/Xorg.0.log.old", 2}), 1u);
+  EXPECT_EQ(bothRows.count({"sys/var/log/Xorg.0.log.old", LocationRule(kOldLogs)}), 1u);
+  EXPECT_EQ(bothRows.count({"sys/var/log/.private/a.old", 2}), 1u);
+  // Five rotated logs (a.old among them) and the rule's row below the dot folder, nothing twice.
+  EXPECT_EQ(bothRows.size(), diskRows.size() + 6);
+  EXPECT_EQ(bothFolders, diskFolders + 1);
+
+  // A disk root inside another, or inside a location's walk, is not walked again.
+  ScanRequest nested;
+  nested.roots.push_back({RootKind::kDisk, Utf8ToNative(home.tree().Path("sys/"))});
+  nested.roots.push_back({RootKind::kDisk, Utf8ToNative(home.tree().Path("sys/var/"))});
+  nested.roots.push_back({RootKind::kDisk, Utf8ToNative(home.tree().Path("sys/"))});
+  for (const LocationFolder& f : found.folders)
+    if (f.location == kOldLogs) nested.roots.push_back({RootKind::kLocation, f.path, f});
+  nested.roots.push_back(
+      {RootKind::kDisk, Utf8ToNative(home.tree().Path("sys/var/log/.private/"))});
+  controls.rows.clear();
+  controls.scannedFolders.clear();
+  RunScan(state, nested, controls, controls, platform::NativeFileSystem());
+  EXPECT_EQ(controls.rows.size(), bothRows.size());
+  EXPECT_EQ(controls.scannedCount, bothFolders);
+}
+
+TEST_F(WalkerLocationTest, SettingsInACacheAndOpenFilesAreNoRows) {
+  home.tree().File("home/.cache/keepassxc/keepassxc.ini");
+  home.tree().File("home/.cache/tool.conf");
+  home.tree().File("home/.cache/tool/deep/old.ini");  // below an app's top: a cache file
+  for (const char* f : {"home/.cache/keepassxc/keepassxc.ini", "home/.cache/tool.conf",
+                        "home/.cache/tool/deep/old.ini"})
+    home.SetAge(f, 90);
+  home.tree().File("sys/var/tmp/held.dat");
+  home.tree().File("sys/var/tmp/left.dat");
+  home.SetAge("sys/var/tmp/held.dat", 90);
+  home.SetAge("sys/var/tmp/left.dat", 90);
+  struct stat held;
+  ASSERT_EQ(::stat(home.tree().Path("sys/var/tmp/held.dat").c_str(), &held), 0);
+  found = FindLocations(LocationSet().set(), home.Folders(), {home.DiskTop()},
+                        platform::NativeFileSystem());
+  for (LocationFolder& f : found.folders)
+    if (f.location == kOldTempFiles)
+      f.openFiles = std::make_shared<const OpenFiles>(
+          OpenFiles{{static_cast<std::uint64_t>(held.st_dev), held.st_ino}});
+  const std::vector<Row> rows = Walk(AgeLimit::StartingNow());
+  auto listed = [&](const char* relative) {
+    return std::count_if(rows.begin(), rows.end(), [&](const Row& r) {
+      return std::get<0>(r) == home.tree().Path(relative);
+    });
+  };
+  EXPECT_EQ(listed("home/.cache/keepassxc/keepassxc.ini"), 0);
+  EXPECT_EQ(listed("home/.cache/tool.conf"), 0);
+  EXPECT_EQ(listed("home/.cache/tool/deep/old.ini"), 1);
+  EXPECT_EQ(state.settingsInCaches.load(), 2u);
+  EXPECT_EQ(listed("sys/var/tmp/held.dat"), 0);
+  EXPECT_EQ(listed("sys/var/tmp/left.dat"), 1);
 }
 
 }  // namespace

@@ -122,8 +122,4 @@ Result<NativeString> OwnExecutablePath() {
   return NativeString(path, static_cast<std::size_t>(n));
 }
 
-std::uint64_t EffectiveUserId() {
-  return ::geteuid();
-}
-
 }  // namespace kelvo::platform

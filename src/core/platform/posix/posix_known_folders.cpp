@@ -38,6 +38,31 @@ std::string XdgBaseFolder(const char* variable, const char* homeRelative) {
   return (home == "/" ? "" : home) + "/" + homeRelative;
 }
 
+std::string DownloadFolderOf(std::string_view text, const std::string& home) {
+  constexpr std::string_view kKey = "XDG_DOWNLOAD_DIR=\"";
+  std::string found;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    if (!line.starts_with(kKey)) continue;
+    line.remove_prefix(kKey.size());
+    const std::size_t quote = line.find('"');
+    if (quote == std::string_view::npos) continue;
+    line = line.substr(0, quote);
+    if (line.starts_with("$HOME"))
+      found = WithoutFinalSlashes(home) + std::string(line.substr(5));
+    else if (line.starts_with("/"))
+      found = std::string(line);
+    else
+      continue;
+    found = WithoutFinalSlashes(found);
+  }
+  if (found == WithoutFinalSlashes(home) || found.find("..") != std::string::npos) return {};
+  return found;
+}
+
 NativeString ProgramFolder() {
   std::vector<char> buffer(4096);
   for (;;) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kelvo::platform {
 
@@ -11,5 +12,10 @@ std::string HomeFolder();
 // An XDG base folder: the variable when it holds an absolute path (relative ones are to be
 // ignored), else the default below the home folder. Without final slashes.
 std::string XdgBaseFolder(const char* variable, const char* homeRelative);
+
+// XDG_DOWNLOAD_DIR as user-dirs.dirs sets it (text: the file's contents): "$HOME/..." or an
+// absolute path, in double quotes. Empty when it is not set there, or set to the home itself
+// (which xdg-user-dirs uses to turn a folder off).
+std::string DownloadFolderOf(std::string_view text, const std::string& home);
 
 }  // namespace kelvo::platform

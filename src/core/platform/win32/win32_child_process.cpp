@@ -19,8 +19,4 @@ Result<NativeString> OwnExecutablePath() {
   return NativeString(path);
 }
 
-std::uint64_t EffectiveUserId() {
-  return 0;
-}
-
 }  // namespace kelvo::platform
