@@ -9,9 +9,41 @@
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "scan/driver.h"
+#include "scan/junk_tally.h"
 #include "scan/package_filter.h"
 
 namespace kelvo::cli {
+
+namespace {
+// The name escaped as in tsv rows, so that each line keeps its four fields.
+std::string SummaryField(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void PrintSummaryLine(std::string_view name, const scan::TallyCounts& c) {
+  std::fprintf(stderr, "%s\t%llu\t%llu\t%llu\n", SummaryField(name).c_str(),
+               static_cast<unsigned long long>(c.files), static_cast<unsigned long long>(c.bytes),
+               static_cast<unsigned long long>(c.bytesOnDisk));
+}
+
+// Kinds, then disks (named by their scan root), then the total; each file once.
+void PrintSummary(const scan::JunkTally& tally) {
+  for (const auto& line : tally.Kinds()) PrintSummaryLine(line.kind.Name(), line.counts);
+  for (const auto& line : tally.Disks())
+    PrintSummaryLine(line.root.empty() ? std::string("-") : NativeToUtf8(line.root), line.counts);
+  PrintSummaryLine("total", tally.Total());
+}
+}  // namespace
 
 int RunScanCommand(const ScanOptions& options) {
   ResolvedScanOptions resolved;
@@ -25,8 +57,10 @@ int RunScanCommand(const ScanOptions& options) {
   state.folderReaders = FolderReaders(options.threads);
   const scan::KeepList keep = LoadKeepList(options);
   if (!keep.empty()) state.keepList = &keep;
+  scan::JunkTally tally;
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
+        if (options.summary) tally.Add(scan::TallyRowOf(item));
         writer->Write(item);
         if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
       },
@@ -58,6 +92,7 @@ int RunScanCommand(const ScanOptions& options) {
   if (packageFilter)
     std::fprintf(stderr, ", %zu hits kept as package files", packageFilter->Kept());
   std::fprintf(stderr, "%s\n", HeldBackText(keep).c_str());
+  if (options.summary) PrintSummary(tally);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end

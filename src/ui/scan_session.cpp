@@ -53,7 +53,7 @@ void ScanSession::Run() {
   state_.packageFiles = packageFilter_.get();
   keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
   state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
-  request_ = options_.TickedRoots();
+  request_ = options_.LiveDriveRoots();
   locations_ = options_.TickedLocations();
   {
     std::lock_guard lock(skippedMutex_);

@@ -9,7 +9,8 @@ void RunScan(ScanState& state, const ScanRequest& request, RuleSource& rules, Sc
   state.SetFlags(kFlagTrue);
   Walker walker(state, rules, sink, fs);
   for (const ScanRoot& root : request.roots)
-    if (root.kind != RootKind::kAudit) walker.Walk(root, request.age);
+    if (root.kind != RootKind::kAudit && (!request.stillWanted || request.stillWanted(root)))
+      walker.Walk(root, request.age);
   sink.WalkEnded();
   for (const ScanRoot& root : request.roots)
     if (root.kind == RootKind::kAudit && audit) audit(sink);
