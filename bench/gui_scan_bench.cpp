@@ -166,7 +166,7 @@ int main(int argc, char* argv[]) {
   window.settingsDialog()->Check(3)->setChecked(true);
   window.tv()->SetTicked(1, true);
   window.tv()->SetTicked(window.tv()->NodeCount() - 4, true);  // the special folders
-  window.ShowSummary();  // redrawn as the rows arrive
+  window.ShowSummary();                                        // redrawn as the rows arrive
   app.processEvents();
 
   const long rssBefore = RssBytes();

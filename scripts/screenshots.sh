@@ -38,8 +38,8 @@ if [ "${2:-}" = summary ]; then
   export QT_SCALE_FACTOR=$scale
   tag=$suffix
   [ "$scale" = 2 ] && tag="$tag-200"
-  if [ "$lang" = en ]; then summary_title='Where the junk is' report_title='Clean junk'
-  else summary_title='垃圾分布' report_title='清除垃圾'; fi
+  if [ "$lang" = en ]; then summary_title='^Where the junk is$' report_title='^Clean$'
+  else summary_title='^垃圾分布$' report_title='^清除垃圾$'; fi
   disk=$work/disk
   mkdir -p "$disk/build/Temp" "$disk/docs" "$disk/cache"
   head -c 300000 /dev/urandom >"$disk/build/old-image.bak"

@@ -65,7 +65,8 @@ QString DeletionReport::CopyText() const {
   if (rows.empty())
     for (int r = 0; r < list_->rowCount(); ++r) rows.insert(r);
   QStringList lines;
-  for (int r : rows) lines << list_->item(r, 0)->text() + QLatin1Char('\t') + list_->item(r, 1)->text();
+  for (int r : rows)
+    lines << list_->item(r, 0)->text() + QLatin1Char('\t') + list_->item(r, 1)->text();
   return lines.join(QLatin1Char('\n'));
 }
 

@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QSizeGrip>
 #include <QVBoxLayout>
+#include <map>
 #include <set>
 
 #include "deletion_words.h"
@@ -277,7 +278,8 @@ void MainWindow::AnchorControls() {
   layout_.Add(selectionLine_, WindowLayout::kGrowWidth);
   layout_.Add(resultsView_, WindowLayout::kGrowWidth | WindowLayout::kGrowHeight);
   layout_.Add(listButtonPanel_, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
-  for (FlatButton* b : listButtons_) layout_.Add(b, WindowLayout::kFollowBottom | WindowLayout::kCentred);
+  for (FlatButton* b : listButtons_)
+    layout_.Add(b, WindowLayout::kFollowBottom | WindowLayout::kCentred);
   layout_.Add(detailsFrame_, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
   layout_.Add(currentFolder_, WindowLayout::kGrowWidth);
   layout_.Add(statusLine_, WindowLayout::kGrowWidth);
@@ -618,6 +620,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
         break;
     }
   }
+  const std::size_t stillNamed = StillNamed(positions, results);
   model_.RemoveRows(std::move(gone));
   scannedFolderCount_->setText(QString());
   junkCount_->setText(QString());
@@ -628,10 +631,11 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
   deletionNote_ << (trashes.isEmpty() ? tr("已删除 %n 个", nullptr, Clamped(deleted))
                                       : tr("已移到回收站 %n 个 (%1)", nullptr, Clamped(deleted))
                                             .arg(trashes.join(tr(", "))));
-  if (!failures.empty())
-    deletionNote_ << tr("%n 个未能删除", nullptr, Clamped(failures.size()));
+  if (!failures.empty()) deletionNote_ << tr("%n 个未能删除", nullptr, Clamped(failures.size()));
   if (notTried) deletionNote_ << tr("已停止");
   deletionNote_ << FreedParts(lengths, !trashes.isEmpty());
+  if (stillNamed)
+    deletionNote_ << tr("%n 个文件另有名字留下, 未释放空间", nullptr, Clamped(stillNamed));
   UpdateStatus();
   if (exitAfterDeletion_) {
     close();
@@ -643,6 +647,25 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
     summary << deletionNote_.join(StatusLine::Separator());
     ShowDeletionReport(summary, std::move(failures));
   }
+}
+
+std::size_t MainWindow::StillNamed(const std::vector<std::size_t>& positions,
+                                   const std::vector<cleanup::DeletionResult>& results) const {
+  // Names deleted per hard-linked file; fewer than its links leave its blocks taken.
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::pair<std::uint32_t, std::uint32_t>> files;
+  for (std::size_t i = 0; i < positions.size() && i < results.size(); ++i) {
+    const ResultRow& row = model_.RowAt(positions[i]);
+    if (results[i].outcome != cleanup::DeletionOutcome::kDeleted || row.links <= 1 ||
+        !row.Has(ResultRow::kHasIdentity))
+      continue;
+    auto& [deleted, links] = files[{row.device, row.inode}];
+    ++deleted;
+    links = row.links;
+  }
+  std::size_t named = 0;
+  for (const auto& [key, counts] : files)
+    if (counts.first < counts.second) ++named;
+  return named;
 }
 
 QStringList MainWindow::FreedParts(std::uint64_t lengths, bool trashed) const {

@@ -18,8 +18,8 @@
 #include <memory>
 
 #include "buttons.h"
-#include "deletion_session.h"
 #include "deletion_report.h"
+#include "deletion_session.h"
 #include "drag_area.h"
 #include "freed_space.h"
 #include "live_options.h"
@@ -116,6 +116,9 @@ class MainWindow : public QWidget {
   void ApplyActivity();
   void UpdateSelectionLine();
   void ShowDeletionReport(const QStringList& summary, std::vector<ReportLine> failures);
+  // Files deleted by some of their names only: their other names keep their blocks.
+  std::size_t StillNamed(const std::vector<std::size_t>& positions,
+                         const std::vector<cleanup::DeletionResult>& results) const;
   // What the deletion freed, as parts of the status line.
   QStringList FreedParts(std::uint64_t lengths, bool trashed) const;
   void AddShortcuts();

@@ -1,5 +1,7 @@
 #include "result_row.h"
 
+#include <algorithm>
+
 namespace kelvo::ui {
 
 scan::TallyRow TallyRowOf(const ResultRow& row, NativeStringView root) {
@@ -46,7 +48,7 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
     row.Set(ResultRow::kHasSize, true);
   }
   row.bytesOnDisk = item.bytesOnDisk;
-  row.links = item.links;
+  row.links = static_cast<std::uint16_t>(std::min<std::uint32_t>(item.links, UINT16_MAX));
   if (item.identity) {
     row.device = item.identity->device;
     row.inode = item.identity->inode;

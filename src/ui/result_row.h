@@ -24,8 +24,8 @@ struct ResultRow {
   std::int64_t born = 0;         // with kHasBorn
   std::uint32_t nameOffset = 0;  // the file name is fullPath from here on
   std::uint32_t labelIndex = 0;
-  std::uint32_t links = 1;
   std::uint16_t rootIndex = 0;
+  std::uint16_t links = 1;  // the file's names, up to 65535 (more counts as that many)
   std::uint8_t rule = 0;
   std::uint8_t type = 0;  // platform::EntryType
   std::uint8_t flags = 0;

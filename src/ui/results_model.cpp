@@ -29,7 +29,8 @@ ResultsModel::~ResultsModel() {
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return static_cast<int>(std::min<std::size_t>(Filtered() ? visible_.size() : rows_.size(), INT32_MAX));
+  return static_cast<int>(
+      std::min<std::size_t>(Filtered() ? visible_.size() : rows_.size(), INT32_MAX));
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
@@ -67,9 +68,8 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
       QString tip = ToQString(row.fullPath) + QLatin1Char('\n') +
                     ListedByWords(row.rule, row.Has(ResultRow::kEmptyFolder));
       if (row.Has(ResultRow::kHasSize))
-        tip += QLatin1Char('\n') + tr("长度 %1 字节, 占用磁盘 %2 字节")
-                                      .arg(row.size)
-                                      .arg(row.bytesOnDisk);
+        tip += QLatin1Char('\n') +
+               tr("长度 %1 字节, 占用磁盘 %2 字节").arg(row.size).arg(row.bytesOnDisk);
       if (row.links > 1) tip += QLatin1Char('\n') + tr("此文件共有 %1 个名字").arg(row.links);
       return tip;
     }
@@ -181,9 +181,9 @@ bool ResultsModel::Matches(const ResultRow& row) const {
     const auto fold = [](NativeChar c) {
       return c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c;
     };
-    const auto hit = std::search(path.begin(), path.end(), filterNative_.begin(),
-                                 filterNative_.end(),
-                                 [&](NativeChar a, NativeChar b) { return fold(a) == b; });
+    const auto hit =
+        std::search(path.begin(), path.end(), filterNative_.begin(), filterNative_.end(),
+                    [&](NativeChar a, NativeChar b) { return fold(a) == b; });
     if (hit != path.end()) return true;
   }
   return row.labelIndex < labelTexts_.size() &&

@@ -128,7 +128,7 @@ class ResultsModel : public QAbstractTableModel {
   scan::JunkTally checkedTally_;
   std::size_t checkedRows_ = 0;
   QString filter_;
-  NativeString filterNative_;    // filter_ in lower case, for the paths (ASCII case folded)
+  NativeString filterNative_;           // filter_ in lower case, for the paths (ASCII case folded)
   std::vector<std::uint32_t> visible_;  // display row -> position, while filtered
   QIcon rowIcon_;
 

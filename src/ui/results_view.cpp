@@ -32,7 +32,8 @@ ResultsView::ResultsView(QWidget* parent) : QTableView(parent) {
 std::vector<std::pair<int, int>> ResultsView::SelectedRanges() const {
   std::vector<std::pair<int, int>> ranges;
   if (!selectionModel()) return ranges;
-  for (const QItemSelectionRange& r : selectionModel()->selection()) ranges.push_back({r.top(), r.bottom()});
+  for (const QItemSelectionRange& r : selectionModel()->selection())
+    ranges.push_back({r.top(), r.bottom()});
   std::sort(ranges.begin(), ranges.end());
   // Ranges of several columns of the same rows come once.
   std::vector<std::pair<int, int>> merged;

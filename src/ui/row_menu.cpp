@@ -41,9 +41,8 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
   QAction* open = addAction(tr("打开所在文件夹"));
   open->setObjectName("openFolder");
   open->setEnabled(!folder.empty());
-  connect(open, &QAction::triggered, this, [folder] {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(folder)));
-  });
+  connect(open, &QAction::triggered, this,
+          [folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(folder))); });
 
   // The chosen rows' paths when this row is one of them, else this row's alone.
   if (std::find(selectedRows.begin(), selectedRows.end(), displayRow) == selectedRows.end())
@@ -51,8 +50,8 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
   QStringList paths;
   for (int r : selectedRows) paths << ToQString(model.Shown(r).fullPath);
   copied_ = paths.join(QLatin1Char('\n'));
-  QAction* copy = addAction(paths.size() == 1 ? tr("复制路径")
-                                              : tr("复制 %1 个路径").arg(paths.size()));
+  QAction* copy =
+      addAction(paths.size() == 1 ? tr("复制路径") : tr("复制 %1 个路径").arg(paths.size()));
   copy->setObjectName("copyPath");
   connect(copy, &QAction::triggered, this,
           [text = copied_] { QGuiApplication::clipboard()->setText(text); });

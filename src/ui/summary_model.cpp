@@ -7,7 +7,8 @@ namespace kelvo::ui {
 
 namespace {
 double Share(const scan::TallyCounts& part, const scan::TallyCounts& whole) {
-  if (whole.bytesOnDisk) return static_cast<double>(part.bytesOnDisk) / static_cast<double>(whole.bytesOnDisk);
+  if (whole.bytesOnDisk)
+    return static_cast<double>(part.bytesOnDisk) / static_cast<double>(whole.bytesOnDisk);
   return whole.files ? static_cast<double>(part.files) / static_cast<double>(whole.files) : 0.0;
 }
 }  // namespace

@@ -1,5 +1,5 @@
-// The bars of "垃圾分布": one per kind of junk (a rule or a location) and one per disk, each with its
-// files (each file once), lengths, bytes on disk and share of the whole, largest first.
+// The bars of "垃圾分布": one per kind of junk (a rule or a location) and one per disk, each with
+// its files (each file once), lengths, bytes on disk and share of the whole, largest first.
 #pragma once
 
 #include <QString>

@@ -18,12 +18,13 @@ constexpr int kBarWidth = 150;
 constexpr int kMargin = 6;
 
 QString CountsText(const scan::TallyCounts& c, double share) {
-  return QCoreApplication::translate("kelvo::ui::SummaryView", "%n 个文件", nullptr,
-                                     static_cast<int>(std::min<std::uint64_t>(c.files, INT32_MAX))) +
+  return QCoreApplication::translate(
+             "kelvo::ui::SummaryView", "%n 个文件", nullptr,
+             static_cast<int>(std::min<std::uint64_t>(c.files, INT32_MAX))) +
          QStringLiteral(", %1 (%2), %3%")
-             .arg(SizeText(c.bytes), QCoreApplication::translate("kelvo::ui::SummaryView",
-                                                                  "占用 %1")
-                                         .arg(SizeText(c.bytesOnDisk)))
+             .arg(SizeText(c.bytes),
+                  QCoreApplication::translate("kelvo::ui::SummaryView", "占用 %1")
+                      .arg(SizeText(c.bytesOnDisk)))
              .arg(share * 100.0, 0, 'f', 1);
 }
 }  // namespace
@@ -62,7 +63,8 @@ int SummaryChart::BarAt(const QPoint& point) const {
 
 QSize SummaryChart::sizeHint() const {
   const int lines = bars_.empty() ? 2 : LineOf(static_cast<int>(bars_.size()) - 1) + 1;
-  const int text = QFontMetrics(font()).horizontalAdvance(QStringLiteral("0000000 files, 000.0 MB (000.0 MB on disk), 100.0%"));
+  const int text = QFontMetrics(font()).horizontalAdvance(
+      QStringLiteral("0000000 files, 000.0 MB (000.0 MB on disk), 100.0%"));
   return QSize(kNameWidth + kBarWidth + text + 4 * kMargin, lines * LineHeight() + kMargin);
 }
 
@@ -95,11 +97,13 @@ void SummaryChart::paintEvent(QPaintEvent*) {
     const QRect track(kNameWidth, r.top() + 4, kBarWidth, h - 8);
     p.fillRect(track, QColor(232, 238, 248));
     const int filled = static_cast<int>(bar.share * kBarWidth + 0.5);
-    p.fillRect(QRect(track.left(), track.top(), std::max(filled, bar.counts.files ? 1 : 0), track.height()),
+    p.fillRect(QRect(track.left(), track.top(), std::max(filled, bar.counts.files ? 1 : 0),
+                     track.height()),
                QColor(70, 120, 200));
     // The ticked part of the bar, darker.
     if (bar.counts.bytesOnDisk && bar.checked.files) {
-      const double part = static_cast<double>(bar.checked.bytesOnDisk) / static_cast<double>(bar.counts.bytesOnDisk);
+      const double part = static_cast<double>(bar.checked.bytesOnDisk) /
+                          static_cast<double>(bar.counts.bytesOnDisk);
       p.fillRect(QRect(track.left(), track.bottom() - 2, static_cast<int>(filled * part + 0.5), 3),
                  QColor(20, 50, 120));
     }
@@ -124,7 +128,8 @@ void SummaryChart::mouseReleaseEvent(QMouseEvent* event) {
 SummaryView::SummaryView(ResultsModel& model, QWidget* parent) : QDialog(parent), model_(model) {
   setObjectName("summaryView");
   setWindowTitle(Title());
-  auto* hint = new QLabel(tr("每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选."), this);
+  auto* hint =
+      new QLabel(tr("每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选."), this);
   hint->setWordWrap(true);
   chart_ = new SummaryChart(this);
   auto* scroll = new QScrollArea(this);
@@ -166,9 +171,11 @@ void SummaryView::Refresh() {
   const scan::TallyCounts& t = model_.Tally().Total();
   const scan::TallyCounts& c = model_.CheckedTally().Total();
   total_->setText(tr("共 %1: %2 (占用 %3); 已选 %4 (占用 %5)")
-                      .arg(tr("%n 个文件", nullptr, static_cast<int>(std::min<std::uint64_t>(t.files, INT32_MAX))))
+                      .arg(tr("%n 个文件", nullptr,
+                              static_cast<int>(std::min<std::uint64_t>(t.files, INT32_MAX))))
                       .arg(SizeText(t.bytes), SizeText(t.bytesOnDisk),
-                           tr("%n 个文件", nullptr, static_cast<int>(std::min<std::uint64_t>(c.files, INT32_MAX))),
+                           tr("%n 个文件", nullptr,
+                              static_cast<int>(std::min<std::uint64_t>(c.files, INT32_MAX))),
                            SizeText(c.bytesOnDisk)));
 }
 

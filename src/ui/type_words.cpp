@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "scan/junk_rules.h"
 #include "scan/junk_item.h"
+#include "scan/junk_rules.h"
 #include "scan/locations.h"
 
 namespace kelvo::ui {
@@ -79,7 +79,8 @@ QString KindWords(int rule, bool emptyFolder) {
   if (const auto location = scan::LocationOfRule(rule))
     return TypeWords(FromUtf8(scan::kLocations[static_cast<std::size_t>(*location)].label));
   if (rule == scan::kAuditRule) return TypeWords(FromUtf8(scan::kAuditLabel));
-  if (rule == scan::kZeroByteRule && emptyFolder) return TypeWords(FromUtf8(scan::kEmptyFolderLabel));
+  if (rule == scan::kZeroByteRule && emptyFolder)
+    return TypeWords(FromUtf8(scan::kEmptyFolderLabel));
   if (rule > scan::kPatternCount && rule <= scan::kRuleCount)
     return TypeWords(FromUtf8(scan::FixedLabel(rule)));
   return FromUtf8(scan::RuleName(rule, emptyFolder));

@@ -84,10 +84,8 @@ TEST(ScanCommand, SummaryCountsEachFileOncePerKindPerDiskAndInAll) {
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_THAT(r.err, ::testing::HasSubstr("5 rows"));  // b, z and y by *.tmp; z and y zero-byte
   const auto summary = r.err.substr(r.err.find('\n') + 1);
-  EXPECT_EQ(summary, "tmp\t2\t3\t" + onDisk + "\n" +
-                         "zero-byte\t1\t0\t0\n" +
-                         tree.root() + "\t2\t3\t" + onDisk + "\n" +
-                         "total\t2\t3\t" + onDisk + "\n");
+  EXPECT_EQ(summary, "tmp\t2\t3\t" + onDisk + "\n" + "zero-byte\t1\t0\t0\n" + tree.root() +
+                         "\t2\t3\t" + onDisk + "\n" + "total\t2\t3\t" + onDisk + "\n");
   auto plain = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.root()});
   EXPECT_THAT(plain.err, ::testing::Not(::testing::HasSubstr("total\t")));
 }

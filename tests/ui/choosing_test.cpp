@@ -48,7 +48,8 @@ void Fill(ui::ResultsModel& model, std::vector<scan::JunkItem> items) {
 
 // Two disks; /a/x.tmp listed by *.tmp and as a zero-byte file (one file), /a/y.tmp, /b/z.bak.
 std::vector<scan::JunkItem> Mixed() {
-  return {Item("/a/x.tmp", 0, 1, 1, 10, "/a/"), Item("/a/x.tmp", 0, scan::kZeroByteRule, 1, 10, "/a/"),
+  return {Item("/a/x.tmp", 0, 1, 1, 10, "/a/"),
+          Item("/a/x.tmp", 0, scan::kZeroByteRule, 1, 10, "/a/"),
           Item("/a/y.tmp", 5000, 1, 1, 11, "/a/"), Item("/b/z.bak", 100, 4, 2, 10, "/b/")};
 }
 
@@ -133,14 +134,15 @@ class ChoosingTest : public QObject {
     ui::ResultsModel model;
     std::vector<scan::JunkItem> items;
     for (int i = 0; i < 3000; ++i)
-      items.push_back(Item("/r/" + std::to_string(i) + ".tmp", 1, 1, 1, static_cast<std::uint64_t>(i)));
+      items.push_back(
+          Item("/r/" + std::to_string(i) + ".tmp", 1, 1, 1, static_cast<std::uint64_t>(i)));
     Fill(model, std::move(items));
     ui::ResultsView view;
     view.setModel(&model);
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.show();
-    view.selectionModel()->select(
-        QItemSelection(model.index(10, 0), model.index(2009, 3)), QItemSelectionModel::Select);
+    view.selectionModel()->select(QItemSelection(model.index(10, 0), model.index(2009, 3)),
+                                  QItemSelectionModel::Select);
     view.selectionModel()->select(QItemSelection(model.index(2500, 0), model.index(2500, 3)),
                                   QItemSelectionModel::Select);
     view.selectionModel()->setCurrentIndex(model.index(20, 1), QItemSelectionModel::NoUpdate);
@@ -220,8 +222,8 @@ class ChoosingTest : public QObject {
   void theReportListsEveryFileWithItsReason() {
     std::vector<ui::ReportLine> lines;
     for (int i = 0; i < 500; ++i)
-      lines.push_back({QStringLiteral("/d/f%1").arg(i), i % 2 ? QStringLiteral("没有权限")
-                                                              : QStringLiteral("文件正在使用")});
+      lines.push_back({QStringLiteral("/d/f%1").arg(i),
+                       i % 2 ? QStringLiteral("没有权限") : QStringLiteral("文件正在使用")});
     ui::DeletionReport report({QStringLiteral("500 个文件未能删除")}, lines);
     report.show();
     QCOMPARE(report.list()->rowCount(), 500);
@@ -253,8 +255,8 @@ class ChoosingTest : public QObject {
   void aDeletionsFreedSpaceIsMeasuredOnEachDisk() {
     ui::FreedSpaceMeter meter;
     std::map<std::string, std::uint64_t> free = {{"/a/", 1000}, {"/b/", 50}};
-    auto deleteItems = [&](const std::vector<scan::JunkItem>& items, const ui::DeletionProgressFunction&,
-                           const ui::DeletionChoice&) {
+    auto deleteItems = [&](const std::vector<scan::JunkItem>& items,
+                           const ui::DeletionProgressFunction&, const ui::DeletionChoice&) {
       free["/a/"] += 8192;
       return std::vector<cleanup::DeletionResult>(items.size());
     };
@@ -294,6 +296,24 @@ class ChoosingTest : public QObject {
     QCOMPARE(w.lv()->geometry(), list);
     QVERIFY(w.minimumHeight() <= 400);  // 200% on an 800-pixel screen
     QVERIFY(!w.windowIcon().isNull());
+  }
+
+  void aHardLinkWithANameLeftIsSaidToFreeNothing() {
+    auto log = std::make_shared<testing::ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    auto linked = Item("/a/one.tmp", 10, 1, 1, 77);
+    linked.links = 2;  // its other name is no row
+    auto pairA = Item("/a/p.tmp", 10, 1, 1, 78), pairB = Item("/a/q.tmp", 10, 1, 1, 78);
+    pairA.links = pairB.links = 2;  // both names are rows
+    Fill(w.model(), {linked, pairA, pairB});
+    w.model().SetAllChecked(true);
+    QCOMPARE(w.selectionLine()->text(), QStringLiteral("已选 2 个, 20 B, 可释放 4.0 KB"));
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
+    QVERIFY2(
+        w.statusLine()->FullText().contains(QStringLiteral("1 个文件另有名字留下, 未释放空间")),
+        qPrintable(w.statusLine()->FullText()));
   }
 
   void theSelectionLineFollowsTheTicks() {

@@ -263,7 +263,7 @@ class DeletionTest : public QObject {
       QTimer::singleShot(0, &w, [&, button] {
         auto* box = w.findChild<QMessageBox*>("confirmDeletion");
         QVERIFY(box);
-        asked = ReportText(box);
+        asked = box->text();
         QCOMPARE(box->button(button)->text(), button == QMessageBox::Yes ? "是" : "否");
         box->button(button)->click();
       });
@@ -308,7 +308,7 @@ class DeletionTest : public QObject {
     QTimer::singleShot(0, &w, [&] {
       auto* box = w.findChild<QMessageBox*>("confirmDeletion");
       QVERIFY(box);
-      asked = ReportText(box);
+      asked = box->text();
       box->button(QMessageBox::Yes)->click();
     });
     w.asPopup(2)->click();

@@ -38,8 +38,8 @@ const TallyCounts* KindOf(const JunkTally& t, int rule) {
 
 TEST(JunkTallyTest, AFileListedByTwoRulesCountsOnceInAllAndOnceInEachKind) {
   JunkTally t;
-  t.Add(Row(1, 7, 100, 10, 4096));                  // *.tmp
-  t.Add(Row(kZeroByteRule, 7, 100, 10, 4096));      // the same file by another rule
+  t.Add(Row(1, 7, 100, 10, 4096));              // *.tmp
+  t.Add(Row(kZeroByteRule, 7, 100, 10, 4096));  // the same file by another rule
   t.Add(Row(1, 7, 101, 5, 4096));
   EXPECT_EQ(t.Total(), (TallyCounts{2, 15, 8192}));
   ASSERT_NE(KindOf(t, 1), nullptr);
@@ -159,10 +159,10 @@ TEST(JunkTallyTest, ARealTreeWithAHardLinkAndASparseFileIsCountedHonestly) {
     t.Add(TallyRowOf(item));
     if (NativeToUtf8(item.fileName) != "pair2.tmp") allocated += item.bytesOnDisk;
   }
-  ASSERT_EQ(scan.rows.size(), 5u);                 // one, alias, pair, pair2, sparse
-  EXPECT_EQ(t.Total().files, 4u);                 // pair and pair2 are one file
+  ASSERT_EQ(scan.rows.size(), 5u);  // one, alias, pair, pair2, sparse
+  EXPECT_EQ(t.Total().files, 4u);   // pair and pair2 are one file
   EXPECT_EQ(t.Total().bytes, 1u + 5 + 8 + (64u << 20));
-  EXPECT_LT(t.Total().bytesOnDisk, 1u << 20);     // the sparse file takes almost nothing
+  EXPECT_LT(t.Total().bytesOnDisk, 1u << 20);  // the sparse file takes almost nothing
   EXPECT_EQ(t.Total().bytesOnDisk, allocated);
   // alias.tmp frees nothing: kept.txt still names its blocks; both names of the pair are listed.
   std::uint64_t aliasBlocks = 0;
