@@ -14,7 +14,9 @@ scan::TallyRow TallyRowOf(const ResultRow& row, NativeStringView root) {
   t.bytes = row.Has(ResultRow::kHasSize) ? row.size : 0;
   t.bytesOnDisk = row.bytesOnDisk;
   t.links = row.links;
-  t.pathHash = std::hash<NativeString>()(row.fullPath);
+  // Only the names of a hard-linked file need telling apart; hashing every path would cost a
+  // million hashes on a million rows.
+  t.pathHash = row.links > 1 ? std::hash<NativeString>()(row.fullPath) : 0;
   t.root = root;
   return t;
 }

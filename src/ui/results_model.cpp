@@ -400,8 +400,19 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
   std::vector<std::uint32_t> newPosition(rows_.size(), UINT32_MAX);
   std::size_t kept = 0;
   std::size_t removed = 0;
+  // Ticked rows withdrawn or deleted all at once leave no tick: no need to take them away one by
+  // one.
+  std::size_t tickedRemoved = 0;
+  for (std::size_t p = 0; p < rows_.size(); ++p)
+    if (remove[p] && rows_[p].Has(ResultRow::kChecked)) ++tickedRemoved;
+  const bool noTickLeft = tickedRemoved == checkedRows_;
+  if (noTickLeft) {
+    checkedTally_.Clear();
+    checkedRows_ = 0;
+  }
   for (std::size_t p = 0; p < rows_.size(); ++p) {
     if (remove[p]) {
+      if (noTickLeft) rows_[p].Set(ResultRow::kChecked, false);
       Count(rows_[p], false);
       ++removed;
       continue;

@@ -24,7 +24,8 @@ TallyRow TallyRowOf(const JunkItem& item) {
   row.bytes = item.size.value_or(0);
   row.bytesOnDisk = item.bytesOnDisk;
   row.links = item.links;
-  row.pathHash = std::hash<NativeString>()(item.fullPath);
+  // Only the names of a hard-linked file need telling apart.
+  row.pathHash = item.links > 1 ? std::hash<NativeString>()(item.fullPath) : 0;
   row.root = item.root;
   return row;
 }
