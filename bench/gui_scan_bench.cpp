@@ -166,6 +166,7 @@ int main(int argc, char* argv[]) {
   window.settingsDialog()->Check(3)->setChecked(true);
   window.tv()->SetTicked(1, true);
   window.tv()->SetTicked(window.tv()->NodeCount() - 4, true);  // the special folders
+  window.ShowSummary();                                        // redrawn as the rows arrive
   app.processEvents();
 
   const long rssBefore = RssBytes();
@@ -215,6 +216,14 @@ int main(int argc, char* argv[]) {
       "sort by type", [&] { emit header->sectionClicked(ui::ResultsModel::kType); }, sorted);
   TimeGap(
       "tick all", [&] { window.uc(0)->click(); }, now);
+  TimeGap(
+      "tick none", [&] { window.uc(1)->click(); }, now);
+  TimeGap(
+      "filter \"junk1\"", [&] { window.filterBox()->setText(QStringLiteral("junk1")); }, now);
+  TimeGap(
+      "tick shown", [&] { window.uc(0)->click(); }, now);
+  TimeGap(
+      "filter off", [&] { window.filterBox()->clear(); }, now);
   TimeGap(
       "tick none", [&] { window.uc(1)->click(); }, now);
   TimeGap(

@@ -37,6 +37,9 @@ int RunCommandLine(int argc, char** argv) {
   scan->add_flag("--dll-audit", scanOptions.dllAudit,
                  "After the walk, also list the files of the shared-DLL table whose count is 0\n"
                  "(the Wine prefix's registry on Linux; deleting them is dangerous)");
+  scan->add_flag("--summary", scanOptions.summary,
+                 "After the rows, print on stderr one line per kind and per disk and a total:\n"
+                 "  KIND<TAB>FILES<TAB>BYTES<TAB>BYTES_ON_DISK, each file counted once");
 
   CleanOptions cleanOptions;
   CLI::App* clean = app.add_subcommand(

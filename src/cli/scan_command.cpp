@@ -13,9 +13,50 @@
 #include "platform/terminal.h"
 #include "run_setup.h"
 #include "scan/driver.h"
+#include "scan/junk_tally.h"
 #include "scan/package_filter.h"
 
 namespace kelvo::cli {
+
+namespace {
+// The name escaped as in tsv rows, so that each line keeps its four fields.
+std::string SummaryField(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+void PrintSummaryLine(std::string_view name, const scan::TallyCounts& c) {
+  std::fprintf(stderr, "%s\t%llu\t%llu\t%llu\n", SummaryField(name).c_str(),
+               static_cast<unsigned long long>(c.files), static_cast<unsigned long long>(c.bytes),
+               static_cast<unsigned long long>(c.bytesOnDisk));
+}
+
+// Kinds, then disks (named by their scan root), then the total; each file once.
+void PrintSummary(const scan::JunkTally& tally) {
+  for (const auto& line : tally.Kinds()) PrintSummaryLine(line.kind.Name(), line.counts);
+  for (const auto& line : tally.Disks())
+    PrintSummaryLine(line.root.empty() ? std::string("-") : NativeToUtf8(line.root), line.counts);
+  PrintSummaryLine("total", tally.Total());
+}
+}  // namespace
 
 int RunScanCommand(const ScanOptions& options) {
   ResolvedScanOptions resolved;
@@ -35,8 +76,10 @@ int RunScanCommand(const ScanOptions& options) {
   scan::ScanState state;
   run.Configure(state);
   const scan::KeepList& keep = run.KeepList();
+  scan::JunkTally tally;
   CliScanSink sink(
       [&](scan::JunkItem&& item) {
+        if (options.summary) tally.Add(scan::TallyRowOf(item));
         writer->Write(item);
         if (out.failed()) state.SetFlags(scan::kFlagFalse);  // the reader is gone: stop walking
       },
@@ -73,6 +116,7 @@ int RunScanCommand(const ScanOptions& options) {
                    "the package lists\n",
                    cache.message().c_str());
   }
+  if (options.summary) PrintSummary(tally);
   const int auditStatus =
       audit ? ReportAudit(*audit, platform::NativeRegistryDescription()) : kExitOk;
   if (out.failed()) return kExitPartial;  // reported with the command's end

@@ -33,6 +33,7 @@ struct ScanOptions {
   // scan only: the shared-DLL audit after the walk, and paths ended by NUL instead of rows
   bool dllAudit = false;
   bool print0 = false;
+  bool summary = false;  // scan only: files per kind and per disk on stderr after the rows
 };
 
 struct ResolvedScanOptions {

@@ -33,4 +33,9 @@ void DragArea::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
 }
 
+void DragArea::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) emit doubleClicked();
+  event->accept();
+}
+
 }  // namespace kelvo::ui

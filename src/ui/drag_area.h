@@ -14,10 +14,14 @@ class DragArea : public QLabel {
   using QLabel::QLabel;
   bool manualMoveActive() const { return manual_; }
 
+ signals:
+  void doubleClicked();
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   bool manual_ = false;

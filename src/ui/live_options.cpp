@@ -57,6 +57,24 @@ scan::ScanRequest LiveOptions::TickedRoots() const {
   return request;
 }
 
+scan::ScanRequest LiveOptions::LiveDriveRoots() const {
+  scan::ScanRequest request;
+  const int driveCount = DriveCount();
+  for (int node = 2; node <= driveCount + 1; ++node)
+    request.roots.push_back({scan::RootKind::kDisk, NodeKey(node)});
+  request.roots.push_back({scan::RootKind::kAudit, {}});
+  const int days = OlderThanDays();
+  request.age = scan::AgeLimit::StartingNow(days >= 0 ? std::optional<int>(days) : std::nullopt);
+  // The nodes are set before any scan and never change while one runs; the ticks are atomics.
+  request.stillWanted = [this, driveCount](const scan::ScanRoot& root) {
+    if (root.kind != scan::RootKind::kDisk) return true;
+    for (int node = 2; node <= driveCount + 1; ++node)
+      if (NodeKey(node) == root.path) return NodeTicked(node);
+    return true;  // a root the tree does not hold (a location's folder walked as a disk)
+  };
+  return request;
+}
+
 scan::LocationSet LiveOptions::TickedLocations() const {
   scan::LocationSet wanted;
   for (int i = 0; i < scan::kLocationCount; ++i)

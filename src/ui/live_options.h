@@ -79,6 +79,9 @@ class LiveOptions {
   // What a scan started now walks: the ticked drive nodes in node order (the drive count read
   // once), then the audit. Whether the audit runs is read when the walk has ended.
   scan::ScanRequest TickedRoots() const;
+  // What a scan started now walks when the drive ticks are read as the walk reaches each drive:
+  // every drive node in node order, each walked only if ticked by then, then the audit.
+  scan::ScanRequest LiveDriveRoots() const;
   // The ticked location nodes, whose folders are looked for on the scan's worker.
   scan::LocationSet TickedLocations() const;
 

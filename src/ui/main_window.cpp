@@ -4,17 +4,23 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QIcon>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
+#include <QSizeGrip>
 #include <QVBoxLayout>
 #include <map>
 #include <set>
 
+#include "admin_cleanup.h"
+#include "admin_words.h"
 #include "cleanup/deletion_tally.h"
 #include "deletion_words.h"
 #include "error_words.h"
+#include "size_words.h"
 #include "skipped_failure.h"
 #include "ui_fonts.h"
 #include "ui_text.h"
@@ -30,25 +36,28 @@ QRect Twips(int left, int top, int width, int height) {
   return QRect(px(left), px(top), px(width), px(height));
 }
 
-QString SizeText(std::uint64_t bytes) {
-  const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
-  double value = static_cast<double>(bytes);
-  int unit = 0;
-  while (value >= 1024.0 && unit < 4) {
-    value /= 1024.0;
-    ++unit;
-  }
-  return unit == 0 ? QStringLiteral("%1 B").arg(bytes)
-                   : QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(QLatin1String(units[unit]));
+// The designed size; the window may grow from it, and shrink in height to fit a small screen.
+constexpr QSize kDesignedSize(614, 430);
+constexpr QSize kSmallestSize(614, 330);
+
+int Clamped(std::uint64_t n) {
+  return static_cast<int>(std::min<std::uint64_t>(n, INT32_MAX));
 }
 
 }  // namespace
 
 MainWindow::MainWindow(Services services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(std::move(services)) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      services_(std::move(services)),
+      layout_(kDesignedSize) {
   setObjectName("Form1");
   setWindowTitle(Title());
-  setFixedSize(614, 430);
+  resize(kDesignedSize);
+  setMinimumSize(kSmallestSize);
+  // Also on the window itself: a frameless window's task-bar entry takes its own icon.
+  QIcon icon(QStringLiteral(":/icons/256/kelvo.png"));
+  icon.addFile(QStringLiteral(":/icons/48/kelvo.png"));
+  setWindowIcon(icon);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
   setPalette(white);
@@ -57,7 +66,8 @@ MainWindow::MainWindow(Services services, QWidget* parent)
   scanSession_ =
       std::make_unique<ScanSession>(options_, model_, *services_.fileSystem, services_.audit, this);
   scanSession_->SetPackageFilterFactory(services_.packageFilter);
-  deletionSession_ = std::make_unique<DeletionSession>(services_.deleteItems, this);
+  deletionSession_ = std::make_unique<DeletionSession>(
+      freedMeter_.Wrap(services_.deleteItems, services_.freeSpace), this);
   BuildControls();
 
   connect(scanSession_.get(), &ScanSession::folderShown, this, [this](const QString& path) {
@@ -74,9 +84,12 @@ MainWindow::MainWindow(Services services, QWidget* parent)
   connect(deletionSession_.get(), &DeletionSession::progressChanged, this,
           &MainWindow::UpdateStatus);
   connect(deletionSession_.get(), &DeletionSession::finished, this, &MainWindow::OnDeletionDone);
+  adminCleanup_ = new AdminCleanup(this);
+  connect(adminCleanup_, &AdminCleanup::finished, this, &MainWindow::OnAdminStepDone);
   connect(&model_, &ResultsModel::totalsChanged, this, [this] {
     if (!scanSession_->Busy()) UpdateStatus();
   });
+  connect(&model_, &ResultsModel::checksChanged, this, &MainWindow::UpdateSelectionLine);
   connect(&model_, &ResultsModel::orderChanged, this, &MainWindow::ShowSortIndicator);
 }
 
@@ -86,6 +99,7 @@ MainWindow::~MainWindow() {
   deletionSession_.reset();  // stops after the file in hand and waits for it
   resultsView_->setModel(nullptr);
   delete tipsDialog_.data();
+  delete summaryView_.data();
   delete settingsDialog_;
 }
 
@@ -163,9 +177,7 @@ void MainWindow::BuildControls() {
   tree_->setObjectName("tv");
   tree_->setGeometry(Twips(120, 840, 2175, 5440));
 
-  resultsView_ = new QTableView(this);
-  resultsView_->setObjectName("lv");
-  resultsView_->setGeometry(Twips(2355, 840, 6705, 3855));
+  BuildListControls();
 
   listButtonPanel_ = new QFrame(this);
   listButtonPanel_->setObjectName("Shape1");
@@ -187,6 +199,45 @@ void MainWindow::BuildControls() {
     listButtons_[static_cast<std::size_t>(i)] = b;
   }
 
+  BuildDetails();
+  titleImage_->lower();
+  for (QLabel* edge : edges) edge->lower();
+  title->raise();
+  AddShortcuts();
+  // The frame, the title and the tree follow the window's size; the rest is placed in BuildDetails.
+  layout_.Add(leftEdge, WindowLayout::kGrowHeight);
+  layout_.Add(bottomEdge, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
+  layout_.Add(rightEdge, WindowLayout::kFollowRight | WindowLayout::kGrowHeight);
+  layout_.Add(titleImage_, WindowLayout::kGrowWidth);
+  layout_.Add(title, WindowLayout::kCentred);
+  layout_.Add(tree_, WindowLayout::kGrowHeight);
+  AnchorControls();
+}
+
+void MainWindow::BuildListControls() {
+  // The filter takes the top of the list's designed place.
+  filterBox_ = new QLineEdit(this);
+  filterBox_->setObjectName("filterBox");
+  filterBox_->setPlaceholderText(tr("筛选: 路径或类型中的文字"));
+  filterBox_->setClearButtonEnabled(true);
+  filterBox_->setFont(UiFont(9));
+  filterBox_->setGeometry(Twips(2355, 840, 2700, 330));
+  connect(filterBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    model_.SetFilter(text.trimmed());
+    UpdateStatus();
+  });
+  selectionLine_ = new QLabel(this);
+  selectionLine_->setObjectName("selectionLine");
+  selectionLine_->setFont(UiFont(9));
+  selectionLine_->setGeometry(Twips(5130, 840, 3930, 330));
+  selectionLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  resultsView_ = new ResultsView(this);
+  resultsView_->setObjectName("lv");
+  resultsView_->setGeometry(Twips(2355, 1200, 6705, 3495));
+}
+
+void MainWindow::BuildDetails() {
   detailsFrame_ = new QGroupBox(tr("扫描详细信息"), this);
   detailsFrame_->setObjectName("Frame1");
   detailsFrame_->setGeometry(Twips(2360, 5205, 6710, 1095));
@@ -211,20 +262,62 @@ void MainWindow::BuildControls() {
     if (spec.n == 5) scannedFolderCount_ = l;
     if (spec.n == 7) junkCount_ = l;
   }
-  statusLine_ = new QLabel(detailsFrame_);
+  statusLine_ = new StatusLine(detailsFrame_);
   statusLine_->setObjectName("statusLine");
-  statusLine_->setGeometry(Twips(120, 840, 6400, 210));
-  statusLine_->setTextFormat(Qt::RichText);
-  connect(statusLine_, &QLabel::linkActivated, this, [this] { ShowUnreadableFolders(); });
+  statusLine_->setGeometry(Twips(120, 840, 6500, 210).adjusted(0, -1, 0, 1));
+  connect(statusLine_, &QLabel::linkActivated, this, [this](const QString& link) {
+    if (link == QLatin1String("summary"))
+      ShowSummary();
+    else
+      ShowUnreadableFolders();
+  });
   QPalette gray = statusLine_->palette();
   gray.setColor(QPalette::WindowText, QColor(90, 90, 90));
   statusLine_->setPalette(gray);
   UpdateStatus();
+  UpdateSelectionLine();
+}
 
-  titleImage_->lower();
-  for (QLabel* edge : edges) edge->lower();
-  title->raise();
-  AddShortcuts();
+void MainWindow::AnchorControls() {
+  layout_.Add(filterBox_, WindowLayout::kFixed);
+  layout_.Add(selectionLine_, WindowLayout::kGrowWidth);
+  layout_.Add(resultsView_, WindowLayout::kGrowWidth | WindowLayout::kGrowHeight);
+  layout_.Add(listButtonPanel_, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
+  for (FlatButton* b : listButtons_)
+    layout_.Add(b, WindowLayout::kFollowBottom | WindowLayout::kCentred);
+  layout_.Add(detailsFrame_, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
+  layout_.Add(currentFolder_, WindowLayout::kGrowWidth);
+  layout_.Add(statusLine_, WindowLayout::kGrowWidth);
+  auto* grip = new QSizeGrip(this);
+  grip->setObjectName("sizeGrip");
+  grip->setGeometry(width() - 14, height() - 14, 12, 12);
+  layout_.Add(grip, WindowLayout::kFollowRight | WindowLayout::kFollowBottom);
+  // A double click on the title bar maximises the window or brings it back, as a system one does.
+  for (DragArea* bar : {titleImage_, qobject_cast<DragArea*>(title_)})
+    if (bar)
+      connect(bar, &DragArea::doubleClicked, this, [this] {
+        if (isMaximized())
+          showNormal();
+        else
+          showMaximized();
+      });
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layout_.Apply(size());
+}
+
+// A screen too small for the designed size (a high scale on a low screen) gets a shorter window.
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (isMaximized() || !screen()) return;
+  const QRect room = screen()->availableGeometry();
+  if (height() > room.height() || width() > room.width()) {
+    resize(std::max(std::min(width(), room.width()), minimumWidth()),
+           std::max(std::min(height(), room.height()), minimumHeight()));
+    move(room.topLeft());
+  }
 }
 
 // The usual keys, each doing what its button does, and only while that button could be clicked.
@@ -255,6 +348,11 @@ void MainWindow::AddShortcuts() {
   add(QKeySequence(Qt::CTRL | Qt::Key_Comma),
       [this, clickIfEnabled] { clickIfEnabled(settingsButton_); });
   add(QKeySequence(Qt::CTRL | Qt::Key_Q), [this, clickIfEnabled] { clickIfEnabled(exitButton_); });
+  add(QKeySequence(Qt::Key_F6), [this] { ShowSummary(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+    filterBox_->setFocus();
+    filterBox_->selectAll();
+  });
 }
 
 void MainWindow::Startup() {
@@ -279,6 +377,7 @@ void MainWindow::Startup() {
   step("Shape1", [this] {
     listButtonPanel_->move(resultsView_->x(), listButtonPanel_->y());
     listButtonPanel_->resize(resultsView_->width(), listButtonPanel_->height());
+    layout_.Add(listButtonPanel_, WindowLayout::kFollowBottom | WindowLayout::kGrowWidth);
   });
   step("TipsSwitch", [this] { tipsSwitch_ = services_.readTipsSwitch(services_.settingsPath()); });
   step("Dialog1", [this] {
@@ -313,43 +412,16 @@ void MainWindow::createlv() {
   connect(resultsView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     const QModelIndex index = resultsView_->indexAt(at);
     if (!index.isValid()) return;
-    QMenu* menu = RowMenu(index.row());
+    kelvo::ui::RowMenu* menu = RowMenu(index.row());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(resultsView_->viewport()->mapToGlobal(at));
   });
   resultsView_->viewport()->update();
 }
 
-QMenu* MainWindow::RowMenu(int displayRow) {
-  auto* menu = new QMenu(this);
-  menu->setObjectName("rowMenu");
-  QMenu* keep = menu->addMenu(tr("加入保留列表"));
-  keep->setObjectName("keepMenu");
-  const scan::JunkItem item = model_.ItemAt(model_.Position(displayRow));
-  NativeString path = item.fullPath;
-  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
-  const std::size_t cut = path.find_last_of(platform::kSeparator);
-  const NativeString folder = cut == NativeString::npos ? NativeString() : path.substr(0, cut);
+RowMenu* MainWindow::RowMenu(int displayRow) {
   KeepListDialog* list = settingsDialog_ ? settingsDialog_->KeepList() : nullptr;
-  QAction* own = keep->addAction(item.emptyFolder ? tr("此文件夹: %1").arg(ToQString(path))
-                                                  : tr("此文件: %1").arg(ToQString(path)));
-  own->setObjectName("keepRowEntry");
-  connect(own, &QAction::triggered, this, [list, path, folder = item.emptyFolder] {
-    if (!list) return;
-    if (folder)
-      list->AddFolder(path);
-    else
-      list->AddFile(path);
-  });
-  if (!folder.empty()) {
-    QAction* parent = keep->addAction(tr("所在文件夹: %1").arg(ToQString(folder)));
-    parent->setObjectName("keepRowFolder");
-    connect(parent, &QAction::triggered, this, [list, folder] {
-      if (list) list->AddFolder(folder);
-    });
-  }
-  keep->setEnabled(list != nullptr);
-  return menu;
+  return new kelvo::ui::RowMenu(model_, displayRow, resultsView_->SelectedRows(), list, this);
 }
 
 void MainWindow::OnHeaderClicked(int column) {
@@ -375,8 +447,21 @@ void MainWindow::ClearResults() {
   resultsView_->horizontalHeader()->setSortIndicatorShown(false);
 }
 
-void MainWindow::SetListButtonsEnabled(bool enabled) {
-  for (FlatButton* b : listButtons_) b->setEnabled(enabled);
+void MainWindow::SetActivity(Activity activity) {
+  activity_ = activity;
+  ApplyActivity();
+}
+
+void MainWindow::ApplyActivity() {
+  const bool scanShown = ScanShown();
+  const bool deleting = Deleting();
+  scanButton_->setText(scanShown ? StopCaption() : ScanCaption());
+  // A deletion starts only while no scan is shown, and the scan button waits for its end.
+  scanButton_->setEnabled(!deleting);
+  deleteButton_->setText(deleting ? StopDeletionCaption() : DeleteCaption());
+  deleteButton_->setEnabled(deleting ? !deletionStopAsked_ : !scanShown);
+  for (FlatButton* b : listButtons_) b->setEnabled(!scanShown && !deleting);
+  if (!scanShown) setWindowTitle(title_->text());
 }
 
 MainWindow::Activity MainWindow::RestingActivity() const {
@@ -397,10 +482,7 @@ void MainWindow::OnScanButton() {
 void MainWindow::StartPath() {
   if (scanSession_->Busy()) {
     // A stopped scan is still winding down: show the scanning state now, start when it has ended.
-    activity_ = Activity::kWaitingToStart;
-    scanButton_->setText(StopCaption());
-    deleteButton_->setEnabled(false);
-    SetListButtonsEnabled(false);
+    SetActivity(Activity::kWaitingToStart);
     return;
   }
   BeginScan();
@@ -410,31 +492,23 @@ void MainWindow::BeginScan() {
   deletionNote_.clear();  // the note belongs to the last deletion, not to a new list
   scanSession_->ClearScannedFolders();
   ClearResults();
-  activity_ = Activity::kScanning;
-  scanButton_->setText(StopCaption());
-  deleteButton_->setEnabled(false);
-  SetListButtonsEnabled(false);
+  scanStopped_ = false;
+  SetActivity(Activity::kScanning);
   scanSession_->Run();
   UpdateStatus();
 }
 
 void MainWindow::StopPath() {
   scanSession_->Stop();
-  activity_ = RestingActivity();
-  SetListButtonsEnabled(true);
-  scanButton_->setText(ScanCaption());
-  deleteButton_->setEnabled(true);
-  setWindowTitle(title_->text());
+  scanStopped_ = true;
+  SetActivity(RestingActivity());
+  UpdateStatus();
 }
 
 void MainWindow::RestoreIdle() {
   if (activity_ == Activity::kWaitingToStart) return;  // the next scan starts when this one is gone
-  if (activity_ == Activity::kScanning) activity_ = RestingActivity();
   currentFolder_->setText(QString());
-  scanButton_->setText(ScanCaption());
-  if (!Deleting()) deleteButton_->setEnabled(true);  // while deleting it is the stop button
-  setWindowTitle(title_->text());
-  SetListButtonsEnabled(!Deleting());
+  SetActivity(activity_ == Activity::kScanning ? RestingActivity() : activity_);
   UpdateStatus();
 }
 
@@ -443,7 +517,7 @@ void MainWindow::OnScanFinished() {
   if (activity_ == Activity::kWaitingToStart)
     BeginScan();
   else if (activity_ == Activity::kStopping)
-    activity_ = Activity::kIdle;
+    SetActivity(Activity::kIdle);
 }
 
 void MainWindow::ucClick(int index) {
@@ -476,8 +550,8 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
   std::set<NativeString> files;
   std::uint64_t bytes = 0;
   for (std::size_t p : positions) {
-    const scan::JunkItem item = model_.ItemAt(p);
-    if (files.insert(item.fullPath).second) bytes += item.size.value_or(0);
+    const ResultRow& row = model_.RowAt(p);
+    if (files.insert(row.fullPath).second && row.Has(ResultRow::kHasSize)) bytes += row.size;
   }
   const QString question =
       options_.Trash()
@@ -500,7 +574,8 @@ void MainWindow::Command1Click() {
   if (Deleting()) {
     // The button reads "停止删除" now: stop after the file in hand.
     StopDeletion();
-    deleteButton_->setEnabled(false);
+    deletionStopAsked_ = true;
+    ApplyActivity();
     return;
   }
   std::vector<std::size_t> positions = model_.CheckedBottomUp();
@@ -521,14 +596,18 @@ void MainWindow::Command1Click() {
     return;
   }
   if (!ConfirmDeletion(positions)) return;
+  // The user's own rows go first; what only an administrator may remove is offered after them.
+  std::erase_if(positions, [&](std::size_t p) { return model_.ItemAt(p).needsAdmin; });
+  if (positions.empty()) {
+    OfferAdminStep();
+    return;
+  }
+  offerAdminStep_ = true;
   std::vector<scan::JunkItem> items;
   items.reserve(positions.size());
   for (std::size_t p : positions) items.push_back(model_.ItemAt(p));
-  activity_ = Activity::kDeleting;
-  scanButton_->setEnabled(false);
-  deleteButton_->setText(StopDeletionCaption());
-  deleteButton_->setEnabled(true);
-  SetListButtonsEnabled(false);
+  deletionStopAsked_ = false;
+  SetActivity(Activity::kDeleting);
   // The keep-list as it stands now is checked again for every row.
   DeletionChoice choice;
   choice.toTrash = options_.Trash();
@@ -539,12 +618,49 @@ void MainWindow::Command1Click() {
   deletionSession_->Run(std::move(positions), std::move(items), std::move(choice));
 }
 
+void MainWindow::OfferAdminStep() {
+  offerAdminStep_ = false;
+  if (adminCleanup_->Busy()) return;
+  // The ticked rows that are left and need an administrator: the positions of now, after the
+  // user's own rows went.
+  std::vector<std::size_t> positions = model_.CheckedBottomUp();
+  std::erase_if(positions, [&](std::size_t p) { return !model_.ItemAt(p).needsAdmin; });
+  if (positions.empty()) return;
+  auto* box =
+      new QMessageBox(QMessageBox::Question, tr("清除垃圾"), AdminOfferText(positions.size()),
+                      QMessageBox::Yes | QMessageBox::No, this);
+  box->setObjectName("adminOffer");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  connect(box, &QMessageBox::accepted, this, [this, positions] {
+    std::vector<scan::JunkItem> items;
+    items.reserve(positions.size());
+    for (std::size_t p : positions) items.push_back(model_.ItemAt(p));
+    adminCleanup_->Run(positions, items, options_.Trash(), options_.KeepEntries());
+  });
+  box->open();
+}
+
+void MainWindow::OnAdminStepDone(const std::vector<std::size_t>& positions,
+                                 const std::vector<cleanup::DeletionResult>& results,
+                                 const QString& error) {
+  if (results.empty()) {
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("清除垃圾"), AdminStepFailedText(error),
+                                QMessageBox::Ok, this);
+    box->setObjectName("adminStepFailed");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return;
+  }
+  // Its report is put into the same words as the user's own deletion.
+  OnDeletionDone(positions, results);
+}
+
 void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
                                 const std::vector<cleanup::DeletionResult>& results) {
-  activity_ = RestingActivity();
   std::vector<std::size_t> gone;
-  std::map<QString, int> failures;
-  std::size_t failed = 0, deleted = 0, moved = 0, kept = 0, owned = 0, notTried = 0;
+  std::vector<ReportLine> failures;
+  std::size_t deleted = 0, moved = 0, kept = 0, owned = 0, notTried = 0;
+  std::uint64_t lengths = 0;
   QStringList trashes;  // where trashed files went
   for (std::size_t i = 0; i < positions.size(); ++i) {
     if (i >= results.size()) {
@@ -556,8 +672,8 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
       case cleanup::TallyKind::kChanged:
       case cleanup::TallyKind::kRefused:
       case cleanup::TallyKind::kFailed:
-        ++failed;
-        ++failures[DeletionFailureWords(results[i])];
+        failures.push_back(
+            {ToQString(model_.RowAt(positions[i]).fullPath), DeletionFailureWords(results[i])});
         break;
       case cleanup::TallyKind::kKept:
         ++kept;
@@ -567,6 +683,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
         break;
       case cleanup::TallyKind::kMoved:
         ++moved;
+        lengths += results[i].bytes;
         gone.push_back(positions[i]);
         if (const QString trash = ToQString(results[i].trash);
             !trash.isEmpty() && !trashes.contains(trash))
@@ -574,6 +691,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
         break;
       case cleanup::TallyKind::kDeleted:
         ++deleted;
+        lengths += results[i].bytes;
         gone.push_back(positions[i]);
         break;
       case cleanup::TallyKind::kAlreadyGone:
@@ -581,65 +699,143 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
         break;
     }
   }
+  const std::size_t stillNamed = StillNamed(positions, results);
   model_.RemoveRows(std::move(gone));
   scannedFolderCount_->setText(QString());
   junkCount_->setText(QString());
-  // A deletion starts only while no scan is shown, and the scan button waits for its end.
-  scanButton_->setEnabled(true);
-  deleteButton_->setText(DeleteCaption());
-  deleteButton_->setEnabled(true);
-  SetListButtonsEnabled(true);
+  deletionStopAsked_ = false;
+  SetActivity(RestingActivity());
   // Files, not rows: a file reported by two rules is deleted once, its second row finds it gone.
-  deletionNote_ = moved == 0 ? tr("已删除 %1 个").arg(deleted)
-                             : tr("已移到回收站 %1 个 (%2)").arg(moved).arg(trashes.join(tr(", ")));
-  if (moved && deleted) deletionNote_ += tr(", 已删除 %1 个").arg(deleted);
-  if (kept) deletionNote_ += tr(", %1 个在保留列表中").arg(kept);
-  if (owned) deletionNote_ += tr(", %1 个属于已安装的软件包").arg(owned);
-  if (failed) deletionNote_ += tr(", %1 个未能删除").arg(failed);
-  if (notTried) deletionNote_ += tr(", 已停止");
+  deletionNote_.clear();
+  deletionNote_
+      << (moved == 0
+              ? tr("已删除 %n 个", nullptr, Clamped(deleted))
+              : tr("已移到回收站 %n 个 (%1)", nullptr, Clamped(moved)).arg(trashes.join(tr(", "))));
+  if (moved && deleted) deletionNote_ << tr("已删除 %n 个", nullptr, Clamped(deleted));
+  if (kept) deletionNote_ << tr("%n 个在保留列表中", nullptr, Clamped(kept));
+  if (owned) deletionNote_ << tr("%n 个属于已安装的软件包", nullptr, Clamped(owned));
+  if (!failures.empty()) deletionNote_ << tr("%n 个未能删除", nullptr, Clamped(failures.size()));
+  if (notTried) deletionNote_ << tr("已停止");
+  deletionNote_ << FreedParts(lengths, moved != 0);
+  if (stillNamed)
+    deletionNote_ << tr("%n 个文件另有名字留下, 未释放空间", nullptr, Clamped(stillNamed));
   UpdateStatus();
   if (exitAfterDeletion_) {
     close();
     return;
   }
-  if (failed) {
-    QString text = tr("有 %1 个文件未能删除,它们仍留在列表中:").arg(failed);
-    for (const auto& [reason, count] : failures) text += tr("\n%1: %2 个").arg(reason).arg(count);
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("清除垃圾"), text, QMessageBox::Ok, this);
-    box->setObjectName("deletionReport");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+  if (!failures.empty()) {
+    QStringList summary;
+    summary << tr("%n 个文件未能删除, 它们仍留在列表中:", nullptr, Clamped(failures.size()));
+    summary << deletionNote_.join(StatusLine::Separator());
+    ShowDeletionReport(summary, std::move(failures));
   }
+  if (offerAdminStep_ && !notTried) OfferAdminStep();
+}
+
+std::size_t MainWindow::StillNamed(const std::vector<std::size_t>& positions,
+                                   const std::vector<cleanup::DeletionResult>& results) const {
+  // Names deleted per hard-linked file; fewer than its links leave its blocks taken.
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::pair<std::uint32_t, std::uint32_t>> files;
+  for (std::size_t i = 0; i < positions.size() && i < results.size(); ++i) {
+    const ResultRow& row = model_.RowAt(positions[i]);
+    if (results[i].outcome != cleanup::DeletionOutcome::kDeleted || row.links <= 1 ||
+        !row.Has(ResultRow::kHasIdentity))
+      continue;
+    auto& [deleted, links] = files[{row.device, row.inode}];
+    ++deleted;
+    links = row.links;
+  }
+  std::size_t named = 0;
+  for (const auto& [key, counts] : files)
+    if (counts.first < counts.second) ++named;
+  return named;
+}
+
+QStringList MainWindow::FreedParts(std::uint64_t lengths, bool trashed) const {
+  QStringList parts;
+  // A move into the trash stays on its disk: the files' blocks are still taken.
+  if (trashed)
+    parts << tr("移到回收站不释放空间");
+  else
+    parts << tr("共 %1").arg(SizeText(lengths));
+  bool measured = false;
+  std::int64_t freed = 0;
+  QStringList disks;
+  for (const DiskFreed& d : freedMeter_.Last())
+    if (const auto f = d.Freed()) {
+      measured = true;
+      freed += *f;
+      disks << tr("%1: %2").arg(ToQString(d.disk), SignedSizeText(*f));
+    }
+  if (measured) parts << tr("磁盘上释放 %1 (%2)").arg(SignedSizeText(freed), disks.join(tr(", ")));
+  return parts;
+}
+
+void MainWindow::ShowDeletionReport(const QStringList& summary, std::vector<ReportLine> failures) {
+  if (deletionReport_) deletionReport_->close();
+  deletionReport_ = new DeletionReport(summary, std::move(failures), this);
+  deletionReport_->setAttribute(Qt::WA_DeleteOnClose);
+  deletionReport_->open();
+}
+
+void MainWindow::UpdateSelectionLine() {
+  const scan::TallyCounts& c = model_.CheckedTally().Total();
+  QString text = tr("已选 %1 个, %2").arg(c.files).arg(SizeText(c.bytes));
+  if (c.files)
+    text += options_.Trash() ? tr(", 移到回收站不释放空间")
+                             : tr(", 可释放 %1").arg(SizeText(model_.CheckedTally().Freeable()));
+  selectionLine_->setText(text);
+  selectionLine_->setToolTip(
+      tr("勾选的行: %1; 每个文件只计一次. 占用磁盘 %2; 其他名字仍在的硬链接不释放空间.")
+          .arg(model_.CheckedRows())
+          .arg(SizeText(c.bytesOnDisk)));
 }
 
 void MainWindow::UpdateStatus() {
-  QString text = tr("共 %1 项, %2").arg(model_.Size()).arg(SizeText(model_.TotalBytes()));
+  const scan::TallyCounts& total = model_.Tally().Total();
+  QStringList parts;
+  parts << tr("共 %n 项", nullptr, Clamped(model_.Size())) + tr(", ") +
+               tr("%n 个文件", nullptr, Clamped(total.files)) + tr(", ") +
+               tr("%1 (占用 %2)").arg(SizeText(total.bytes), SizeText(total.bytesOnDisk));
+  if (model_.Filtered()) parts << tr("显示 %1 项").arg(model_.rowCount());
   if (Deleting()) {
-    text += tr("  正在删除 %1/%2").arg(deletionSession_->Done()).arg(deletionSession_->Total());
-  } else if (scanSession_->Busy()) {
-    text += tr("  扫描用时 %1 秒").arg(scanSession_->ElapsedMs() / 1000.0, 0, 'f', 1);
+    parts << tr("正在删除 %1/%2").arg(deletionSession_->Done()).arg(deletionSession_->Total());
+  } else if (scanSession_->Busy() && !scanStopped_) {
+    parts << tr("扫描用时 %1 秒").arg(scanSession_->ElapsedMs() / 1000.0, 0, 'f', 1);
+  } else if (scanStopped_) {
+    parts << tr("扫描已停止");
   } else if (scanSession_->HasRun()) {
-    text += tr("  用时 %1 秒").arg(scanSession_->LastElapsedMs() / 1000.0, 0, 'f', 1);
+    parts << tr("用时 %1 秒").arg(scanSession_->LastElapsedMs() / 1000.0, 0, 'f', 1);
   }
-  if (!deletionNote_.isEmpty() && !Deleting()) text += QStringLiteral("  ") + deletionNote_;
-  if (options_.KeepListError()) text += tr("  保留列表无法读取");
-  text = text.toHtmlEscaped();
+  if (!deletionNote_.isEmpty() && !Deleting()) parts << deletionNote_;
   // The scan's count of kept package files, until a deletion's note takes its place.
   if (const std::size_t kept = scanSession_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
-    text += tr("  保留 %1 个软件包文件").arg(kept);
+    parts << tr("保留 %n 个软件包文件", nullptr, Clamped(kept));
   const std::vector<scan::LocationNote> skipped = scanSession_->SkippedInUse();
-  if (!skipped.empty()) text += tr("  跳过 %1 个使用中的文件夹").arg(skipped.size());
+  if (!skipped.empty()) parts << tr("跳过 %n 个使用中的文件夹", nullptr, Clamped(skipped.size()));
   QString skippedTip;
   for (const scan::LocationNote& note : skipped)
     skippedTip += tr("%1 (正在使用: %2)\n").arg(ToQString(note.folder), ToQString(note.lock));
-  statusLine_->setToolTip(skippedTip.trimmed());
   if (const std::size_t held = scanSession_->KeepListHeldBack();
       held && deletionNote_.isEmpty() && !Deleting())
-    text += tr("  保留列表挡下 %1 项").arg(held);
+    parts << tr("保留列表挡下 %1 项").arg(held);
+  if (options_.KeepListError()) parts << tr("保留列表无法读取");
+  std::vector<StatusLine::Link> links;
   if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
-    text += tr("  <a href=\"unreadable\">%1 个文件夹无法读取</a>").arg(unreadable);
-  statusLine_->setText(text);
+    links.push_back(
+        {QStringLiteral("unreadable"), tr("%n 个文件夹无法读取", nullptr, Clamped(unreadable))});
+  links.push_back({QStringLiteral("summary"), SummaryView::Title()});
+  statusLine_->SetParts(parts, std::move(links), skippedTip.trimmed());
+}
+
+SummaryView* MainWindow::ShowSummary() {
+  if (!summaryView_) summaryView_ = new SummaryView(model_, this);
+  summaryView_->show();
+  summaryView_->raise();
+  summaryView_->activateWindow();
+  return summaryView_;
 }
 
 void MainWindow::ShowUnreadableFolders() {

@@ -1,12 +1,14 @@
 // The main window: a frameless white window with its own frame pictures, the toolbar row of popup
-// buttons, the scan target tree, the results list with its row of flat buttons, and the scan
-// details. It runs the start-up sequence, the start/stop of a scan, the deletion of ticked rows and
-// the exit.
+// buttons, the scan target tree, the results list with its filter and its row of flat buttons, and
+// the scan details. It runs the start-up sequence, the start/stop of a scan, the deletion of ticked
+// rows and the exit; the row menu, the deletion report, the status line and the summary are classes
+// of their own.
 #pragma once
 
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QStringList>
@@ -16,17 +18,26 @@
 #include <memory>
 
 #include "buttons.h"
+#include "deletion_report.h"
 #include "deletion_session.h"
 #include "drag_area.h"
+#include "freed_space.h"
 #include "live_options.h"
 #include "results_model.h"
+#include "results_view.h"
+#include "row_menu.h"
 #include "scan_session.h"
 #include "services.h"
 #include "settings_dialog.h"
+#include "status_line.h"
+#include "summary_view.h"
 #include "target_tree.h"
 #include "tips_dialog.h"
+#include "window_layout.h"
 
 namespace kelvo::ui {
+
+class AdminCleanup;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -61,10 +72,12 @@ class MainWindow : public QWidget {
   PopupButton* asPopup(int n) const;
   FlatButton* uc(int i) const { return listButtons_.at(static_cast<std::size_t>(i)); }
   TargetTree* tv() const { return tree_; }
-  QTableView* lv() const { return resultsView_; }
+  ResultsView* lv() const { return resultsView_; }
+  QLineEdit* filterBox() const { return filterBox_; }
+  QLabel* selectionLine() const { return selectionLine_; }
   ResultsModel& model() { return model_; }
   QLabel* label(int n) const;
-  QLabel* statusLine() const { return statusLine_; }
+  StatusLine* statusLine() const { return statusLine_; }
   DragArea* titleImage() const { return titleImage_; }
   QFrame* shape1() const { return listButtonPanel_; }
   QGroupBox* frame1() const { return detailsFrame_; }
@@ -77,19 +90,39 @@ class MainWindow : public QWidget {
   bool StartWaiting() const { return activity_ == Activity::kWaitingToStart; }
   // The list of folders that could not be read, in a dialog of its own.
   void ShowUnreadableFolders();
+  // "垃圾分布", made on first use.
+  SummaryView* ShowSummary();
+  SummaryView* summaryView() const { return summaryView_; }
+  // The report of the last deletion that left files behind, while it is open.
+  DeletionReport* deletionReport() const { return deletionReport_; }
 
   // The hidden deletion button's action, also run by "清除垃圾".
   void Command1Click();
   // The flat buttons' action by index.
   void ucClick(int index);
-  // The results list's context menu for a shown row: "加入保留列表" with its file and its folder.
-  QMenu* RowMenu(int displayRow);
+  // The results list's context menu for a shown row.
+  kelvo::ui::RowMenu* RowMenu(int displayRow);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
+  void BuildListControls();
+  void BuildDetails();
+  void AnchorControls();
+  // The captions and enabled states of the buttons, from the activity: the one place they are set.
+  void SetActivity(Activity activity);
+  void ApplyActivity();
+  void UpdateSelectionLine();
+  void ShowDeletionReport(const QStringList& summary, std::vector<ReportLine> failures);
+  // Files deleted by some of their names only: their other names keep their blocks.
+  std::size_t StillNamed(const std::vector<std::size_t>& positions,
+                         const std::vector<cleanup::DeletionResult>& results) const;
+  // What the deletion freed, as parts of the status line.
+  QStringList FreedParts(std::uint64_t lengths, bool trashed) const;
   void AddShortcuts();
   void createlv();
   // The scan button reads "停止扫描".
@@ -104,10 +137,13 @@ class MainWindow : public QWidget {
   void StopPath();
   void RestoreIdle();
   void OnScanFinished();
-  void SetListButtonsEnabled(bool enabled);
   void ClearResults();
   void OnHeaderClicked(int column);
   void ShowSortIndicator();
+  // Asks whether the ticked rows left that need an administrator go through the elevated step.
+  void OfferAdminStep();
+  void OnAdminStepDone(const std::vector<std::size_t>& positions,
+                       const std::vector<cleanup::DeletionResult>& results, const QString& error);
   void OnDeletionDone(const std::vector<std::size_t>& positions,
                       const std::vector<cleanup::DeletionResult>& results);
   void StopDeletion();
@@ -130,7 +166,9 @@ class MainWindow : public QWidget {
   PopupButton* settingsButton_ = nullptr;  // asPopup3
   PopupButton* exitButton_ = nullptr;      // asPopup4
   TargetTree* tree_ = nullptr;
-  QTableView* resultsView_ = nullptr;
+  QLineEdit* filterBox_ = nullptr;
+  QLabel* selectionLine_ = nullptr;
+  ResultsView* resultsView_ = nullptr;
   QFrame* listButtonPanel_ = nullptr;  // Shape1
   // uc0..uc3: tick all rows, untick all, withdraw the ticked rows, withdraw all.
   std::array<FlatButton*, 4> listButtons_{};
@@ -138,14 +176,22 @@ class MainWindow : public QWidget {
   QLabel* currentFolder_ = nullptr;       // Label2
   QLabel* scannedFolderCount_ = nullptr;  // Label5
   QLabel* junkCount_ = nullptr;           // Label7
-  QLabel* statusLine_ = nullptr;
+  StatusLine* statusLine_ = nullptr;
   SettingsDialog* settingsDialog_ = nullptr;
   QPointer<TipsDialog> tipsDialog_;
+  QPointer<SummaryView> summaryView_;
+  QPointer<DeletionReport> deletionReport_;
+  WindowLayout layout_;
+  FreedSpaceMeter freedMeter_;
 
   QStringList startupSteps_;
   std::int16_t tipsSwitch_ = 0;
-  QString deletionNote_;
+  QStringList deletionNote_;  // the parts of the last deletion's note
   bool exitAfterDeletion_ = false;
+  bool offerAdminStep_ = false;  // rows needing an administrator were ticked with the user's own
+  AdminCleanup* adminCleanup_ = nullptr;  // a child of the window
+  bool deletionStopAsked_ = false;
+  bool scanStopped_ = false;  // the last scan was stopped before its end
 };
 
 }  // namespace kelvo::ui

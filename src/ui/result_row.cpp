@@ -1,6 +1,25 @@
 #include "result_row.h"
 
+#include <algorithm>
+
 namespace kelvo::ui {
+
+scan::TallyRow TallyRowOf(const ResultRow& row, NativeStringView root) {
+  scan::TallyRow t;
+  t.rule = row.rule;
+  t.emptyFolder = row.Has(ResultRow::kEmptyFolder);
+  t.identified = row.Has(ResultRow::kHasIdentity);
+  t.device = row.device;
+  t.inode = row.inode;
+  t.bytes = row.Has(ResultRow::kHasSize) ? row.size : 0;
+  t.bytesOnDisk = row.bytesOnDisk;
+  t.links = row.links;
+  // Only the names of a hard-linked file need telling apart; hashing every path would cost a
+  // million hashes on a million rows.
+  t.pathHash = row.links > 1 ? std::hash<NativeString>()(row.fullPath) : 0;
+  t.root = root;
+  return t;
+}
 
 std::uint32_t TextNumbering::Number(const NativeString& text, std::vector<NativeString>& fresh) {
   auto [it, inserted] = numbers_.try_emplace(text, static_cast<std::uint32_t>(numbers_.size()));
@@ -30,6 +49,8 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
     row.size = *item.size;
     row.Set(ResultRow::kHasSize, true);
   }
+  row.bytesOnDisk = item.bytesOnDisk;
+  row.links = static_cast<std::uint16_t>(std::min<std::uint32_t>(item.links, UINT16_MAX));
   if (item.identity) {
     row.device = item.identity->device;
     row.inode = item.identity->inode;
@@ -54,6 +75,8 @@ scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>&
   if (row.rootIndex < roots.size()) item.root = roots[row.rootIndex];
   item.rule = row.rule;
   if (row.Has(ResultRow::kHasSize)) item.size = row.size;
+  item.bytesOnDisk = row.bytesOnDisk;
+  item.links = row.links;
   if (row.Has(ResultRow::kHasIdentity)) {
     scan::EntryIdentity& id = item.identity.emplace();
     id.device = row.device;

@@ -10,12 +10,14 @@
 
 #include "platform/native_string.h"
 #include "scan/junk_item.h"
+#include "scan/junk_tally.h"
 
 namespace kelvo::ui {
 
 struct ResultRow {
   NativeString fullPath;
   std::uint64_t size = 0;
+  std::uint64_t bytesOnDisk = 0;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::int64_t modified = 0;     // with kHasModified
@@ -23,6 +25,7 @@ struct ResultRow {
   std::uint32_t nameOffset = 0;  // the file name is fullPath from here on
   std::uint32_t labelIndex = 0;
   std::uint16_t rootIndex = 0;
+  std::uint16_t links = 1;  // the file's names, up to 65535 (more counts as that many)
   std::uint8_t rule = 0;
   std::uint8_t type = 0;  // platform::EntryType
   std::uint8_t flags = 0;
@@ -41,6 +44,9 @@ struct ResultRow {
   }
   NativeStringView FileName() const { return NativeStringView(fullPath).substr(nameOffset); }
 };
+
+// What the tally of files needs of a row.
+scan::TallyRow TallyRowOf(const ResultRow& row, NativeStringView root);
 
 // Rows on their way from the scan to the list, with the label and root texts first seen since the
 // previous batch (appended to the list's tables in the same order as they were numbered).

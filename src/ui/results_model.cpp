@@ -30,7 +30,8 @@ ResultsModel::~ResultsModel() {
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return static_cast<int>(std::min<std::size_t>(rows_.size(), INT32_MAX));
+  return static_cast<int>(
+      std::min<std::size_t>(Filtered() ? visible_.size() : rows_.size(), INT32_MAX));
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
@@ -39,7 +40,7 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 
 std::size_t ResultsModel::Position(int displayRow) const {
   const auto row = static_cast<std::size_t>(displayRow);
-  return Sorted() ? order_[row] : rows_.size() - 1 - row;
+  return Filtered() ? visible_[row] : FullPosition(row);
 }
 
 QString ResultsModel::Text(int displayRow, int column) const {
@@ -58,21 +59,22 @@ QString ResultsModel::Text(int displayRow, int column) const {
   }
 }
 
-QVariant ResultsModel::ToolTip(int displayRow, int column) const {
-  const bool needsAdmin = Shown(displayRow).Has(ResultRow::kNeedsAdmin);
-  if (column != kName && column != kPath)
-    return needsAdmin ? QVariant(NeedsAdminText()) : QVariant();
-  const QString path = Text(displayRow, kPath);
-  return needsAdmin ? path + QLatin1Char('\n') + NeedsAdminText() : path;
-}
-
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || static_cast<std::size_t>(index.row()) >= rows_.size()) return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
   switch (role) {
     case Qt::DisplayRole:
       return Text(index.row(), index.column());
-    case Qt::ToolTipRole:
-      return ToolTip(index.row(), index.column());
+    case Qt::ToolTipRole: {
+      const ResultRow& row = Shown(index.row());
+      QString tip = ToQString(row.fullPath) + QLatin1Char('\n') +
+                    ListedByWords(row.rule, row.Has(ResultRow::kEmptyFolder));
+      if (row.Has(ResultRow::kHasSize))
+        tip += QLatin1Char('\n') +
+               tr("长度 %1 字节, 占用磁盘 %2 字节").arg(row.size).arg(row.bytesOnDisk);
+      if (row.links > 1) tip += QLatin1Char('\n') + tr("此文件共有 %1 个名字").arg(row.links);
+      if (row.Has(ResultRow::kNeedsAdmin)) tip += QLatin1Char('\n') + NeedsAdminText();
+      return tip;
+    }
     case Qt::DecorationRole:
       return index.column() == kName ? QVariant(rowIcon_) : QVariant();
     case Qt::CheckStateRole:
@@ -105,10 +107,112 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
   return true;
 }
 
+void ResultsModel::Count(const ResultRow& row, bool add) {
+  const NativeStringView root =
+      row.rootIndex < roots_.size() ? NativeStringView(roots_[row.rootIndex]) : NativeStringView();
+  const scan::TallyRow t = TallyRowOf(row, root);
+  if (add)
+    tally_.Add(t);
+  else
+    tally_.Remove(t);
+  if (row.Has(ResultRow::kChecked)) {
+    if (add)
+      checkedTally_.Add(t);
+    else
+      checkedTally_.Remove(t);
+    checkedRows_ += add ? 1 : static_cast<std::size_t>(-1);
+  }
+}
+
+void ResultsModel::CountTick(const ResultRow& row, bool add) {
+  const NativeStringView root =
+      row.rootIndex < roots_.size() ? NativeStringView(roots_[row.rootIndex]) : NativeStringView();
+  if (add) {
+    checkedTally_.Add(TallyRowOf(row, root));
+    ++checkedRows_;
+  } else {
+    checkedTally_.Remove(TallyRowOf(row, root));
+    --checkedRows_;
+  }
+}
+
+void ResultsModel::SetRowChecked(ResultRow& row, bool checked) {
+  if (row.Has(ResultRow::kChecked) == checked) return;
+  row.Set(ResultRow::kChecked, checked);
+  CountTick(row, checked);
+}
+
 void ResultsModel::SetChecked(int displayRow, bool checked) {
-  rows_[Position(displayRow)].Set(ResultRow::kChecked, checked);
+  SetRowChecked(rows_[Position(displayRow)], checked);
   const QModelIndex i = index(displayRow, kName);
   emit dataChanged(i, i, {Qt::CheckStateRole});
+  emit checksChanged();
+}
+
+void ResultsModel::SetRangeChecked(int first, int last, bool checked) {
+  first = std::max(first, 0);
+  last = std::min(last, rowCount() - 1);
+  if (first > last) return;
+  for (int r = first; r <= last; ++r) SetRowChecked(rows_[Position(r)], checked);
+  emit dataChanged(index(first, kName), index(last, kName), {Qt::CheckStateRole});
+  emit checksChanged();
+}
+
+void ResultsModel::SetKindChecked(int rule, bool emptyFolder, bool checked) {
+  for (auto& row : rows_)
+    if (row.rule == rule && row.Has(ResultRow::kEmptyFolder) == emptyFolder)
+      SetRowChecked(row, checked);
+  if (rowCount() > 0)
+    emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
+  emit checksChanged();
+}
+
+void ResultsModel::SetDiskChecked(std::uint64_t device, bool checked) {
+  for (auto& row : rows_)
+    if ((row.Has(ResultRow::kHasIdentity) ? row.device : UINT64_MAX) == device)
+      SetRowChecked(row, checked);
+  if (rowCount() > 0)
+    emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
+  emit checksChanged();
+}
+
+bool ResultsModel::Matches(const ResultRow& row) const {
+  if (filter_.isEmpty()) return true;
+  if (!filterNative_.empty()) {
+    const NativeStringView path(row.fullPath);
+    const auto fold = [](NativeChar c) {
+      return c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c;
+    };
+    const auto hit =
+        std::search(path.begin(), path.end(), filterNative_.begin(), filterNative_.end(),
+                    [&](NativeChar a, NativeChar b) { return fold(a) == b; });
+    if (hit != path.end()) return true;
+  }
+  return row.labelIndex < labelTexts_.size() &&
+         labelTexts_[row.labelIndex].contains(filter_, Qt::CaseInsensitive);
+}
+
+void ResultsModel::RebuildVisible() {
+  visible_.clear();
+  if (!Filtered()) {
+    visible_.shrink_to_fit();
+    return;
+  }
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::size_t p = FullPosition(i);
+    if (Matches(rows_[p])) visible_.push_back(static_cast<std::uint32_t>(p));
+  }
+}
+
+void ResultsModel::SetFilter(const QString& text) {
+  if (text == filter_) return;
+  beginResetModel();
+  filter_ = text;
+  filterNative_.clear();
+  for (NativeChar c : ToNative(text))
+    filterNative_.push_back(c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c);
+  RebuildVisible();
+  endResetModel();
 }
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
@@ -123,17 +227,25 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
   if (batch.rows.empty()) return;
   const std::size_t first = rows_.size();
   const std::size_t n = batch.rows.size();
-  beginInsertRows(QModelIndex(), 0, static_cast<int>(n - 1));
+  // New rows go on top of the shown ones, the filter's too.
+  std::vector<std::uint32_t> shown;
+  if (Filtered()) {
+    for (std::size_t i = n; i-- > 0;)
+      if (Matches(batch.rows[i])) shown.push_back(static_cast<std::uint32_t>(first + i));
+  }
+  const std::size_t inserted = Filtered() ? shown.size() : n;
+  if (inserted) beginInsertRows(QModelIndex(), 0, static_cast<int>(inserted - 1));
   for (auto& row : batch.rows) {
-    if (row.Has(ResultRow::kHasSize)) totalBytes_ += row.size;
     rows_.push_back(std::move(row));
+    Count(rows_.back(), true);
   }
   if (Sorted()) {
     std::vector<std::uint32_t> fresh(n);
     for (std::size_t i = 0; i < n; ++i) fresh[i] = static_cast<std::uint32_t>(first + n - 1 - i);
     order_.insert(order_.begin(), fresh.begin(), fresh.end());
   }
-  endInsertRows();
+  if (!shown.empty()) visible_.insert(visible_.begin(), shown.begin(), shown.end());
+  if (inserted) endInsertRows();
   emit totalsChanged();
 }
 
@@ -145,11 +257,15 @@ void ResultsModel::Clear() {
   rows_.shrink_to_fit();
   order_.clear();
   order_.shrink_to_fit();
+  visible_.clear();
   sortColumn_ = -1;
-  totalBytes_ = 0;
+  tally_.Clear();
+  checkedTally_.Clear();
+  checkedRows_ = 0;
   endResetModel();
   if (n) emit rowsWithdrawn(n);
   emit totalsChanged();
+  emit checksChanged();
 }
 
 void ResultsModel::ResetOrder() {
@@ -159,6 +275,7 @@ void ResultsModel::ResetOrder() {
   order_.clear();
   order_.shrink_to_fit();
   sortColumn_ = -1;
+  RebuildVisible();
   endResetModel();
 }
 
@@ -227,20 +344,33 @@ void ResultsModel::ShowSorted(std::vector<std::uint32_t> sorted, int column, Qt:
   }
   sortColumn_ = column;
   sortOrder_ = order;
+  RebuildVisible();
   endResetModel();
   emit orderChanged();
 }
 
 void ResultsModel::SetAllChecked(bool checked) {
+  if (Filtered()) {
+    SetRangeChecked(0, rowCount() - 1, checked);
+    return;
+  }
   for (auto& row : rows_) row.Set(ResultRow::kChecked, checked);
+  checkedTally_.Clear();
+  checkedRows_ = 0;
+  if (checked) {
+    checkedTally_ = tally_;
+    checkedRows_ = rows_.size();
+  }
   if (!rows_.empty())
     emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
+  emit checksChanged();
 }
 
+// Hidden rows too: the filter narrows what is shown, not what is ticked.
 std::vector<std::size_t> ResultsModel::CheckedBottomUp() const {
   std::vector<std::size_t> out;
-  for (int r = rowCount() - 1; r >= 0; --r) {
-    const std::size_t p = Position(r);
+  for (std::size_t i = rows_.size(); i-- > 0;) {
+    const std::size_t p = FullPosition(i);
     if (rows_[p].Has(ResultRow::kChecked)) out.push_back(p);
   }
   return out;
@@ -272,9 +402,20 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
   std::vector<std::uint32_t> newPosition(rows_.size(), UINT32_MAX);
   std::size_t kept = 0;
   std::size_t removed = 0;
+  // Ticked rows withdrawn or deleted all at once leave no tick: no need to take them away one by
+  // one.
+  std::size_t tickedRemoved = 0;
+  for (std::size_t p = 0; p < rows_.size(); ++p)
+    if (remove[p] && rows_[p].Has(ResultRow::kChecked)) ++tickedRemoved;
+  const bool noTickLeft = tickedRemoved == checkedRows_;
+  if (noTickLeft) {
+    checkedTally_.Clear();
+    checkedRows_ = 0;
+  }
   for (std::size_t p = 0; p < rows_.size(); ++p) {
     if (remove[p]) {
-      if (rows_[p].Has(ResultRow::kHasSize)) totalBytes_ -= rows_[p].size;
+      if (noTickLeft) rows_[p].Set(ResultRow::kChecked, false);
+      Count(rows_[p], false);
       ++removed;
       continue;
     }
@@ -290,9 +431,17 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
       if (newPosition[p] != UINT32_MAX) order.push_back(newPosition[p]);
     order_ = std::move(order);
   }
+  if (Filtered()) {
+    std::vector<std::uint32_t> visible;
+    visible.reserve(visible_.size());
+    for (std::uint32_t p : visible_)
+      if (newPosition[p] != UINT32_MAX) visible.push_back(newPosition[p]);
+    visible_ = std::move(visible);
+  }
   endResetModel();
   if (removed) emit rowsWithdrawn(removed);
   emit totalsChanged();
+  emit checksChanged();
   if (resort) RequestSort(wantedColumn_, wantedOrder_);
 }
 
@@ -301,7 +450,8 @@ scan::JunkItem ResultsModel::ItemAt(std::size_t position) const {
 }
 
 std::size_t ResultsModel::MemoryBytes() const {
-  return rows_.size() * sizeof(ResultRow) + order_.capacity() * sizeof(std::uint32_t);
+  return rows_.size() * sizeof(ResultRow) +
+         (order_.capacity() + visible_.capacity()) * sizeof(std::uint32_t);
 }
 
 }  // namespace kelvo::ui

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "result_row.h"
+#include "scan/junk_tally.h"
 
 namespace kelvo::ui {
 
@@ -52,7 +53,24 @@ class ResultsModel : public QAbstractTableModel {
   int SortColumn() const { return sortColumn_; }
   Qt::SortOrder SortOrder() const { return sortOrder_; }
 
+  // Ticks or unticks every shown row (all rows, or those the filter lets through).
   void SetAllChecked(bool checked);
+  // Ticks or unticks shown rows first..last (display rows, inclusive).
+  void SetRangeChecked(int first, int last, bool checked);
+  // Ticks or unticks every row of a kind (a rule or a location), shown or not.
+  void SetKindChecked(int rule, bool emptyFolder, bool checked);
+  // Ticks or unticks every row on a disk (by device; UINT64_MAX: rows whose file was not seen).
+  void SetDiskChecked(std::uint64_t device, bool checked);
+
+  // Shows only the rows whose path or type contains the text (ignoring case); "" shows all.
+  void SetFilter(const QString& text);
+  const QString& Filter() const { return filter_; }
+  bool Filtered() const { return !filter_.isEmpty(); }
+
+  // Each file once, however many rows list it: all rows, and the ticked ones.
+  const scan::JunkTally& Tally() const { return tally_; }
+  const scan::JunkTally& CheckedTally() const { return checkedTally_; }
+  std::size_t CheckedRows() const { return checkedRows_; }
   // Withdraws the ticked rows; returns how many.
   std::size_t RemoveChecked();
   // Positions in discovery order of the ticked rows, from the bottom of the list up.
@@ -61,7 +79,8 @@ class ResultsModel : public QAbstractTableModel {
   void RemoveRows(std::vector<std::size_t> positions);
 
   std::size_t Size() const { return rows_.size(); }
-  std::uint64_t TotalBytes() const { return totalBytes_; }
+  // The length of the listed files, each once.
+  std::uint64_t TotalBytes() const { return tally_.Total().bytes; }
   std::size_t Position(int displayRow) const;  // discovery-order position of a shown row
   const ResultRow& RowAt(std::size_t position) const { return rows_[position]; }
   const ResultRow& Shown(int displayRow) const { return rows_[Position(displayRow)]; }
@@ -70,13 +89,14 @@ class ResultsModel : public QAbstractTableModel {
   scan::JunkItem ItemAt(std::size_t position) const;
   QString Text(int displayRow, int column) const;
   // The path over the name and path; a row only an administrator may remove says so everywhere.
-  QVariant ToolTip(int displayRow, int column) const;
   std::size_t MemoryBytes() const;  // what the list holds besides the path texts
 
  signals:
   // Rows left the list (withdrawn, deleted or cleared).
   void rowsWithdrawn(qulonglong count);
   void totalsChanged();
+  // Rows were ticked or unticked (or ticked rows left).
+  void checksChanged();
   // The rows are shown in another order (sorted, or back to discovery order).
   void orderChanged();
 
@@ -87,6 +107,15 @@ class ResultsModel : public QAbstractTableModel {
   // Calls off a sort running on another thread and waits for it.
   void StopSorting();
   void Compact(const std::vector<char>& remove);
+  // Display row -> position without the filter.
+  std::size_t FullPosition(std::size_t i) const {
+    return Sorted() ? order_[i] : rows_.size() - 1 - i;
+  }
+  bool Matches(const ResultRow& row) const;
+  void RebuildVisible();
+  void Count(const ResultRow& row, bool add);
+  void CountTick(const ResultRow& row, bool add);
+  void SetRowChecked(ResultRow& row, bool checked);
 
   std::deque<ResultRow> rows_;        // grows without moving what it holds
   std::vector<std::uint32_t> order_;  // display row -> position, only while sorted
@@ -96,7 +125,12 @@ class ResultsModel : public QAbstractTableModel {
   std::vector<NativeString> sortLabels_;  // the shown labels, as the sort compares them
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-  std::uint64_t totalBytes_ = 0;
+  scan::JunkTally tally_;
+  scan::JunkTally checkedTally_;
+  std::size_t checkedRows_ = 0;
+  QString filter_;
+  NativeString filterNative_;           // filter_ in lower case, for the paths (ASCII case folded)
+  std::vector<std::uint32_t> visible_;  // display row -> position, while filtered
   QIcon rowIcon_;
 
   std::thread sorter_;

@@ -54,7 +54,7 @@ void ScanSession::Run() {
   keepList_ = std::make_shared<scan::KeepList>(*options_.KeepListNow());
   state_.keepList = keepList_->empty() ? nullptr : keepList_.get();
   state_.removalRights = removalRights_.get();
-  request_ = options_.TickedRoots();
+  request_ = options_.LiveDriveRoots();
   locations_ = options_.TickedLocations();
   {
     std::lock_guard lock(skippedMutex_);

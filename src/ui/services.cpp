@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/disk_space.h"
 #include "service_seams.h"
 
 namespace kelvo::ui {
@@ -35,6 +36,11 @@ Services DefaultServices() {
   s.fileSystem = &platform::NativeFileSystem();
   s.audit = seams::AuditSharedDlls;
   s.deleteItems = seams::DeleteItems;
+  s.freeSpace = [](const NativeString& folder) -> std::optional<std::uint64_t> {
+    std::uint64_t bytes = 0;
+    if (platform::FreeDiskSpace(folder, bytes)) return std::nullopt;
+    return bytes;
+  };
   return s;
 }
 

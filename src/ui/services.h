@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -39,6 +40,10 @@ using DeleteFunction = std::function<std::vector<cleanup::DeletionResult>(
     const std::vector<scan::JunkItem>& items, const DeletionProgressFunction& progress,
     const DeletionChoice& choice)>;
 
+// The free bytes of the disk that holds a folder; nothing when they cannot be read. Called on the
+// deletion's worker.
+using FreeSpaceFunction = std::function<std::optional<std::uint64_t>(const NativeString& folder)>;
+
 struct Services {
   std::function<void()> installComponents;
   std::function<NativeString()> settingsPath;
@@ -66,6 +71,7 @@ struct Services {
   platform::FileSystem* fileSystem = nullptr;
   scan::AuditFunction audit;
   DeleteFunction deleteItems;
+  FreeSpaceFunction freeSpace;  // nullptr: what a deletion freed is not measured
 };
 
 // The real services. KELVO_SETTINGS_FILE, when set, names the settings file instead of the one

@@ -1,5 +1,7 @@
 #include "tips_dialog.h"
 
+#include <algorithm>
+
 #include "settings/settings_file.h"
 #include "ui_fonts.h"
 #include "window_pictures.h"
@@ -14,7 +16,6 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   setModal(false);
   setAttribute(Qt::WA_DeleteOnClose);
-  setFixedSize(278, 104);
 
   icon_ = new QLabel(this);
   icon_->setObjectName("Image1");
@@ -29,11 +30,14 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
   text_->setWordWrap(true);
   text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_->setFont(UiFont(8));
-  text_->setGeometry(46, 4, 226, 70);
+  // The designed 70 pixels, or more when the text needs them (a larger font or scale): never cut.
+  const int textHeight = std::max(70, text_->heightForWidth(226));
+  text_->setGeometry(46, 4, 226, textHeight);
+  const int below = 4 + textHeight + 4;
 
   check_ = new QCheckBox(tr("总是出现该提示"), this);
   check_->setObjectName("Check1");
-  check_->setGeometry(8, 78, 150, 20);
+  check_->setGeometry(8, below, 150, 20);
   check_->setChecked(true);
   connect(check_, &QCheckBox::clicked, this, [this](bool ticked) {
     services_.writeIniValue(services_.settingsPath(), settings::kShowSection, settings::kTipsKey,
@@ -42,7 +46,8 @@ TipsDialog::TipsDialog(const Services& services, QWidget* parent)
 
   ok_ = new FlatButton(0, tr("确定"), this);
   ok_->setObjectName("UserControl11");
-  ok_->setGeometry(198, 76, 72, 24);
+  ok_->setGeometry(198, below - 2, 72, 24);
+  setFixedSize(278, below + 26);
   connect(ok_, &QToolButton::clicked, this, &QWidget::close);
 }
 

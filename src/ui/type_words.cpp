@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "scan/junk_item.h"
 #include "scan/junk_rules.h"
+#include "scan/locations.h"
 
 namespace kelvo::ui {
 namespace {
@@ -56,6 +58,8 @@ QString Tr(const char* text) {
     QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.??~(临时文件)"),
     QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "*.dir(安装临时文件)"),
     QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "~*.*(临时文件)"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "位置: %1"),
+    QT_TRANSLATE_NOOP("kelvo::ui::TypeWords", "规则: %1"),
 };
 
 }  // namespace
@@ -72,6 +76,24 @@ QString TypeWords(const QString& label) {
 
 QString PatternWords(std::string_view text) {
   return Tr(std::string(text).c_str());
+}
+
+QString KindWords(int rule, bool emptyFolder) {
+  if (rule >= 1 && rule <= scan::kPatternCount)
+    return PatternWords(scan::kPatternTexts[static_cast<std::size_t>(rule - 1)]);
+  if (const auto location = scan::LocationOfRule(rule))
+    return TypeWords(FromUtf8(scan::kLocations[static_cast<std::size_t>(*location)].label));
+  if (rule == scan::kAuditRule) return TypeWords(FromUtf8(scan::kAuditLabel));
+  if (rule == scan::kZeroByteRule && emptyFolder)
+    return TypeWords(FromUtf8(scan::kEmptyFolderLabel));
+  if (rule > scan::kPatternCount && rule <= scan::kRuleCount)
+    return TypeWords(FromUtf8(scan::FixedLabel(rule)));
+  return FromUtf8(scan::RuleName(rule, emptyFolder));
+}
+
+QString ListedByWords(int rule, bool emptyFolder) {
+  const QString kind = KindWords(rule, emptyFolder);
+  return scan::LocationOfRule(rule) ? Tr("位置: %1").arg(kind) : Tr("规则: %1").arg(kind);
 }
 
 }  // namespace kelvo::ui

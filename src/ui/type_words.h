@@ -13,4 +13,10 @@ QString TypeWords(const QString& label);
 // A pattern option text ("*.tmp(临时文件)").
 QString PatternWords(std::string_view text);
 
+// The name of a kind of rows: the rule's option text, or the location's label.
+QString KindWords(int rule, bool emptyFolder);
+
+// What listed a row, for its tooltip: "规则: *.tmp(临时文件)" or "位置: 软件包缓存".
+QString ListedByWords(int rule, bool emptyFolder);
+
 }  // namespace kelvo::ui

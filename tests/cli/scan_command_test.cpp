@@ -1,4 +1,5 @@
 // kelvo-cli scan, run as a program on trees made by the test; outputs compared whole.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -67,6 +68,26 @@ TEST(ScanCommand, OptionsSelectTheRules) {
   EXPECT_THAT(r.out, ::testing::HasSubstr(tree.root() + "a.ftg\tftg临时文件"));
   EXPECT_THAT(r.out, ::testing::Not(::testing::HasSubstr("b.tmp")));
   EXPECT_THAT(r.out, ::testing::HasSubstr("历史文档文件"));
+}
+
+// One line per kind and per disk, then the total, each file once: z.tmp is a .tmp file and a
+// zero-byte file, and its hard link y.tmp is the same file again.
+TEST(ScanCommand, SummaryCountsEachFileOncePerKindPerDiskAndInAll) {
+  TempTree tree;
+  tree.File("b.tmp", "abc");
+  tree.File("z.tmp", "");
+  ASSERT_EQ(::link(tree.PathUtf8("z.tmp").c_str(), tree.PathUtf8("y.tmp").c_str()), 0);
+  struct stat st;
+  ASSERT_EQ(::lstat(tree.PathUtf8("b.tmp").c_str(), &st), 0);
+  const std::string onDisk = std::to_string(static_cast<unsigned long long>(st.st_blocks) * 512);
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", "--zero", "--summary", tree.root()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.err, ::testing::HasSubstr("5 rows"));  // b, z and y by *.tmp; z and y zero-byte
+  const auto summary = r.err.substr(r.err.find('\n') + 1);
+  EXPECT_EQ(summary, "tmp\t2\t3\t" + onDisk + "\n" + "zero-byte\t1\t0\t0\n" + tree.root() +
+                         "\t2\t3\t" + onDisk + "\n" + "total\t2\t3\t" + onDisk + "\n");
+  auto plain = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", tree.root()});
+  EXPECT_THAT(plain.err, ::testing::Not(::testing::HasSubstr("total\t")));
 }
 
 TEST(ScanCommand, BadUsageExitsWithTwo) {

@@ -47,6 +47,7 @@ class MemoryDirectory final : public platform::Directory {
     out.type = child->type;
     out.attributes = child->attributes;
     out.size = child->size;
+    out.allocated = child->size;
     out.device = child->device;
     out.inode = child->inode;
     return {};

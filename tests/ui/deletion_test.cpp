@@ -21,6 +21,10 @@ using kelvo::testing::ServiceLog;
 
 namespace {
 
+QString ReportText(const ui::DeletionReport* report) {
+  return report->summary()->text() + QLatin1Char('\n') + report->CopyText();
+}
+
 scan::JunkItem Item(const std::string& path, std::uint64_t size) {
   scan::JunkItem item;
   item.fullPath = Utf8ToNative(path);
@@ -80,7 +84,7 @@ class DeletionTest : public QObject {
     QVERIFY(!w.model().Checked(0));  // the unticked row keeps its mark
     QVERIFY(w.label(7)->text().isEmpty());
     QVERIFY(w.asPopup(1)->isEnabled() && w.asPopup(2)->isEnabled() && w.uc(0)->isEnabled());
-    QVERIFY(w.findChild<QMessageBox*>("deletionReport") == nullptr);
+    QVERIFY(w.deletionReport() == nullptr);
   }
 
   void failuresStayAndAreExplained() {
@@ -94,11 +98,11 @@ class DeletionTest : public QObject {
     w.asPopup(2)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(Paths(w), QStringList({"/b", "/a"}));
-    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    auto* box = w.deletionReport();
     QVERIFY(box != nullptr);
-    QVERIFY(box->text().contains(QStringLiteral("2 个文件未能删除")));
-    QVERIFY(box->text().contains(QStringLiteral("没有权限: 2 个")));
-    QVERIFY(w.statusLine()->text().contains(QStringLiteral("2 个未能删除")));
+    QVERIFY(ReportText(box).contains(QStringLiteral("2 个文件未能删除")));
+    QVERIFY(ReportText(box).contains(QStringLiteral("/a\t没有权限")));
+    QVERIFY(w.statusLine()->FullText().contains(QStringLiteral("2 个未能删除")));
     box->close();
   }
 
@@ -145,9 +149,9 @@ class DeletionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(Paths(w), QStringList({"/busy"}));  // a file already gone counts as deleted
     QVERIFY(w.model().Checked(0));
-    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    auto* box = w.deletionReport();
     QVERIFY(box != nullptr);
-    QVERIFY(box->text().contains(QStringLiteral("文件正在使用: 1 个")));
+    QVERIFY(ReportText(box).contains(QStringLiteral("/busy\t文件正在使用")));
     box->close();
   }
 
@@ -166,7 +170,7 @@ class DeletionTest : public QObject {
     w.asPopup(2)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(Paths(w), QStringList({"/a"}));
-    if (auto* box = w.findChild<QMessageBox*>("deletionReport")) box->close();
+    if (auto* box = w.deletionReport()) box->close();
   }
 
   void realFilesOfAScan() {
@@ -203,10 +207,10 @@ class DeletionTest : public QObject {
     QVERIFY(::access(tree.Path("sub/deep.bak").c_str(), F_OK) != 0);
     QVERIFY(::access(tree.Path("changed.tmp").c_str(), F_OK) == 0);  // not the file the scan saw
     QVERIFY(::access(tree.Path("keep.tmp").c_str(), F_OK) == 0);
-    auto* box = w.findChild<QMessageBox*>("deletionReport");
+    auto* box = w.deletionReport();
     QVERIFY(box != nullptr);
-    QVERIFY(box->text().contains(QStringLiteral("1 个文件未能删除")));
-    QVERIFY(box->text().contains(QStringLiteral("扫描之后已被改动")));
+    QVERIFY(ReportText(box).contains(QStringLiteral("1 个文件未能删除")));
+    QVERIFY(ReportText(box).contains(QStringLiteral("扫描之后已被改动")));
     box->close();
   }
 
@@ -249,7 +253,7 @@ class DeletionTest : public QObject {
     QCOMPARE(w.model().rowCount(), 2);
     QCOMPARE(w.CurrentActivity(), ui::MainWindow::Activity::kIdle);
     QCOMPARE(w.asPopup(2)->text(), QStringLiteral("清除垃圾"));
-    QVERIFY(w.statusLine()->text().contains(QStringLiteral("已删除 1 个, 已停止")));
+    QVERIFY(w.statusLine()->FullText().contains(QStringLiteral("已删除 1 个 · 已停止")));
   }
 
   void exitDuringADeletionStopsItThenCloses() {
@@ -333,10 +337,10 @@ class DeletionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w.Deleting(), 20000);
     QCOMPARE(log->calls.filter("trash /"), QStringList({"trash /r/c.tmp"}));
     QCOMPARE(Paths(w), QStringList({"/q/b.tmp", "/p/a[1].tmp"}));
-    QVERIFY(w.statusLine()->text().contains(
-        QStringLiteral("已移到回收站 1 个 (/home/u/.local/share/Trash), 2 个在保留列表中")));
-    QVERIFY(!w.statusLine()->text().contains(QStringLiteral("未能删除")));
-    QVERIFY(!w.findChild<QMessageBox*>("deletionReport"));
+    QVERIFY(w.statusLine()->FullText().contains(
+        QStringLiteral("已移到回收站 1 个 (/home/u/.local/share/Trash) · 2 个在保留列表中")));
+    QVERIFY(!w.statusLine()->FullText().contains(QStringLiteral("未能删除")));
+    QVERIFY(!w.deletionReport());
   }
 };
 

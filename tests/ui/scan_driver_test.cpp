@@ -128,7 +128,7 @@ class ScanDriverTest : public QObject {
     QCOMPARE(Names(*w), QStringList({"b.bak", "a.tmp"}));  // newest on top
     // Both flags stay set after a scan that ran to its end.
     QCOMPARE(w->session().state().running.load(), scan::kFlagTrue);
-    QVERIFY(w->statusLine()->text().contains(QStringLiteral("用时")));
+    QVERIFY(w->statusLine()->FullText().contains(QStringLiteral("用时")));
   }
 
   void tickedLocationsAreWalkedAndTheirRowsLabelled() {
@@ -148,7 +148,7 @@ class ScanDriverTest : public QObject {
     for (int r = 0; r < w->model().rowCount(); ++r) types << w->model().Text(r, 2);
     QCOMPARE(types.count(QStringLiteral("回收站")), 7);
     QCOMPARE(types.count(QStringLiteral("旧日志")), 3);
-    QVERIFY(w->statusLine()->text().contains(QStringLiteral("跳过 1 个使用中的文件夹")));
+    QVERIFY(w->statusLine()->FullText().contains(QStringLiteral("跳过 1 个使用中的文件夹")));
     QVERIFY(w->statusLine()->toolTip().contains(QString::fromStdString(home.RunningBrowserLock())));
   }
 
@@ -363,7 +363,7 @@ class ScanDriverTest : public QObject {
     QSignalSpy finished(&w->session(), &ui::ScanSession::finished);
     w->asPopup(1)->click();
     QVERIFY(finished.wait(20000));
-    QVERIFY(w->statusLine()->text().contains(QStringLiteral("1 个文件夹无法读取")));
+    QVERIFY(w->statusLine()->FullText().contains(QStringLiteral("1 个文件夹无法读取")));
     w->ShowUnreadableFolders();
     auto* dialog = w->findChild<QDialog*>("unreadableFolders");
     QVERIFY(dialog);

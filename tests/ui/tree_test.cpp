@@ -111,6 +111,24 @@ class TreeTest : public QObject {
     QVERIFY(request.roots[1].kind == scan::RootKind::kAudit);
   }
 
+  // The drive ticks count when the walk reaches each drive, not when the scan starts.
+  void aDriveTickedOrUntickedDuringAScanCountsWhenTheWalkReachesIt() {
+    ui::LiveOptions options;
+    ui::TargetTree tree(options);
+    tree.createtv(TwoDrives());
+    tree.SetTicked(2, true);
+    const scan::ScanRequest request = options.LiveDriveRoots();
+    QCOMPARE(request.roots.size(), std::size_t{3});  // both drives, then the audit
+    QVERIFY(request.stillWanted);
+    QVERIFY(request.stillWanted(request.roots[0]));
+    QVERIFY(!request.stillWanted(request.roots[1]));
+    tree.SetTicked(2, false);
+    tree.SetTicked(3, true);
+    QVERIFY(!request.stillWanted(request.roots[0]));
+    QVERIFY(request.stillWanted(request.roots[1]));
+    QVERIFY(request.stillWanted(scan::ScanRoot(scan::RootKind::kLocation, Utf8ToNative("/x/"))));
+  }
+
   void oneDriveLeavesTheRootClear() {
     ui::LiveOptions options;
     ui::TargetTree tree(options);

@@ -29,6 +29,10 @@ struct EntryStat {
   EntryType type = EntryType::kUnknown;
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;
+  // What the entry takes on its disk (allocated blocks): more than size for a small file, less
+  // for a sparse one. Where the platform cannot tell, the length.
+  std::uint64_t allocated = 0;
+  std::uint32_t links = 1;  // names the file has on its disk
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::int64_t modified = 0;  // last write, nanoseconds since 1970

@@ -191,7 +191,11 @@ bool Classifier::AddRow(const FolderToClassify& folder, NativeStringView name,
   item.root = NativeString(folder.root);
   if (EnsureStat(folder, cname, facts)) {
     item.identity = IdentityOf(facts.stat);
-    if (facts.stat.type != EntryType::kDirectory) item.size = facts.stat.size;
+    if (facts.stat.type != EntryType::kDirectory) {
+      item.size = facts.stat.size;
+      item.bytesOnDisk = facts.stat.allocated;
+      item.links = facts.stat.links;
+    }
   }
   return Add(std::move(item), ageApplies);
 }

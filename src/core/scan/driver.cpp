@@ -19,6 +19,8 @@ void RunScan(ScanState& state, const ScanRequest& request, RuleSource& rules, Sc
   for (std::size_t i = 0; i < request.roots.size(); ++i) {
     const ScanRoot& root = request.roots[i];
     if (root.kind == RootKind::kAudit || overlaps[i] == Overlap::kWalkedByOther) continue;
+    // A drive unticked while the scan runs is skipped when the walk reaches it.
+    if (request.stillWanted && !request.stillWanted(root)) continue;
     walker.Walk(root, request.age, overlaps[i] == Overlap::kReachedByDisk);
   }
   sink.WalkEnded();

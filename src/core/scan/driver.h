@@ -15,7 +15,8 @@ namespace kelvo::scan {
 // Adds its rows to the sink, and ticks it once per entry it tries.
 using AuditFunction = std::function<void(ScanSink&)>;
 
-// Sets both flags to -1, then walks every disk and location root in order. A stopped scan still
+// Sets both flags to -1, then walks every disk and location root in order (those the request
+// still wants when the walk reaches them). A stopped scan still
 // passes through the remaining roots, each shown and counted only. Then WalkEnded, then the audit
 // once per audit root (when an audit function is given). The flags are left as they are at the
 // end.

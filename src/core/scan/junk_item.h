@@ -32,6 +32,8 @@ struct JunkItem {
   NativeString fullPath;
   NativeString typeLabel;
   std::optional<std::uint64_t> size;  // empty when the length could not be read, or for folders
+  std::uint64_t bytesOnDisk = 0;      // allocated blocks, with size
+  std::uint32_t links = 1;            // the file's names on its disk
   int rule = 0;                       // 1 to 24, or kAuditRule
   std::optional<EntryIdentity> identity;
   bool emptyFolder = false;  // the row stands for a folder found empty

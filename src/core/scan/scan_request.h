@@ -1,6 +1,7 @@
 // What a scan is asked to walk: its roots, in order.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -31,6 +32,9 @@ struct ScanRoot {
 struct ScanRequest {
   std::vector<ScanRoot> roots;             // walked in this order; audit roots run after every walk
   AgeLimit age = AgeLimit::StartingNow();  // rows of files modified since are left out
+  // Asked as the walk reaches each disk or location root: false skips it (a disk unticked
+  // meanwhile). Empty: every root is walked.
+  std::function<bool(const ScanRoot&)> stillWanted;
 };
 
 // A request for these folders, each walked as a disk, and the audit after them when asked for.

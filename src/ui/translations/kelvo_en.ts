@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>kelvo::ui::DeletionReport</name>
+    <message>
+        <source>清除垃圾</source>
+        <translation>Clean</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>kelvo::ui::DeletionWords</name>
     <message>
         <source>扫描之后已被改动</source>
@@ -273,44 +296,6 @@
         <translation>Junk found:</translation>
     </message>
     <message>
-        <source>已删除 %1 个</source>
-        <translation>%1 deleted</translation>
-    </message>
-    <message>
-        <source>, %1 个未能删除</source>
-        <translation>, %1 not deleted</translation>
-    </message>
-    <message>
-        <source>有 %1 个文件未能删除,它们仍留在列表中:</source>
-        <translation>%1 files could not be deleted; they stay in the list:</translation>
-    </message>
-    <message>
-        <source>
-%1: %2 个</source>
-        <translation>
-%1: %2</translation>
-    </message>
-    <message>
-        <source>共 %1 项, %2</source>
-        <translation>%1 items, %2</translation>
-    </message>
-    <message>
-        <source>  正在删除 %1/%2</source>
-        <translation>; deleting %1/%2</translation>
-    </message>
-    <message>
-        <source>  扫描用时 %1 秒</source>
-        <translation>; scanning for %1 s</translation>
-    </message>
-    <message>
-        <source>Kelvo 垃圾文件清扫器 2.02</source>
-        <translation>Kelvo Junk File Cleaner 2.02</translation>
-    </message>
-    <message>
-        <source>停止扫描</source>
-        <translation>Stop</translation>
-    </message>
-    <message>
         <source>删除 %1 个文件 (共 %2)?</source>
         <translation>Delete %1 files (%2 in all)?</translation>
     </message>
@@ -323,22 +308,6 @@
         <translation>No</translation>
     </message>
     <message>
-        <source>, 已停止</source>
-        <translation>, stopped</translation>
-    </message>
-    <message>
-        <source>  用时 %1 秒</source>
-        <translation>; scan took %1 s</translation>
-    </message>
-    <message>
-        <source>  保留 %1 个软件包文件</source>
-        <translation>; %1 package files kept</translation>
-    </message>
-    <message>
-        <source>  &lt;a href=&quot;unreadable&quot;&gt;%1 个文件夹无法读取&lt;/a&gt;</source>
-        <translation>; &lt;a href=&quot;unreadable&quot;&gt;%1 folders could not be read&lt;/a&gt;</translation>
-    </message>
-    <message>
         <source>无法读取的文件夹</source>
         <translation>Folders that could not be read</translation>
     </message>
@@ -347,70 +316,187 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>停止删除</source>
-        <translation>Stop deleting</translation>
-    </message>
-    <message>
-        <source>  跳过 %1 个使用中的文件夹</source>
-        <translation>; %1 folders in use skipped</translation>
-    </message>
-    <message>
         <source>%1 (正在使用: %2)
 </source>
         <translation>%1 (in use: %2)
 </translation>
     </message>
     <message>
-        <source>加入保留列表</source>
-        <translation>Add to keep-list</translation>
-    </message>
-    <message>
-        <source>此文件夹: %1</source>
-        <translation>This folder: %1</translation>
-    </message>
-    <message>
-        <source>此文件: %1</source>
-        <translation>This file: %1</translation>
-    </message>
-    <message>
-        <source>所在文件夹: %1</source>
-        <translation>Its folder: %1</translation>
-    </message>
-    <message>
         <source>将 %1 个文件 (共 %2) 移到回收站?</source>
         <translation>Move %1 files (%2) to the trash?</translation>
-    </message>
-    <message>
-        <source>已移到回收站 %1 个 (%2)</source>
-        <translation>%1 moved to the trash (%2)</translation>
     </message>
     <message>
         <source>, </source>
         <translation>, </translation>
     </message>
     <message>
-        <source>  保留列表挡下 %1 项</source>
-        <translation>; %1 held back by the keep-list</translation>
+        <source>筛选: 路径或类型中的文字</source>
+        <translation>Filter: text in the path or type</translation>
+    </message>
+    <message numerus="yes">
+        <source>已删除 %n 个</source>
+        <translation>
+            <numerusform>%n deleted</numerusform>
+            <numerusform>%n deleted</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>已移到回收站 %n 个 (%1)</source>
+        <translation>
+            <numerusform>%n moved to the trash (%1)</numerusform>
+            <numerusform>%n moved to the trash (%1)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个未能删除</source>
+        <translation>
+            <numerusform>%n not deleted</numerusform>
+            <numerusform>%n not deleted</numerusform>
+        </translation>
     </message>
     <message>
-        <source>, 已删除 %1 个</source>
-        <translation>, %1 deleted</translation>
+        <source>已停止</source>
+        <translation>stopped</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件未能删除, 它们仍留在列表中:</source>
+        <translation>
+            <numerusform>%n file could not be deleted; it stays in the list:</numerusform>
+            <numerusform>%n files could not be deleted; they stay in the list:</numerusform>
+        </translation>
     </message>
     <message>
-        <source>, %1 个在保留列表中</source>
-        <translation>, %1 on the keep-list</translation>
+        <source>移到回收站不释放空间</source>
+        <translation>moving to the trash frees no space</translation>
     </message>
     <message>
-        <source>, %1 个属于已安装的软件包</source>
-        <translation>, %1 owned by installed packages</translation>
+        <source>共 %1</source>
+        <translation>%1 in all</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>磁盘上释放 %1 (%2)</source>
+        <translation>%1 freed on disk (%2)</translation>
+    </message>
+    <message>
+        <source>已选 %1 个, %2</source>
+        <translation>%1 ticked, %2</translation>
+    </message>
+    <message>
+        <source>, 移到回收站不释放空间</source>
+        <translation>, moving to the trash frees no space</translation>
+    </message>
+    <message>
+        <source>, 可释放 %1</source>
+        <translation>, frees %1</translation>
+    </message>
+    <message>
+        <source>勾选的行: %1; 每个文件只计一次. 占用磁盘 %2; 其他名字仍在的硬链接不释放空间.</source>
+        <translation>Ticked rows: %1; each file counts once. %2 on disk; a hard link whose other names stay frees nothing.</translation>
+    </message>
+    <message numerus="yes">
+        <source>共 %n 项</source>
+        <translation>
+            <numerusform>%n item</numerusform>
+            <numerusform>%n items</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 (占用 %2)</source>
+        <translation>%1 (%2 on disk)</translation>
+    </message>
+    <message>
+        <source>显示 %1 项</source>
+        <translation>%1 shown</translation>
+    </message>
+    <message>
+        <source>正在删除 %1/%2</source>
+        <translation>deleting %1/%2</translation>
+    </message>
+    <message>
+        <source>扫描用时 %1 秒</source>
+        <translation>scanning for %1 s</translation>
+    </message>
+    <message>
+        <source>扫描已停止</source>
+        <translation>scan stopped</translation>
+    </message>
+    <message>
+        <source>用时 %1 秒</source>
+        <translation>took %1 s</translation>
+    </message>
+    <message numerus="yes">
+        <source>保留 %n 个软件包文件</source>
+        <translation>
+            <numerusform>%n package file kept</numerusform>
+            <numerusform>%n package files kept</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>跳过 %n 个使用中的文件夹</source>
+        <translation>
+            <numerusform>%n folder in use skipped</numerusform>
+            <numerusform>%n folders in use skipped</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>保留列表挡下 %1 项</source>
+        <translation>%1 held back by the keep-list</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件夹无法读取</source>
+        <translation>
+            <numerusform>%n folder could not be read</numerusform>
+            <numerusform>%n folders could not be read</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件另有名字留下, 未释放空间</source>
+        <translation><numerusform>%n file keeps another name and freed no space</numerusform><numerusform>%n files keep other names and freed no space</numerusform></translation>
+    </message>
+    <message>
+        <source>Kelvo 垃圾文件清扫器 2.02</source>
+        <translation>Kelvo Junk File Cleaner 2.02</translation>
+    </message>
+    <message>
+        <source>停止扫描</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止删除</source>
+        <translation>Stop deleting</translation>
     </message>
     <message>
         <source>保留列表无法读取:%1。不删除任何文件。</source>
         <translation>The keep-list cannot be read: %1. Nothing is deleted.</translation>
     </message>
+    <message numerus="yes">
+        <source>%n 个在保留列表中</source>
+        <translation>
+            <numerusform>%n on the keep-list</numerusform>
+            <numerusform>%n on the keep-list</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个属于已安装的软件包</source>
+        <translation>
+            <numerusform>%n owned by an installed package</numerusform>
+            <numerusform>%n owned by installed packages</numerusform>
+        </translation>
+    </message>
     <message>
-        <source>  保留列表无法读取</source>
-        <translation>; the keep-list cannot be read</translation>
+        <source>保留列表无法读取</source>
+        <translation>the keep-list cannot be read</translation>
     </message>
 </context>
 <context>
@@ -430,6 +516,53 @@
     <message>
         <source>文件大小(字节)</source>
         <translation>Size (bytes)</translation>
+    </message>
+    <message>
+        <source>长度 %1 字节, 占用磁盘 %2 字节</source>
+        <translation>%1 bytes long, %2 bytes on disk</translation>
+    </message>
+    <message>
+        <source>此文件共有 %1 个名字</source>
+        <translation>This file has %1 names (hard links)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::RowMenu</name>
+    <message>
+        <source>勾选此类的全部行 (%1)</source>
+        <translation>Tick all rows of this kind (%1)</translation>
+    </message>
+    <message>
+        <source>取消勾选此类的全部行 (%1)</source>
+        <translation>Untick all rows of this kind (%1)</translation>
+    </message>
+    <message>
+        <source>打开所在文件夹</source>
+        <translation>Open the containing folder</translation>
+    </message>
+    <message>
+        <source>复制路径</source>
+        <translation>Copy the path</translation>
+    </message>
+    <message>
+        <source>复制 %1 个路径</source>
+        <translation>Copy %1 paths</translation>
+    </message>
+    <message>
+        <source>加入保留列表</source>
+        <translation>Add to keep-list</translation>
+    </message>
+    <message>
+        <source>此文件夹: %1</source>
+        <translation>This folder: %1</translation>
+    </message>
+    <message>
+        <source>此文件: %1</source>
+        <translation>This file: %1</translation>
+    </message>
+    <message>
+        <source>所在文件夹: %1</source>
+        <translation>Its folder: %1</translation>
     </message>
 </context>
 <context>
@@ -525,6 +658,51 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>保留列表</source>
         <translation>Keep-list</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::SummaryChart</name>
+    <message>
+        <source>按类别</source>
+        <translation>By kind</translation>
+    </message>
+    <message>
+        <source>按磁盘</source>
+        <translation>By disk</translation>
+    </message>
+    <message>
+        <source>列表中没有文件</source>
+        <translation>No files in the list</translation>
+    </message>
+</context>
+<context>
+    <name>kelvo::ui::SummaryView</name>
+    <message>
+        <source>占用 %1</source>
+        <translation>%1 on disk</translation>
+    </message>
+    <message>
+        <source>每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选.</source>
+        <translation>Each file counts once. Click a line to tick all its rows; click again to untick them.</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>共 %1: %2 (占用 %3); 已选 %4 (占用 %5)</source>
+        <translation>In all %1: %2 (%3 on disk); ticked %4 (%5 on disk)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>垃圾分布</source>
+        <translation>Where the junk is</translation>
     </message>
 </context>
 <context>
@@ -734,6 +912,14 @@ Kelvo writes no rule of its own.</translation>
     <message>
         <source>归档的系统日志</source>
         <translation>Archived journal files</translation>
+    </message>
+    <message>
+        <source>位置: %1</source>
+        <translation>Location: %1</translation>
+    </message>
+    <message>
+        <source>规则: %1</source>
+        <translation>Rule: %1</translation>
     </message>
 </context>
 <context>

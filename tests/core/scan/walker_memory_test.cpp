@@ -32,6 +32,22 @@ class WalkerTest : public ::testing::Test {
   ScanState state;
 };
 
+// A disk unticked while the scan runs is skipped when the walk reaches it, not when it started.
+TEST_F(WalkerTest, ARootNoLongerWantedWhenTheWalkReachesItIsSkipped) {
+  c.AddFile("x.tmp");
+  fs.AddRoot("/D/").AddFile("y.tmp");
+  controls.driveKeys = {"/C/", "/D/"};
+  ScanRequest request = controls.Request();
+  std::vector<std::string> asked;
+  request.stillWanted = [&](const ScanRoot& root) {
+    asked.push_back(NativeToUtf8(root.path));
+    return NativeToUtf8(root.path) != "/D/";
+  };
+  scan::RunScan(state, request, controls, controls, fs);
+  EXPECT_THAT(asked, ElementsAre("/C/", "/D/"));
+  EXPECT_THAT(controls.events, ElementsAre("show /C/", "row 1 /C/x.tmp", "idle"));
+}
+
 TEST_F(WalkerTest, PreOrderWithEachFolderClassifiedBeforeTheNextIsShown) {
   auto& a = c.AddFolder("A");
   a.AddFolder("A1").AddFile("z.tmp");

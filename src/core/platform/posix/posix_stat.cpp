@@ -46,6 +46,8 @@ std::error_code StatEntryAt(int dirfd, const char* name, EntryStat& out) {
   out.type = TypeFromMode(sx.stx_mode);
   out.attributes = AttributesFromMode(sx.stx_mode, name[0] == '.');
   out.size = sx.stx_size;
+  out.allocated = (sx.stx_mask & STATX_BLOCKS) ? sx.stx_blocks * 512 : sx.stx_size;
+  out.links = (sx.stx_mask & STATX_NLINK) ? sx.stx_nlink : 1;
   out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
   out.inode = sx.stx_ino;
   out.modified = Nanoseconds(sx.stx_mtime);

@@ -48,6 +48,12 @@ std::error_code StatHandle(HANDLE handle, EntryStat& out) {
   out.type = TypeFromAttributes(info.dwFileAttributes);
   out.attributes = AttributeWord(info.dwFileAttributes);
   out.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  out.links = info.nNumberOfLinks;
+  FILE_STANDARD_INFO standard;
+  out.allocated =
+      ::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)
+          ? static_cast<std::uint64_t>(standard.AllocationSize.QuadPart)
+          : out.size;
   out.device = info.dwVolumeSerialNumber;
   out.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   out.modified = FileTimeNanoseconds(info.ftLastWriteTime);
@@ -103,6 +109,7 @@ class Win32Directory final : public Directory {
     out.type = TypeFromAttributes(data.dwFileAttributes);
     out.attributes = AttributeWord(data.dwFileAttributes);
     out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    out.allocated = out.size;
     out.device = device_;
     out.inode = 0;
     out.modified = FileTimeNanoseconds(data.ftLastWriteTime);

@@ -1,0 +1,16 @@
+#include <sys/statvfs.h>
+
+#include <cerrno>
+
+#include "platform/disk_space.h"
+
+namespace kelvo::platform {
+
+std::error_code FreeDiskSpace(const NativeString& path, std::uint64_t& bytes) {
+  struct statvfs fs;
+  if (::statvfs(path.c_str(), &fs) != 0) return {errno, std::system_category()};
+  bytes = static_cast<std::uint64_t>(fs.f_bfree) * fs.f_frsize;
+  return {};
+}
+
+}  // namespace kelvo::platform
