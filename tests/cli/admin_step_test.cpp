@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -37,8 +38,8 @@ struct Environment {
   std::vector<std::pair<std::string, std::string>> set;
 };
 
-// Runs kelvo-cli with the effective user and group nobody. The real user stays root, which only
-// the stand-in for pkexec uses, to become root again as pkexec would.
+// Runs kelvo-cli with the effective user and group nobody. For a run with --admin the real user
+// stays root, which only the stand-in for pkexec uses, to become root again as pkexec would.
 ProcessResult RunCli(const std::vector<std::string>& args, const Environment& env, bool asNobody,
                      const std::string& input = "") {
   int in[2], out[2], err[2];
@@ -50,16 +51,12 @@ ProcessResult RunCli(const std::vector<std::string>& args, const Environment& en
     ::dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
     for (const auto& [name, value] : env.set) ::setenv(name.c_str(), value.c_str(), 1);
-    // With real and effective user apart the program is not dumpable, and the leak checker of
-    // the sanitizer builds cannot stop its threads to look: it would fail the run, not a leak.
-    if (asNobody) {
-      const char* asan = std::getenv("ASAN_OPTIONS");
-      const std::string options =
-          std::string(asan ? asan : "") + (asan ? ":" : "") + "detect_leaks=0";
-      ::setenv("ASAN_OPTIONS", options.c_str(), 1);
-    }
-    if (asNobody && (::setgroups(0, nullptr) != 0 || ::setresgid(0, kNobody, 0) != 0 ||
-                     ::setresuid(0, kNobody, 0) != 0))
+    // Only a run that elevates keeps the real user root, for the stand-in of pkexec to become
+    // root again; every other run is nobody through and through, as a user's program is.
+    const bool elevates = std::find(args.begin(), args.end(), "--admin") != args.end();
+    const uid_t real = elevates ? 0 : kNobody;
+    if (asNobody && (::setgroups(0, nullptr) != 0 || ::setresgid(real, kNobody, real) != 0 ||
+                     ::setresuid(real, kNobody, real) != 0))
       ::_exit(126);
     std::vector<char*> argv{const_cast<char*>(KELVO_CLI_PATH)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -168,6 +165,11 @@ TEST_F(AdminStepTest, WithoutAdminTheirRowsAreLeftAloneAndTheWayIsNamed) {
 }
 
 TEST_F(AdminStepTest, WithAdminTheElevationRemovesTheRestWithOneReport) {
+#ifdef __SANITIZE_ADDRESS__
+  // With real and effective user apart the program is not dumpable: the leak checker cannot read
+  // its options or stop its threads, and fails the run at exit whatever the program did.
+  GTEST_SKIP() << "the leak checker cannot run in a program whose real and effective users differ";
+#endif
   const ProcessResult r = AsUser({"clean", "--yes", "--admin", tree_.PathUtf8("junk")});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_THAT(r.out, HasSubstr("Deleted 2 files (3 bytes), 0 already gone, 0 failed.\n"));
