@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -341,6 +342,39 @@ class DeletionTest : public QObject {
         QStringLiteral("已移到回收站 1 个 (/home/u/.local/share/Trash) · 2 个在保留列表中")));
     QVERIFY(!w.statusLine()->FullText().contains(QStringLiteral("未能删除")));
     QVERIFY(!w.deletionReport());
+  }
+
+  // A row only an administrator may remove is not promised with the user's own: the elevated
+  // step is offered after them, and its report is put in the same words. The stand-in for pkexec
+  // ("env") runs the step as the test runs, which is root.
+  void rowsNeedingAnAdministratorAreOfferedAfterTheUsersOwn() {
+    testing::TempTree t;
+    t.File("sys/b.tmp", "system junk");
+    qputenv("KELVO_ELEVATE", "env");
+    auto log = std::make_shared<ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    ui::TextNumbering labels, roots;
+    ui::RowBatch batch;
+    scan::JunkItem system = Item(t.PathUtf8("sys/b.tmp"), 11);
+    struct stat st;
+    QCOMPARE(::lstat(system.fullPath.c_str(), &st), 0);
+    system.identity = scan::EntryIdentity{
+        st.st_dev, st.st_ino, platform::EntryType::kFile,
+        std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec, std::nullopt};
+    system.root = t.root();
+    system.needsAdmin = true;
+    batch.rows.push_back(ui::MakeRow(Item("/p/own.tmp", 10), labels, roots, batch));
+    batch.rows.push_back(ui::MakeRow(std::move(system), labels, roots, batch));
+    w.model().AppendBatch(std::move(batch));
+    w.uc(0)->click();
+    w.asPopup(2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.findChild<QMessageBox*>("adminOffer"), 20000);
+    QCOMPARE(log->calls.filter("delete /"), QStringList({"delete /p/own.tmp"}));
+    w.findChild<QMessageBox*>("adminOffer")->button(QMessageBox::Yes)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w.model().rowCount(), 0, 20000);
+    QVERIFY(!testing::Exists(t.Path("sys/b.tmp")));
+    qunsetenv("KELVO_ELEVATE");
   }
 };
 
