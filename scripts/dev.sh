@@ -3,11 +3,14 @@
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run the whole test suite, run the core and
 #                         CLI tests again under the address/undefined and the thread sanitizer
-#                         (KELVO_SKIP_SANITIZERS=1 leaves that part out), then cross-build for
+#                         (the thread sanitizer: the core tests, where the scan's threads are;
+#                         KELVO_SKIP_SANITIZERS=1 leaves that part out), then cross-build for
 #                         Windows with mingw-w64 and run the Windows tests under Wine
 #                         (KELVO_SKIP_WINDOWS=1 leaves that part out)
 #   scripts/dev.sh fuzz [SECONDS]  build the libFuzzer targets with clang and fuzz (default 300 s);
 #                         new inputs are merged into the saved corpus, crashes saved beside it
+#   scripts/dev.sh screenshots [ARGS]  install what is missing (Xvfb, xdotool, ImageMagick), build,
+#                         take the screenshots of scripts/screenshots.sh ARGS under Xvfb
 #   scripts/dev.sh bench  install what is missing, build, run the scan benchmark (bench/)
 #   scripts/dev.sh package  build the Debian package (build/kelvo_*.deb) with CPack and check it
 #                         with lintian
@@ -18,11 +21,14 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei xvfb xauth imagemagick
-  clang-14 libclang-rt-14-dev
+  fonts-wqy-microhei
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n scdoc
   desktop-file-utils appstream bash-completion libxml2-utils
 )
+# Only for fuzzing: clang with libFuzzer.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+# Only for the screenshots (scripts/screenshots.sh) and a window without a display.
+SCREEN_PACKAGES=(xvfb xauth xdotool imagemagick)
 # Only for the package: CPack's dependency lookup and the package check.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # Only for the benchmark: the tools it compares against and times with.
@@ -52,7 +58,8 @@ build() {
   cmake --build --preset default
 }
 
-# The core and CLI tests (the presets build no window) under each sanitizer, in Debug builds.
+# The core and CLI tests (the presets build no window) under the address and undefined-behaviour
+# sanitizers, the core tests under the thread sanitizer, in Debug builds.
 test_sanitized() {
   local preset
   for preset in asan tsan; do
@@ -109,7 +116,7 @@ case "${1:-}" in
     fi
     ;;
   fuzz)
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
     seeds=tests/fuzz/seeds/wine_registry
@@ -127,6 +134,12 @@ case "${1:-}" in
     cp "$merged"/* "$corpus"/ 2>/dev/null || true
     echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
     ;;
+  screenshots)
+    install_missing "${PACKAGES[@]}" "${SCREEN_PACKAGES[@]}"
+    build
+    shift
+    exec xvfb-run -a -s "-screen 0 1280x800x24" scripts/screenshots.sh "$@"
+    ;;
   bench)
     install_missing "${PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     build
@@ -142,7 +155,7 @@ case "${1:-}" in
     echo "$deb"
     ;;
   *)
-    echo "usage: $0 run|test|bench|fuzz|package" >&2
+    echo "usage: $0 run|test|bench|fuzz|package|screenshots" >&2
     exit 2
     ;;
 esac
