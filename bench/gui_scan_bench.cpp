@@ -183,9 +183,7 @@ int main(int argc, char* argv[]) {
 
   const long rssAfter = RssBytes();
   const ui::ResultsModel& model = window.model();
-  std::uint64_t pathBytes = 0;
-  for (std::size_t p = 0; p < model.Size(); ++p)
-    pathBytes += model.RowAt(p).fullPath.capacity() + 1;
+  const std::uint64_t pathBytes = model.PathBytes();
   const double rows = static_cast<double>(model.Size());
   std::printf("tree                 %s\n", root.c_str());
   std::printf("rows                 %zu\n", model.Size());
@@ -193,7 +191,7 @@ int main(int argc, char* argv[]) {
   std::printf("kelvo-cli scan       %.2f s\n", cliSeconds);
   std::printf("GUI scan             %.2f s (%.2fx)\n", guiSeconds, guiSeconds / cliSeconds);
   std::printf("longest loop gap     %.1f ms\n", meter.LongestGapMs());
-  std::printf("list memory per row  %.1f bytes (row vector), path bytes %.1f per row\n",
+  std::printf("list memory per row  %.1f bytes (rows, orders, file table), path blocks %.1f\n",
               model.MemoryBytes() / rows, pathBytes / rows);
   std::printf("RSS growth per row   %.1f bytes beyond path bytes (%.1f total)\n",
               (rssAfter - rssBefore - static_cast<double>(pathBytes)) / rows,

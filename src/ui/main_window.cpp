@@ -551,7 +551,7 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
   std::uint64_t bytes = 0;
   for (std::size_t p : positions) {
     const ResultRow& row = model_.RowAt(p);
-    if (files.insert(row.fullPath).second && row.Has(ResultRow::kHasSize)) bytes += row.size;
+    if (files.insert(NativeString(model_.PathOf(row))).second && row.Has(ResultRow::kHasSize)) bytes += row.size;
   }
   const QString question =
       options_.Trash()
@@ -673,7 +673,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
       case cleanup::TallyKind::kRefused:
       case cleanup::TallyKind::kFailed:
         failures.push_back(
-            {ToQString(model_.RowAt(positions[i]).fullPath), DeletionFailureWords(results[i])});
+            {ToQString(model_.PathAt(positions[i])), DeletionFailureWords(results[i])});
         break;
       case cleanup::TallyKind::kKept:
         ++kept;
@@ -742,7 +742,7 @@ std::size_t MainWindow::StillNamed(const std::vector<std::size_t>& positions,
     if (results[i].outcome != cleanup::DeletionOutcome::kDeleted || row.links <= 1 ||
         !row.Has(ResultRow::kHasIdentity))
       continue;
-    auto& [deleted, links] = files[{row.device, row.inode}];
+    auto& [deleted, links] = files[{model_.DeviceOf(row), row.inode}];
     ++deleted;
     links = row.links;
   }
