@@ -551,7 +551,8 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
   std::uint64_t bytes = 0;
   for (std::size_t p : positions) {
     const ResultRow& row = model_.RowAt(p);
-    if (files.insert(NativeString(model_.PathOf(row))).second && row.Has(ResultRow::kHasSize)) bytes += row.size;
+    if (files.insert(NativeString(model_.PathOf(row))).second && row.Has(ResultRow::kHasSize))
+      bytes += row.size;
   }
   const QString question =
       options_.Trash()
@@ -799,6 +800,8 @@ void MainWindow::UpdateStatus() {
                tr("%n 个文件", nullptr, Clamped(total.files)) + tr(", ") +
                tr("%1 (占用 %2)").arg(SizeText(total.bytes), SizeText(total.bytesOnDisk));
   if (model_.Filtered()) parts << tr("显示 %1 项").arg(model_.rowCount());
+  if (const std::size_t admin = model_.AdminRows())
+    parts << tr("%n 个需要管理员权限", nullptr, Clamped(admin));
   if (Deleting()) {
     parts << tr("正在删除 %1/%2").arg(deletionSession_->Done()).arg(deletionSession_->Total());
   } else if (scanSession_->Busy() && !scanStopped_) {

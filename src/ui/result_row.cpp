@@ -60,8 +60,8 @@ scan::JunkItem ToJunkItem(const ResultRow& row, NativeStringView path, std::uint
                           const std::vector<NativeString>& roots) {
   scan::JunkItem item;
   item.fullPath = NativeString(path);
-  item.fileName = NativeString(path.substr(path.size() - std::min<std::size_t>(row.nameLength,
-                                                                                 path.size())));
+  item.fileName =
+      NativeString(path.substr(path.size() - std::min<std::size_t>(row.nameLength, path.size())));
   if (row.labelIndex < labels.size()) item.typeLabel = labels[row.labelIndex];
   if (row.rootIndex < roots.size()) item.root = roots[row.rootIndex];
   item.rule = row.rule;

@@ -279,7 +279,8 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
     emit orderChanged();
     return;
   }
-  const std::vector<RowSortKey> keys = MakeSortKeys(rows_, paths_, rows_.size(), sortLabels_, column);
+  const std::vector<RowSortKey> keys =
+      MakeSortKeys(rows_, paths_, rows_.size(), sortLabels_, column);
   std::vector<std::uint32_t> positions = NewestFirst(rows_.size());
   const std::atomic<bool> never{false};
   SortByKeys(keys, positions, order == Qt::DescendingOrder, never);

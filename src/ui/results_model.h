@@ -87,7 +87,9 @@ class ResultsModel : public QAbstractTableModel {
   std::size_t Position(int displayRow) const;  // discovery-order position of a shown row
   const ResultRow& RowAt(std::size_t position) const { return rows_[position]; }
   const ResultRow& Shown(int displayRow) const { return rows_[Position(displayRow)]; }
-  NativeStringView PathOf(const ResultRow& row) const { return paths_.View(row.path, row.pathLength); }
+  NativeStringView PathOf(const ResultRow& row) const {
+    return paths_.View(row.path, row.pathLength);
+  }
   NativeStringView FileNameOf(const ResultRow& row) const {
     return PathOf(row).substr(row.pathLength - row.nameLength);
   }
@@ -129,7 +131,7 @@ class ResultsModel : public QAbstractTableModel {
   void SetRowChecked(std::size_t position, bool checked);
   std::uint32_t DeviceIndex(std::uint64_t device);
 
-  std::deque<ResultRow> rows_;        // grows without moving what it holds
+  std::deque<ResultRow> rows_;  // grows without moving what it holds
   PathArena paths_;
   std::vector<std::uint64_t> devices_;  // the disks the rows are on, by deviceIndex
   std::size_t lastDevice_ = 0;

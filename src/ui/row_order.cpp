@@ -37,8 +37,8 @@ constexpr std::size_t kRun = 4096;
 }  // namespace
 
 std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, const PathArena& paths,
-                                     std::size_t count,
-                                     const std::vector<NativeString>& labels, int column) {
+                                     std::size_t count, const std::vector<NativeString>& labels,
+                                     int column) {
   std::vector<std::uint32_t> labelRank(labels.size());
   if (column == kTypeColumn) {
     std::vector<std::uint32_t> byText(labels.size());

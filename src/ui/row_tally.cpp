@@ -56,7 +56,7 @@ std::vector<scan::JunkTally::DiskLine> RowCounts::Disks() const {
     if (!disks_[i].files) continue;
     scan::JunkTally::DiskLine line;
     line.device = i == 0 || !owner_ || i - 1 >= owner_->devices_.size() ? UINT64_MAX
-                                                                         : owner_->devices_[i - 1];
+                                                                        : owner_->devices_[i - 1];
     if (owner_ && i < owner_->diskRoot_.size() && owner_->diskRoot_[i] < owner_->roots_.size())
       line.root = owner_->roots_[owner_->diskRoot_[i]];
     line.counts = disks_[i];
@@ -156,7 +156,8 @@ void RowTally::Apply(RowCounts& counts, const ResultRow& row, const Others& othe
     Count(counts.total_, row, sign);
     Count(Grown(counts.disks_, DiskOf(row)), row, sign);
   }
-  if (!others.sameKind) Count(Grown(counts.kinds_, static_cast<std::size_t>(KindOf(row))), row, sign);
+  if (!others.sameKind)
+    Count(Grown(counts.kinds_, static_cast<std::size_t>(KindOf(row))), row, sign);
   const bool freedWithout = Frees(others.any, others.names, row.links);
   const bool freedWith = Frees(true, others.names + (others.samePath ? 0 : 1), row.links);
   if (freedWith == freedWithout) return;

@@ -66,10 +66,10 @@ class RowTally {
   friend class RowCounts;
   // What the other rows of a row's file (of the set) say about it.
   struct Others {
-    bool any = false;        // the set lists the file elsewhere
-    bool sameKind = false;   // under the row's kind too
-    bool samePath = false;   // under the row's path too
-    std::uint32_t names = 0; // distinct paths, counted when the file has several names
+    bool any = false;         // the set lists the file elsewhere
+    bool sameKind = false;    // under the row's kind too
+    bool samePath = false;    // under the row's path too
+    std::uint32_t names = 0;  // distinct paths, counted when the file has several names
   };
   Others OthersOf(std::uint32_t position, bool checkedOnly) const;
   void Apply(RowCounts& counts, const ResultRow& row, const Others& others, int sign);
@@ -78,7 +78,9 @@ class RowTally {
   std::size_t Find(const ResultRow& row) const;
   void EraseSlot(std::size_t slot);
   void Grow();
-  NativeStringView PathOf(const ResultRow& row) const { return paths_.View(row.path, row.pathLength); }
+  NativeStringView PathOf(const ResultRow& row) const {
+    return paths_.View(row.path, row.pathLength);
+  }
 
   static constexpr std::uint32_t kEmpty = UINT32_MAX;
   std::deque<ResultRow>& rows_;
@@ -87,8 +89,9 @@ class RowTally {
   const std::vector<NativeString>& roots_;
   std::vector<std::uint32_t> slots_;  // one row of each file seen by disk and inode, or kEmpty
   std::size_t files_ = 0;
-  unsigned shift_ = 0;                 // 64 - log2(slots)
-  std::vector<std::uint16_t> diskRoot_;  // by disk as in RowCounts: the shortest root that reached it
+  unsigned shift_ = 0;  // 64 - log2(slots)
+  std::vector<std::uint16_t>
+      diskRoot_;  // by disk as in RowCounts: the shortest root that reached it
   RowCounts all_;
   RowCounts checked_;
 };

@@ -328,6 +328,22 @@ class ChoosingTest : public QObject {
     QVERIFY(w.statusLine()->FullText().startsWith(
         QStringLiteral("共 4 项, 3 个文件, 5.0 KB (占用 12.0 KB)")));
   }
+
+  void theStatusLineCountsTheRowsNeedingAnAdministrator() {
+    auto log = std::make_shared<testing::ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    std::vector<scan::JunkItem> items = Mixed();
+    items[0].needsAdmin = items[1].needsAdmin = true;  // one file, two rows: counted as rows
+    Fill(w.model(), items);
+    QVERIFY2(w.statusLine()->FullText().contains(QStringLiteral(" · 2 个需要管理员权限")),
+             qPrintable(w.statusLine()->FullText()));
+    w.model().RemoveRows({0});
+    QVERIFY2(w.statusLine()->FullText().contains(QStringLiteral(" · 1 个需要管理员权限")),
+             qPrintable(w.statusLine()->FullText()));
+    w.model().RemoveRows({0});
+    QVERIFY(!w.statusLine()->FullText().contains(QStringLiteral("管理员")));
+  }
 };
 
 QTEST_MAIN(ChoosingTest)

@@ -436,6 +436,13 @@
         <translation>took %1 s</translation>
     </message>
     <message numerus="yes">
+        <source>%n 个需要管理员权限</source>
+        <translation>
+            <numerusform>%n needs administrator rights</numerusform>
+            <numerusform>%n need administrator rights</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>保留 %n 个软件包文件</source>
         <translation>
             <numerusform>%n package file kept</numerusform>
