@@ -268,6 +268,8 @@ void MainWindow::BuildDetails() {
   connect(statusLine_, &QLabel::linkActivated, this, [this](const QString& link) {
     if (link == QLatin1String("summary"))
       ShowSummary();
+    else if (link == QLatin1String("showAll"))
+      model_.SetScope({});
     else
       ShowUnreadableFolders();
   });
@@ -799,6 +801,8 @@ void MainWindow::UpdateStatus() {
   parts << tr("共 %n 项", nullptr, Clamped(model_.Size())) + tr(", ") +
                tr("%n 个文件", nullptr, Clamped(total.files)) + tr(", ") +
                tr("%1 (占用 %2)").arg(SizeText(total.bytes), SizeText(total.bytesOnDisk));
+  if (model_.Scope().kind != RowScope::Kind::kAll)
+    parts << tr("只显示 %1").arg(model_.Scope().name);
   if (model_.Filtered()) parts << tr("显示 %1 项").arg(model_.rowCount());
   if (const std::size_t admin = model_.AdminRows())
     parts << tr("%n 个需要管理员权限", nullptr, Clamped(admin));
@@ -829,6 +833,8 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
     links.push_back(
         {QStringLiteral("unreadable"), tr("%n 个文件夹无法读取", nullptr, Clamped(unreadable))});
+  if (model_.Scope().kind != RowScope::Kind::kAll)
+    links.push_back({QStringLiteral("showAll"), tr("显示全部行")});
   links.push_back({QStringLiteral("summary"), SummaryView::Title()});
   statusLine_->SetParts(parts, std::move(links), skippedTip.trimmed());
 }

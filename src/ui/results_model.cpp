@@ -160,7 +160,27 @@ void ResultsModel::SetDiskChecked(std::uint64_t device, bool checked) {
 }
 
 bool ResultsModel::Matches(const ResultRow& row) const {
-  return Matches(PathOf(row), row.labelIndex);
+  return InScope(row, DeviceOf(row)) && Matches(PathOf(row), row.labelIndex);
+}
+
+bool ResultsModel::InScope(const ResultRow& row, std::uint64_t device) const {
+  switch (scope_.kind) {
+    case RowScope::Kind::kKind:
+      return row.rule == scope_.rule && row.Has(ResultRow::kEmptyFolder) == scope_.emptyFolder;
+    case RowScope::Kind::kDisk:
+      return (row.Has(ResultRow::kHasIdentity) ? device : UINT64_MAX) == scope_.device;
+    default:
+      return true;
+  }
+}
+
+void ResultsModel::SetScope(const RowScope& scope) {
+  if (scope == scope_) return;
+  beginResetModel();
+  scope_ = scope;
+  RebuildVisible();
+  endResetModel();
+  emit totalsChanged();
 }
 
 bool ResultsModel::Matches(NativeStringView path, std::uint32_t labelIndex) const {
@@ -217,7 +237,8 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
   std::vector<std::uint32_t> shown;
   if (Filtered()) {
     for (std::size_t i = n; i-- > 0;)
-      if (Matches(batch.rows[i].fullPath, batch.rows[i].row.labelIndex))
+      if (InScope(batch.rows[i].row, batch.rows[i].device) &&
+          Matches(batch.rows[i].fullPath, batch.rows[i].row.labelIndex))
         shown.push_back(static_cast<std::uint32_t>(first + i));
   }
   const std::size_t inserted = Filtered() ? shown.size() : n;
@@ -252,6 +273,7 @@ void ResultsModel::Clear() {
   order_.shrink_to_fit();
   visible_.clear();
   sortColumn_ = -1;
+  scope_ = RowScope();  // its bar is gone with the rows
   tally_.Clear();
   checkedRows_ = 0;
   adminRows_ = 0;

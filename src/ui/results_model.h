@@ -17,6 +17,17 @@
 
 namespace kelvo::ui {
 
+// The rows of one bar of the summary: a kind (a rule or a location) or a disk.
+struct RowScope {
+  enum class Kind { kAll, kKind, kDisk };
+  Kind kind = Kind::kAll;
+  int rule = 0;
+  bool emptyFolder = false;
+  std::uint64_t device = 0;  // UINT64_MAX: rows whose file was not seen
+  QString name;              // as the summary names it
+  bool operator==(const RowScope&) const = default;
+};
+
 class ResultsModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -66,7 +77,10 @@ class ResultsModel : public QAbstractTableModel {
   // Shows only the rows whose path or type contains the text (ignoring case); "" shows all.
   void SetFilter(const QString& text);
   const QString& Filter() const { return filter_; }
-  bool Filtered() const { return !filter_.isEmpty(); }
+  // Shows only the rows of a kind or a disk (with the text filter, if any); kAll shows all.
+  void SetScope(const RowScope& scope);
+  const RowScope& Scope() const { return scope_; }
+  bool Filtered() const { return !filter_.isEmpty() || scope_.kind != RowScope::Kind::kAll; }
 
   // Each file once, however many rows list it: all rows, and the ticked ones.
   const RowCounts& Tally() const { return tally_.All(); }
@@ -127,6 +141,7 @@ class ResultsModel : public QAbstractTableModel {
   }
   bool Matches(const ResultRow& row) const;
   bool Matches(NativeStringView path, std::uint32_t labelIndex) const;
+  bool InScope(const ResultRow& row, std::uint64_t device) const;
   void RebuildVisible();
   void SetRowChecked(std::size_t position, bool checked);
   std::uint32_t DeviceIndex(std::uint64_t device);
@@ -146,6 +161,7 @@ class ResultsModel : public QAbstractTableModel {
   std::size_t checkedRows_ = 0;
   std::size_t adminRows_ = 0;
   QString filter_;
+  RowScope scope_;
   NativeString filterNative_;           // filter_ in lower case, for the paths (ASCII case folded)
   std::vector<std::uint32_t> visible_;  // display row -> position, while filtered
   QIcon rowIcon_;

@@ -505,6 +505,14 @@
         <source>保留列表无法读取</source>
         <translation>the keep-list cannot be read</translation>
     </message>
+    <message>
+        <source>只显示 %1</source>
+        <translation>only %1 shown</translation>
+    </message>
+    <message>
+        <source>显示全部行</source>
+        <translation>show all rows</translation>
+    </message>
 </context>
 <context>
     <name>kelvo::ui::ResultsModel</name>
@@ -689,8 +697,20 @@ Kelvo writes no rule of its own.</translation>
         <translation>%1 on disk</translation>
     </message>
     <message>
-        <source>每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选.</source>
-        <translation>Each file counts once. Click a line to tick all its rows; click again to untick them.</translation>
+        <source>每个文件只计一次. 单击一行:</source>
+        <translation>Each file counts once. A click on a line:</translation>
+    </message>
+    <message>
+        <source>勾选它的全部行 (已全部勾选时取消勾选)</source>
+        <translation>ticks all its rows (unticks them when all are ticked)</translation>
+    </message>
+    <message>
+        <source>列表只显示它的行</source>
+        <translation>shows its rows alone in the list</translation>
+    </message>
+    <message>
+        <source>显示全部行</source>
+        <translation>Show all rows</translation>
     </message>
     <message>
         <source>关闭</source>
