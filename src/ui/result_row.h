@@ -42,6 +42,7 @@ struct ResultRow {
   static constexpr std::uint8_t kHasModified = 16;
   static constexpr std::uint8_t kHasBorn = 32;
   static constexpr std::uint8_t kNeedsAdmin = 64;  // only an administrator could remove it
+  static constexpr std::uint8_t kFileHead = 128;   // the row the tally's table holds for its file
 
   bool Has(std::uint8_t flag) const { return (flags & flag) != 0; }
   void Set(std::uint8_t flag, bool on) {

@@ -194,8 +194,7 @@ bool ResultsModel::Matches(NativeStringView path, std::uint32_t labelIndex) cons
                     [&](NativeChar a, NativeChar b) { return fold(a) == b; });
     if (hit != path.end()) return true;
   }
-  return labelIndex < labelTexts_.size() &&
-         labelTexts_[labelIndex].contains(filter_, Qt::CaseInsensitive);
+  return labelIndex < labelMatches_.size() && labelMatches_[labelIndex];
 }
 
 void ResultsModel::RebuildVisible() {
@@ -217,8 +216,16 @@ void ResultsModel::SetFilter(const QString& text) {
   filterNative_.clear();
   for (NativeChar c : ToNative(text))
     filterNative_.push_back(c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c);
+  LabelsMatch();
   RebuildVisible();
   endResetModel();
+}
+
+void ResultsModel::LabelsMatch() {
+  // Few labels for many rows: each label is looked at once.
+  labelMatches_.assign(labelTexts_.size(), 0);
+  for (std::size_t i = 0; i < labelTexts_.size(); ++i)
+    labelMatches_[i] = !filter_.isEmpty() && labelTexts_[i].contains(filter_, Qt::CaseInsensitive);
 }
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
@@ -230,6 +237,7 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
     labels_.push_back(std::move(label));
   }
   for (auto& root : batch.newRoots) roots_.push_back(std::move(root));
+  if (!batch.newLabels.empty()) LabelsMatch();
   if (batch.rows.empty()) return;
   const std::size_t first = rows_.size();
   const std::size_t n = batch.rows.size();

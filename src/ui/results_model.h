@@ -143,6 +143,7 @@ class ResultsModel : public QAbstractTableModel {
   bool Matches(NativeStringView path, std::uint32_t labelIndex) const;
   bool InScope(const ResultRow& row, std::uint64_t device) const;
   void RebuildVisible();
+  void LabelsMatch();
   void SetRowChecked(std::size_t position, bool checked);
   std::uint32_t DeviceIndex(std::uint64_t device);
 
@@ -161,6 +162,7 @@ class ResultsModel : public QAbstractTableModel {
   std::size_t checkedRows_ = 0;
   std::size_t adminRows_ = 0;
   QString filter_;
+  std::vector<char> labelMatches_;  // by label: the filter's text is in it
   RowScope scope_;
   NativeString filterNative_;           // filter_ in lower case, for the paths (ASCII case folded)
   std::vector<std::uint32_t> visible_;  // display row -> position, while filtered

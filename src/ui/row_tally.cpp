@@ -180,8 +180,10 @@ void RowTally::Add(std::uint32_t position) {
     const std::size_t s = Find(row);
     if (slots_[s] == kEmpty) {
       slots_[s] = position;
+      row.Set(ResultRow::kFileHead, true);
       if (++files_ * 2 > slots_.size()) Grow();
     } else {
+      row.Set(ResultRow::kFileHead, false);
       ResultRow& head = rows_[slots_[s]];
       row.nextOfFile = head.nextOfFile;
       head.nextOfFile = position;
@@ -196,15 +198,21 @@ void RowTally::Withdraw(std::uint32_t position) {
   Apply(all_, row, OthersOf(position, false), -1);
   if (row.Has(ResultRow::kChecked)) Apply(checked_, row, OthersOf(position, true), -1);
   if (!row.Has(ResultRow::kHasIdentity)) return;
-  const std::size_t s = Find(row);
-  if (row.nextOfFile == position) {
-    if (slots_[s] == position) EraseSlot(s);
-    return;
+  // Only the row the table holds needs finding there: the others leave their ring alone.
+  if (row.Has(ResultRow::kFileHead)) {
+    const std::size_t s = Find(row);
+    row.Set(ResultRow::kFileHead, false);
+    if (row.nextOfFile == position) {
+      EraseSlot(s);
+      return;
+    }
+    slots_[s] = row.nextOfFile;
+    rows_[row.nextOfFile].Set(ResultRow::kFileHead, true);
   }
+  if (row.nextOfFile == position) return;
   std::uint32_t before = row.nextOfFile;
   while (rows_[before].nextOfFile != position) before = rows_[before].nextOfFile;
   rows_[before].nextOfFile = row.nextOfFile;
-  if (slots_[s] == position) slots_[s] = row.nextOfFile;
   row.nextOfFile = position;
 }
 
