@@ -268,6 +268,8 @@ void MainWindow::BuildDetails() {
   connect(statusLine_, &QLabel::linkActivated, this, [this](const QString& link) {
     if (link == QLatin1String("summary"))
       ShowSummary();
+    else if (link == QLatin1String("showAll"))
+      model_.SetScope({});
     else
       ShowUnreadableFolders();
   });
@@ -551,7 +553,8 @@ bool MainWindow::ConfirmDeletion(const std::vector<std::size_t>& positions) {
   std::uint64_t bytes = 0;
   for (std::size_t p : positions) {
     const ResultRow& row = model_.RowAt(p);
-    if (files.insert(row.fullPath).second && row.Has(ResultRow::kHasSize)) bytes += row.size;
+    if (files.insert(NativeString(model_.PathOf(row))).second && row.Has(ResultRow::kHasSize))
+      bytes += row.size;
   }
   const QString question =
       options_.Trash()
@@ -673,7 +676,7 @@ void MainWindow::OnDeletionDone(const std::vector<std::size_t>& positions,
       case cleanup::TallyKind::kRefused:
       case cleanup::TallyKind::kFailed:
         failures.push_back(
-            {ToQString(model_.RowAt(positions[i]).fullPath), DeletionFailureWords(results[i])});
+            {ToQString(model_.PathAt(positions[i])), DeletionFailureWords(results[i])});
         break;
       case cleanup::TallyKind::kKept:
         ++kept;
@@ -742,7 +745,7 @@ std::size_t MainWindow::StillNamed(const std::vector<std::size_t>& positions,
     if (results[i].outcome != cleanup::DeletionOutcome::kDeleted || row.links <= 1 ||
         !row.Has(ResultRow::kHasIdentity))
       continue;
-    auto& [deleted, links] = files[{row.device, row.inode}];
+    auto& [deleted, links] = files[{model_.DeviceOf(row), row.inode}];
     ++deleted;
     links = row.links;
   }
@@ -798,7 +801,11 @@ void MainWindow::UpdateStatus() {
   parts << tr("共 %n 项", nullptr, Clamped(model_.Size())) + tr(", ") +
                tr("%n 个文件", nullptr, Clamped(total.files)) + tr(", ") +
                tr("%1 (占用 %2)").arg(SizeText(total.bytes), SizeText(total.bytesOnDisk));
+  if (model_.Scope().kind != RowScope::Kind::kAll)
+    parts << tr("只显示 %1").arg(model_.Scope().name);
   if (model_.Filtered()) parts << tr("显示 %1 项").arg(model_.rowCount());
+  if (const std::size_t admin = model_.AdminRows())
+    parts << tr("%n 个需要管理员权限", nullptr, Clamped(admin));
   if (Deleting()) {
     parts << tr("正在删除 %1/%2").arg(deletionSession_->Done()).arg(deletionSession_->Total());
   } else if (scanSession_->Busy() && !scanStopped_) {
@@ -826,6 +833,8 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t unreadable = scanSession_->sink().UnreadableFolders())
     links.push_back(
         {QStringLiteral("unreadable"), tr("%n 个文件夹无法读取", nullptr, Clamped(unreadable))});
+  if (model_.Scope().kind != RowScope::Kind::kAll)
+    links.push_back({QStringLiteral("showAll"), tr("显示全部行")});
   links.push_back({QStringLiteral("summary"), SummaryView::Title()});
   statusLine_->SetParts(parts, std::move(links), skippedTip.trimmed());
 }

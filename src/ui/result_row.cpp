@@ -4,22 +4,8 @@
 
 namespace kelvo::ui {
 
-scan::TallyRow TallyRowOf(const ResultRow& row, NativeStringView root) {
-  scan::TallyRow t;
-  t.rule = row.rule;
-  t.emptyFolder = row.Has(ResultRow::kEmptyFolder);
-  t.identified = row.Has(ResultRow::kHasIdentity);
-  t.device = row.device;
-  t.inode = row.inode;
-  t.bytes = row.Has(ResultRow::kHasSize) ? row.size : 0;
-  t.bytesOnDisk = row.bytesOnDisk;
-  t.links = row.links;
-  // Only the names of a hard-linked file need telling apart; hashing every path would cost a
-  // million hashes on a million rows.
-  t.pathHash = row.links > 1 ? std::hash<NativeString>()(row.fullPath) : 0;
-  t.root = root;
-  return t;
-}
+// The list holds a million of these: keep it small.
+static_assert(sizeof(ResultRow) <= 72);
 
 std::uint32_t TextNumbering::Number(const NativeString& text, std::vector<NativeString>& fresh) {
   auto [it, inserted] = numbers_.try_emplace(text, static_cast<std::uint32_t>(numbers_.size()));
@@ -27,9 +13,10 @@ std::uint32_t TextNumbering::Number(const NativeString& text, std::vector<Native
   return it->second;
 }
 
-ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& roots,
-                  RowBatch& batch) {
-  ResultRow row;
+FoundRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& roots,
+                 RowBatch& batch) {
+  FoundRow found;
+  ResultRow& row = found.row;
   // The name is the path's tail for every row the scan makes; keep a name that is not (an audit
   // row, say) by taking the path's last component, which is what the list shows.
   std::size_t offset = item.fullPath.size() >= item.fileName.size()
@@ -39,9 +26,11 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
     auto sep = item.fullPath.find_last_of(platform::kSeparator);
     offset = sep == NativeString::npos ? 0 : sep + 1;
   }
-  row.fullPath = std::move(item.fullPath);
-  row.fullPath.shrink_to_fit();
-  row.nameOffset = static_cast<std::uint32_t>(offset);
+  // No file system has names this long; a row that claims one shows the tail that fits.
+  const std::size_t nameLength = std::min<std::size_t>(item.fullPath.size() - offset, UINT16_MAX);
+  row.nameLength = static_cast<std::uint16_t>(nameLength);
+  row.pathLength = static_cast<std::uint32_t>(item.fullPath.size());
+  found.fullPath = std::move(item.fullPath);
   row.labelIndex = labels.Number(item.typeLabel, batch.newLabels);
   row.rootIndex = static_cast<std::uint16_t>(roots.Number(item.root, batch.newRoots));
   row.rule = static_cast<std::uint8_t>(item.rule);
@@ -52,7 +41,7 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
   row.bytesOnDisk = item.bytesOnDisk;
   row.links = static_cast<std::uint16_t>(std::min<std::uint32_t>(item.links, UINT16_MAX));
   if (item.identity) {
-    row.device = item.identity->device;
+    found.device = item.identity->device;
     row.inode = item.identity->inode;
     row.type = static_cast<std::uint8_t>(item.identity->type);
     row.Set(ResultRow::kHasIdentity, true);
@@ -63,14 +52,16 @@ ResultRow MakeRow(scan::JunkItem&& item, TextNumbering& labels, TextNumbering& r
   }
   row.Set(ResultRow::kEmptyFolder, item.emptyFolder);
   row.Set(ResultRow::kNeedsAdmin, item.needsAdmin);
-  return row;
+  return found;
 }
 
-scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>& labels,
+scan::JunkItem ToJunkItem(const ResultRow& row, NativeStringView path, std::uint64_t device,
+                          const std::vector<NativeString>& labels,
                           const std::vector<NativeString>& roots) {
   scan::JunkItem item;
-  item.fileName = NativeString(row.FileName());
-  item.fullPath = row.fullPath;
+  item.fullPath = NativeString(path);
+  item.fileName =
+      NativeString(path.substr(path.size() - std::min<std::size_t>(row.nameLength, path.size())));
   if (row.labelIndex < labels.size()) item.typeLabel = labels[row.labelIndex];
   if (row.rootIndex < roots.size()) item.root = roots[row.rootIndex];
   item.rule = row.rule;
@@ -79,7 +70,7 @@ scan::JunkItem ToJunkItem(const ResultRow& row, const std::vector<NativeString>&
   item.links = row.links;
   if (row.Has(ResultRow::kHasIdentity)) {
     scan::EntryIdentity& id = item.identity.emplace();
-    id.device = row.device;
+    id.device = device;
     id.inode = row.inode;
     id.type = static_cast<platform::EntryType>(row.type);
     if (row.Has(ResultRow::kHasModified)) id.modified = row.modified;

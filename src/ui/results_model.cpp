@@ -47,9 +47,9 @@ QString ResultsModel::Text(int displayRow, int column) const {
   const ResultRow& row = Shown(displayRow);
   switch (column) {
     case kName:
-      return ToQString(row.FileName());
+      return ToQString(FileNameOf(row));
     case kPath:
-      return ToQString(row.fullPath);
+      return ToQString(PathOf(row));
     case kType:
       return row.labelIndex < labelTexts_.size() ? labelTexts_[row.labelIndex] : QString();
     case kSize:
@@ -66,7 +66,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
       return Text(index.row(), index.column());
     case Qt::ToolTipRole: {
       const ResultRow& row = Shown(index.row());
-      QString tip = ToQString(row.fullPath) + QLatin1Char('\n') +
+      QString tip = ToQString(PathOf(row)) + QLatin1Char('\n') +
                     ListedByWords(row.rule, row.Has(ResultRow::kEmptyFolder));
       if (row.Has(ResultRow::kHasSize))
         tip += QLatin1Char('\n') +
@@ -107,43 +107,26 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
   return true;
 }
 
-void ResultsModel::Count(const ResultRow& row, bool add) {
-  const NativeStringView root =
-      row.rootIndex < roots_.size() ? NativeStringView(roots_[row.rootIndex]) : NativeStringView();
-  const scan::TallyRow t = TallyRowOf(row, root);
-  if (add)
-    tally_.Add(t);
-  else
-    tally_.Remove(t);
-  if (row.Has(ResultRow::kChecked)) {
-    if (add)
-      checkedTally_.Add(t);
-    else
-      checkedTally_.Remove(t);
-    checkedRows_ += add ? 1 : static_cast<std::size_t>(-1);
-  }
-}
-
-void ResultsModel::CountTick(const ResultRow& row, bool add) {
-  const NativeStringView root =
-      row.rootIndex < roots_.size() ? NativeStringView(roots_[row.rootIndex]) : NativeStringView();
-  if (add) {
-    checkedTally_.Add(TallyRowOf(row, root));
-    ++checkedRows_;
-  } else {
-    checkedTally_.Remove(TallyRowOf(row, root));
-    --checkedRows_;
-  }
-}
-
-void ResultsModel::SetRowChecked(ResultRow& row, bool checked) {
+void ResultsModel::SetRowChecked(std::size_t position, bool checked) {
+  ResultRow& row = rows_[position];
   if (row.Has(ResultRow::kChecked) == checked) return;
   row.Set(ResultRow::kChecked, checked);
-  CountTick(row, checked);
+  tally_.Tick(static_cast<std::uint32_t>(position), checked);
+  checkedRows_ += checked ? 1 : static_cast<std::size_t>(-1);
+}
+
+std::uint32_t ResultsModel::DeviceIndex(std::uint64_t device) {
+  // Few disks, and rows come disk by disk: the last one found is nearly always the one.
+  if (lastDevice_ < devices_.size() && devices_[lastDevice_] == device)
+    return static_cast<std::uint32_t>(lastDevice_);
+  const auto it = std::find(devices_.begin(), devices_.end(), device);
+  lastDevice_ = static_cast<std::size_t>(it - devices_.begin());
+  if (it == devices_.end()) devices_.push_back(device);
+  return static_cast<std::uint32_t>(lastDevice_);
 }
 
 void ResultsModel::SetChecked(int displayRow, bool checked) {
-  SetRowChecked(rows_[Position(displayRow)], checked);
+  SetRowChecked(Position(displayRow), checked);
   const QModelIndex i = index(displayRow, kName);
   emit dataChanged(i, i, {Qt::CheckStateRole});
   emit checksChanged();
@@ -153,33 +136,56 @@ void ResultsModel::SetRangeChecked(int first, int last, bool checked) {
   first = std::max(first, 0);
   last = std::min(last, rowCount() - 1);
   if (first > last) return;
-  for (int r = first; r <= last; ++r) SetRowChecked(rows_[Position(r)], checked);
+  for (int r = first; r <= last; ++r) SetRowChecked(Position(r), checked);
   emit dataChanged(index(first, kName), index(last, kName), {Qt::CheckStateRole});
   emit checksChanged();
 }
 
 void ResultsModel::SetKindChecked(int rule, bool emptyFolder, bool checked) {
-  for (auto& row : rows_)
-    if (row.rule == rule && row.Has(ResultRow::kEmptyFolder) == emptyFolder)
-      SetRowChecked(row, checked);
+  for (std::size_t p = 0; p < rows_.size(); ++p)
+    if (rows_[p].rule == rule && rows_[p].Has(ResultRow::kEmptyFolder) == emptyFolder)
+      SetRowChecked(p, checked);
   if (rowCount() > 0)
     emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
   emit checksChanged();
 }
 
 void ResultsModel::SetDiskChecked(std::uint64_t device, bool checked) {
-  for (auto& row : rows_)
-    if ((row.Has(ResultRow::kHasIdentity) ? row.device : UINT64_MAX) == device)
-      SetRowChecked(row, checked);
+  for (std::size_t p = 0; p < rows_.size(); ++p)
+    if ((rows_[p].Has(ResultRow::kHasIdentity) ? DeviceOf(rows_[p]) : UINT64_MAX) == device)
+      SetRowChecked(p, checked);
   if (rowCount() > 0)
     emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
   emit checksChanged();
 }
 
 bool ResultsModel::Matches(const ResultRow& row) const {
+  return InScope(row, DeviceOf(row)) && Matches(PathOf(row), row.labelIndex);
+}
+
+bool ResultsModel::InScope(const ResultRow& row, std::uint64_t device) const {
+  switch (scope_.kind) {
+    case RowScope::Kind::kKind:
+      return row.rule == scope_.rule && row.Has(ResultRow::kEmptyFolder) == scope_.emptyFolder;
+    case RowScope::Kind::kDisk:
+      return (row.Has(ResultRow::kHasIdentity) ? device : UINT64_MAX) == scope_.device;
+    default:
+      return true;
+  }
+}
+
+void ResultsModel::SetScope(const RowScope& scope) {
+  if (scope == scope_) return;
+  beginResetModel();
+  scope_ = scope;
+  RebuildVisible();
+  endResetModel();
+  emit totalsChanged();
+}
+
+bool ResultsModel::Matches(NativeStringView path, std::uint32_t labelIndex) const {
   if (filter_.isEmpty()) return true;
   if (!filterNative_.empty()) {
-    const NativeStringView path(row.fullPath);
     const auto fold = [](NativeChar c) {
       return c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c;
     };
@@ -188,8 +194,7 @@ bool ResultsModel::Matches(const ResultRow& row) const {
                     [&](NativeChar a, NativeChar b) { return fold(a) == b; });
     if (hit != path.end()) return true;
   }
-  return row.labelIndex < labelTexts_.size() &&
-         labelTexts_[row.labelIndex].contains(filter_, Qt::CaseInsensitive);
+  return labelIndex < labelMatches_.size() && labelMatches_[labelIndex];
 }
 
 void ResultsModel::RebuildVisible() {
@@ -211,8 +216,16 @@ void ResultsModel::SetFilter(const QString& text) {
   filterNative_.clear();
   for (NativeChar c : ToNative(text))
     filterNative_.push_back(c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c);
+  LabelsMatch();
   RebuildVisible();
   endResetModel();
+}
+
+void ResultsModel::LabelsMatch() {
+  // Few labels for many rows: each label is looked at once.
+  labelMatches_.assign(labelTexts_.size(), 0);
+  for (std::size_t i = 0; i < labelTexts_.size(); ++i)
+    labelMatches_[i] = !filter_.isEmpty() && labelTexts_[i].contains(filter_, Qt::CaseInsensitive);
 }
 
 void ResultsModel::AppendBatch(RowBatch&& batch) {
@@ -224,6 +237,7 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
     labels_.push_back(std::move(label));
   }
   for (auto& root : batch.newRoots) roots_.push_back(std::move(root));
+  if (!batch.newLabels.empty()) LabelsMatch();
   if (batch.rows.empty()) return;
   const std::size_t first = rows_.size();
   const std::size_t n = batch.rows.size();
@@ -231,13 +245,19 @@ void ResultsModel::AppendBatch(RowBatch&& batch) {
   std::vector<std::uint32_t> shown;
   if (Filtered()) {
     for (std::size_t i = n; i-- > 0;)
-      if (Matches(batch.rows[i])) shown.push_back(static_cast<std::uint32_t>(first + i));
+      if (InScope(batch.rows[i].row, batch.rows[i].device) &&
+          Matches(batch.rows[i].fullPath, batch.rows[i].row.labelIndex))
+        shown.push_back(static_cast<std::uint32_t>(first + i));
   }
   const std::size_t inserted = Filtered() ? shown.size() : n;
   if (inserted) beginInsertRows(QModelIndex(), 0, static_cast<int>(inserted - 1));
-  for (auto& row : batch.rows) {
-    rows_.push_back(std::move(row));
-    Count(rows_.back(), true);
+  for (FoundRow& found : batch.rows) {
+    ResultRow& row = rows_.emplace_back(found.row);
+    row.path = paths_.Store(found.fullPath);
+    if (row.Has(ResultRow::kHasIdentity)) row.deviceIndex = DeviceIndex(found.device);
+    if (row.Has(ResultRow::kNeedsAdmin)) ++adminRows_;
+    tally_.Add(static_cast<std::uint32_t>(rows_.size() - 1));
+    if (row.Has(ResultRow::kChecked)) ++checkedRows_;
   }
   if (Sorted()) {
     std::vector<std::uint32_t> fresh(n);
@@ -255,13 +275,16 @@ void ResultsModel::Clear() {
   beginResetModel();
   rows_.clear();
   rows_.shrink_to_fit();
+  paths_.Clear();
+  devices_.clear();
   order_.clear();
   order_.shrink_to_fit();
   visible_.clear();
   sortColumn_ = -1;
+  scope_ = RowScope();  // its bar is gone with the rows
   tally_.Clear();
-  checkedTally_.Clear();
   checkedRows_ = 0;
+  adminRows_ = 0;
   endResetModel();
   if (n) emit rowsWithdrawn(n);
   emit totalsChanged();
@@ -286,7 +309,8 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
     emit orderChanged();
     return;
   }
-  const std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
+  const std::vector<RowSortKey> keys =
+      MakeSortKeys(rows_, paths_, rows_.size(), sortLabels_, column);
   std::vector<std::uint32_t> positions = NewestFirst(rows_.size());
   const std::atomic<bool> never{false};
   SortByKeys(keys, positions, order == Qt::DescendingOrder, never);
@@ -303,7 +327,7 @@ void ResultsModel::RequestSort(int column, Qt::SortOrder order) {
   wantedOrder_ = order;
   const std::uint64_t job = ++sortJob_;
   // The keys point into the rows' paths: no row moves or goes until the sort is over or called off.
-  std::vector<RowSortKey> keys = MakeSortKeys(rows_, rows_.size(), sortLabels_, column);
+  std::vector<RowSortKey> keys = MakeSortKeys(rows_, paths_, rows_.size(), sortLabels_, column);
   sorter_ =
       std::thread([this, job, descending = order == Qt::DescendingOrder, keys = std::move(keys)] {
         std::vector<std::uint32_t> positions = NewestFirst(keys.size());
@@ -355,12 +379,11 @@ void ResultsModel::SetAllChecked(bool checked) {
     return;
   }
   for (auto& row : rows_) row.Set(ResultRow::kChecked, checked);
-  checkedTally_.Clear();
-  checkedRows_ = 0;
-  if (checked) {
-    checkedTally_ = tally_;
-    checkedRows_ = rows_.size();
-  }
+  if (checked)
+    tally_.CheckAll();
+  else
+    tally_.UncheckAll();
+  checkedRows_ = checked ? rows_.size() : 0;
   if (!rows_.empty())
     emit dataChanged(index(0, kName), index(rowCount() - 1, kName), {Qt::CheckStateRole});
   emit checksChanged();
@@ -409,21 +432,31 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
     if (remove[p] && rows_[p].Has(ResultRow::kChecked)) ++tickedRemoved;
   const bool noTickLeft = tickedRemoved == checkedRows_;
   if (noTickLeft) {
-    checkedTally_.Clear();
+    tally_.UncheckAll();
     checkedRows_ = 0;
   }
   for (std::size_t p = 0; p < rows_.size(); ++p) {
-    if (remove[p]) {
-      if (noTickLeft) rows_[p].Set(ResultRow::kChecked, false);
-      Count(rows_[p], false);
-      ++removed;
-      continue;
-    }
+    if (!remove[p]) continue;
+    ResultRow& row = rows_[p];
+    if (noTickLeft) row.Set(ResultRow::kChecked, false);
+    tally_.Withdraw(static_cast<std::uint32_t>(p));
+    if (row.Has(ResultRow::kChecked)) --checkedRows_;
+    if (row.Has(ResultRow::kNeedsAdmin)) --adminRows_;
+    ++removed;
+  }
+  // The kept rows' paths move to new blocks in order, a path shared by neighbours still shared.
+  PathArena paths;
+  for (std::size_t p = 0; p < rows_.size(); ++p) {
+    if (remove[p]) continue;
     newPosition[p] = static_cast<std::uint32_t>(kept);
-    if (kept != p) rows_[kept] = std::move(rows_[p]);
+    ResultRow& row = rows_[kept];
+    if (kept != p) row = rows_[p];
+    row.path = paths.Store(paths_.View(row.path, row.pathLength));
     ++kept;
   }
+  paths_.Swap(paths);
   rows_.resize(kept);
+  tally_.Remap(newPosition);
   if (Sorted()) {
     std::vector<std::uint32_t> order;
     order.reserve(kept);
@@ -446,12 +479,13 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
 }
 
 scan::JunkItem ResultsModel::ItemAt(std::size_t position) const {
-  return ToJunkItem(rows_[position], labels_, roots_);
+  const ResultRow& row = rows_[position];
+  return ToJunkItem(row, PathOf(row), DeviceOf(row), labels_, roots_);
 }
 
 std::size_t ResultsModel::MemoryBytes() const {
   return rows_.size() * sizeof(ResultRow) +
-         (order_.capacity() + visible_.capacity()) * sizeof(std::uint32_t);
+         (order_.capacity() + visible_.capacity()) * sizeof(std::uint32_t) + tally_.MemoryBytes();
 }
 
 }  // namespace kelvo::ui

@@ -11,10 +11,22 @@
 #include <thread>
 #include <vector>
 
+#include "path_arena.h"
 #include "result_row.h"
-#include "scan/junk_tally.h"
+#include "row_tally.h"
 
 namespace kelvo::ui {
+
+// The rows of one bar of the summary: a kind (a rule or a location) or a disk.
+struct RowScope {
+  enum class Kind { kAll, kKind, kDisk };
+  Kind kind = Kind::kAll;
+  int rule = 0;
+  bool emptyFolder = false;
+  std::uint64_t device = 0;  // UINT64_MAX: rows whose file was not seen
+  QString name;              // as the summary names it
+  bool operator==(const RowScope&) const = default;
+};
 
 class ResultsModel : public QAbstractTableModel {
   Q_OBJECT
@@ -65,12 +77,17 @@ class ResultsModel : public QAbstractTableModel {
   // Shows only the rows whose path or type contains the text (ignoring case); "" shows all.
   void SetFilter(const QString& text);
   const QString& Filter() const { return filter_; }
-  bool Filtered() const { return !filter_.isEmpty(); }
+  // Shows only the rows of a kind or a disk (with the text filter, if any); kAll shows all.
+  void SetScope(const RowScope& scope);
+  const RowScope& Scope() const { return scope_; }
+  bool Filtered() const { return !filter_.isEmpty() || scope_.kind != RowScope::Kind::kAll; }
 
   // Each file once, however many rows list it: all rows, and the ticked ones.
-  const scan::JunkTally& Tally() const { return tally_; }
-  const scan::JunkTally& CheckedTally() const { return checkedTally_; }
+  const RowCounts& Tally() const { return tally_.All(); }
+  const RowCounts& CheckedTally() const { return tally_.Checked(); }
   std::size_t CheckedRows() const { return checkedRows_; }
+  // Rows only an administrator could remove.
+  std::size_t AdminRows() const { return adminRows_; }
   // Withdraws the ticked rows; returns how many.
   std::size_t RemoveChecked();
   // Positions in discovery order of the ticked rows, from the bottom of the list up.
@@ -80,16 +97,27 @@ class ResultsModel : public QAbstractTableModel {
 
   std::size_t Size() const { return rows_.size(); }
   // The length of the listed files, each once.
-  std::uint64_t TotalBytes() const { return tally_.Total().bytes; }
+  std::uint64_t TotalBytes() const { return Tally().Total().bytes; }
   std::size_t Position(int displayRow) const;  // discovery-order position of a shown row
   const ResultRow& RowAt(std::size_t position) const { return rows_[position]; }
   const ResultRow& Shown(int displayRow) const { return rows_[Position(displayRow)]; }
+  NativeStringView PathOf(const ResultRow& row) const {
+    return paths_.View(row.path, row.pathLength);
+  }
+  NativeStringView FileNameOf(const ResultRow& row) const {
+    return PathOf(row).substr(row.pathLength - row.nameLength);
+  }
+  NativeStringView PathAt(std::size_t position) const { return PathOf(rows_[position]); }
+  std::uint64_t DeviceOf(const ResultRow& row) const {
+    return row.deviceIndex < devices_.size() ? devices_[row.deviceIndex] : 0;
+  }
   bool Checked(int displayRow) const { return Shown(displayRow).Has(ResultRow::kChecked); }
   void SetChecked(int displayRow, bool checked);
   scan::JunkItem ItemAt(std::size_t position) const;
   QString Text(int displayRow, int column) const;
   // The path over the name and path; a row only an administrator may remove says so everywhere.
   std::size_t MemoryBytes() const;  // what the list holds besides the path texts
+  std::size_t PathBytes() const { return paths_.Bytes(); }
 
  signals:
   // Rows left the list (withdrawn, deleted or cleared).
@@ -112,12 +140,17 @@ class ResultsModel : public QAbstractTableModel {
     return Sorted() ? order_[i] : rows_.size() - 1 - i;
   }
   bool Matches(const ResultRow& row) const;
+  bool Matches(NativeStringView path, std::uint32_t labelIndex) const;
+  bool InScope(const ResultRow& row, std::uint64_t device) const;
   void RebuildVisible();
-  void Count(const ResultRow& row, bool add);
-  void CountTick(const ResultRow& row, bool add);
-  void SetRowChecked(ResultRow& row, bool checked);
+  void LabelsMatch();
+  void SetRowChecked(std::size_t position, bool checked);
+  std::uint32_t DeviceIndex(std::uint64_t device);
 
-  std::deque<ResultRow> rows_;        // grows without moving what it holds
+  std::deque<ResultRow> rows_;  // grows without moving what it holds
+  PathArena paths_;
+  std::vector<std::uint64_t> devices_;  // the disks the rows are on, by deviceIndex
+  std::size_t lastDevice_ = 0;
   std::vector<std::uint32_t> order_;  // display row -> position, only while sorted
   std::vector<NativeString> labels_;
   std::vector<NativeString> roots_;
@@ -125,10 +158,12 @@ class ResultsModel : public QAbstractTableModel {
   std::vector<NativeString> sortLabels_;  // the shown labels, as the sort compares them
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-  scan::JunkTally tally_;
-  scan::JunkTally checkedTally_;
+  RowTally tally_{rows_, paths_, devices_, roots_};
   std::size_t checkedRows_ = 0;
+  std::size_t adminRows_ = 0;
   QString filter_;
+  std::vector<char> labelMatches_;  // by label: the filter's text is in it
+  RowScope scope_;
   NativeString filterNative_;           // filter_ in lower case, for the paths (ASCII case folded)
   std::vector<std::uint32_t> visible_;  // display row -> position, while filtered
   QIcon rowIcon_;

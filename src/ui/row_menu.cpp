@@ -37,7 +37,7 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
           [&model, rule, emptyFolder] { model.SetKindChecked(rule, emptyFolder, false); });
   addSeparator();
 
-  const NativeString folder = FolderOf(row.fullPath);
+  const NativeString folder = FolderOf(NativeString(model.PathOf(row)));
   QAction* open = addAction(tr("打开所在文件夹"));
   open->setObjectName("openFolder");
   open->setEnabled(!folder.empty());
@@ -48,7 +48,7 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
   if (std::find(selectedRows.begin(), selectedRows.end(), displayRow) == selectedRows.end())
     selectedRows = {displayRow};
   QStringList paths;
-  for (int r : selectedRows) paths << ToQString(model.Shown(r).fullPath);
+  for (int r : selectedRows) paths << ToQString(model.PathOf(model.Shown(r)));
   copied_ = paths.join(QLatin1Char('\n'));
   QAction* copy =
       addAction(paths.size() == 1 ? tr("复制路径") : tr("复制 %1 个路径").arg(paths.size()));
@@ -56,13 +56,12 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
   connect(copy, &QAction::triggered, this,
           [text = copied_] { QGuiApplication::clipboard()->setText(text); });
   addSeparator();
-  AddKeepEntries(row, keepList);
+  AddKeepEntries(row, NativeString(model.PathOf(row)), keepList);
 }
 
-void RowMenu::AddKeepEntries(const ResultRow& row, KeepListDialog* list) {
+void RowMenu::AddKeepEntries(const ResultRow& row, NativeString path, KeepListDialog* list) {
   QMenu* keep = addMenu(tr("加入保留列表"));
   keep->setObjectName("keepMenu");
-  NativeString path = row.fullPath;
   while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
   const NativeString folder = FolderOf(path);
   const bool isFolder = row.Has(ResultRow::kEmptyFolder);

@@ -27,7 +27,7 @@ class RowMenu : public QMenu {
   const QString& CopiedText() const { return copied_; }
 
  private:
-  void AddKeepEntries(const ResultRow& row, KeepListDialog* keepList);
+  void AddKeepEntries(const ResultRow& row, NativeString path, KeepListDialog* keepList);
 
   QString copied_;
 };

@@ -36,8 +36,9 @@ constexpr std::size_t kRun = 4096;
 
 }  // namespace
 
-std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, std::size_t count,
-                                     const std::vector<NativeString>& labels, int column) {
+std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, const PathArena& paths,
+                                     std::size_t count, const std::vector<NativeString>& labels,
+                                     int column) {
   std::vector<std::uint32_t> labelRank(labels.size());
   if (column == kTypeColumn) {
     std::vector<std::uint32_t> byText(labels.size());
@@ -55,11 +56,11 @@ std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, std::siz
     RowSortKey& key = keys[p];
     switch (column) {
       case kNameColumn:
-        key.text = row->FileName();
+        key.text = paths.View(row->path, row->pathLength).substr(row->pathLength - row->nameLength);
         key.head = Head(key.text);
         break;
       case kPathColumn:
-        key.text = row->fullPath;
+        key.text = paths.View(row->path, row->pathLength);
         key.head = Head(key.text);
         break;
       case kTypeColumn:

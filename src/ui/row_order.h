@@ -19,10 +19,10 @@ struct RowSortKey {
 };
 
 // What a column sorts on: names and paths by their bytes, types by their label's bytes, sizes by
-// number with rows without a size first. The texts stay valid while the rows are neither moved nor
-// destroyed.
-std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, std::size_t count,
-                                     const std::vector<NativeString>& labels, int column);
+// number with rows without a size first. The texts stay valid while the paths' blocks stay.
+std::vector<RowSortKey> MakeSortKeys(const std::deque<ResultRow>& rows, const PathArena& paths,
+                                     std::size_t count, const std::vector<NativeString>& labels,
+                                     int column);
 
 // Sorts positions (indexes into keys) stably, ascending or descending. Returns false, leaving
 // positions in some order, when cancel was set before the end.

@@ -13,7 +13,7 @@ double Share(const scan::TallyCounts& part, const scan::TallyCounts& whole) {
 }
 }  // namespace
 
-std::vector<SummaryBar> SummaryBars(const scan::JunkTally& all, const scan::JunkTally& checked) {
+std::vector<SummaryBar> SummaryBars(const RowCounts& all, const RowCounts& checked) {
   std::vector<SummaryBar> bars;
   const scan::TallyCounts& whole = all.Total();
   const auto checkedKinds = checked.Kinds();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "row_tally.h"
 #include "scan/junk_tally.h"
 
 namespace kelvo::ui {
@@ -25,6 +26,6 @@ struct SummaryBar {
 };
 
 // The kinds first, then the disks.
-std::vector<SummaryBar> SummaryBars(const scan::JunkTally& all, const scan::JunkTally& checked);
+std::vector<SummaryBar> SummaryBars(const RowCounts& all, const RowCounts& checked);
 
 }  // namespace kelvo::ui

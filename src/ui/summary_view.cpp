@@ -128,9 +128,13 @@ void SummaryChart::mouseReleaseEvent(QMouseEvent* event) {
 SummaryView::SummaryView(ResultsModel& model, QWidget* parent) : QDialog(parent), model_(model) {
   setObjectName("summaryView");
   setWindowTitle(Title());
-  auto* hint =
-      new QLabel(tr("每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选."), this);
+  auto* hint = new QLabel(tr("每个文件只计一次. 单击一行:"), this);
   hint->setWordWrap(true);
+  tickMode_ = new QRadioButton(tr("勾选它的全部行 (已全部勾选时取消勾选)"), this);
+  tickMode_->setObjectName("tickMode");
+  tickMode_->setChecked(true);
+  showMode_ = new QRadioButton(tr("列表只显示它的行"), this);
+  showMode_->setObjectName("showMode");
   chart_ = new SummaryChart(this);
   auto* scroll = new QScrollArea(this);
   scroll->setWidget(chart_);
@@ -141,14 +145,28 @@ SummaryView::SummaryView(ResultsModel& model, QWidget* parent) : QDialog(parent)
   total_->setWordWrap(true);
   auto* close = new QPushButton(tr("关闭"), this);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
+  showAll_ = new QPushButton(tr("显示全部行"), this);
+  showAll_->setObjectName("showAllRows");
+  connect(showAll_, &QPushButton::clicked, this, [this] { model_.SetScope({}); });
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(showAll_);
+  buttons->addStretch(1);
+  buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(hint);
+  layout->addWidget(tickMode_);
+  layout->addWidget(showMode_);
   layout->addWidget(scroll, 1);
   layout->addWidget(total_);
-  layout->addWidget(close, 0, Qt::AlignRight);
+  layout->addLayout(buttons);
   resize(chart_->sizeHint().width() + 40, 360);
 
-  connect(chart_, &SummaryChart::barClicked, this, &SummaryView::ToggleBar);
+  connect(chart_, &SummaryChart::barClicked, this, [this](int bar) {
+    if (showMode_->isChecked())
+      ShowBarRows(bar);
+    else
+      ToggleBar(bar);
+  });
   auto markDirty = [this] { dirty_ = true; };
   connect(&model_, &ResultsModel::totalsChanged, this, markDirty);
   connect(&model_, &ResultsModel::checksChanged, this, markDirty);
@@ -167,6 +185,7 @@ void SummaryView::showEvent(QShowEvent* event) {
 
 void SummaryView::Refresh() {
   dirty_ = false;
+  showAll_->setEnabled(model_.Scope().kind != RowScope::Kind::kAll);
   chart_->SetBars(SummaryBars(model_.Tally(), model_.CheckedTally()));
   const scan::TallyCounts& t = model_.Tally().Total();
   const scan::TallyCounts& c = model_.CheckedTally().Total();
@@ -188,6 +207,24 @@ void SummaryView::ToggleBar(int index) {
     model_.SetKindChecked(bar.rule, bar.emptyFolder, tick);
   else
     model_.SetDiskChecked(bar.device, tick);
+  Refresh();
+}
+
+void SummaryView::ShowBarRows(int index) {
+  const auto& bars = chart_->Bars();
+  if (index < 0 || index >= static_cast<int>(bars.size())) return;
+  const SummaryBar& bar = bars[static_cast<std::size_t>(index)];
+  RowScope scope;
+  scope.name = bar.name;
+  if (bar.kind == SummaryBar::Kind::kKind) {
+    scope.kind = RowScope::Kind::kKind;
+    scope.rule = bar.rule;
+    scope.emptyFolder = bar.emptyFolder;
+  } else {
+    scope.kind = RowScope::Kind::kDisk;
+    scope.device = bar.device;
+  }
+  model_.SetScope(scope);
   Refresh();
 }
 

@@ -1,9 +1,12 @@
 // "垃圾分布": the bars of the junk per kind and per disk, redrawn as rows arrive (at most a few
-// times a second), a click on a bar ticking its rows, or unticking them when all are ticked.
+// times a second), a click on a bar ticking its rows (unticking them when all are ticked) or, as
+// the user chooses, narrowing the list to them.
 #pragma once
 
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <vector>
@@ -54,6 +57,11 @@ class SummaryView : public QDialog {
   void Refresh();
   // A click on the bar: ticks its rows, or unticks them all when all are ticked.
   void ToggleBar(int bar);
+  // A click on the bar: the list shows its rows alone.
+  void ShowBarRows(int bar);
+  QRadioButton* tickMode() const { return tickMode_; }
+  QRadioButton* showMode() const { return showMode_; }
+  QPushButton* showAll() const { return showAll_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -62,6 +70,9 @@ class SummaryView : public QDialog {
   ResultsModel& model_;
   SummaryChart* chart_ = nullptr;
   QLabel* total_ = nullptr;
+  QRadioButton* tickMode_ = nullptr;
+  QRadioButton* showMode_ = nullptr;
+  QPushButton* showAll_ = nullptr;
   QTimer timer_;
   bool dirty_ = true;
 };

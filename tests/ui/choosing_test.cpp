@@ -120,6 +120,72 @@ class ChoosingTest : public QObject {
     QCOMPARE(model.CheckedRows(), 0u);
   }
 
+  void aClickOnABarCanShowItsRowsAloneAndTheWindowLeadsBack() {
+    auto log = std::make_shared<testing::ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    Fill(w.model(), Mixed());
+    ui::SummaryView* view = w.ShowSummary();
+    view->resize(700, 400);
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    view->Refresh();
+    QVERIFY(!view->showAll()->isEnabled());
+    view->showMode()->click();
+    QVERIFY(view->showMode()->isChecked());
+    const auto& bars = view->chart()->Bars();
+    int zero = -1;
+    for (int i = 0; i < static_cast<int>(bars.size()); ++i)
+      if (bars[static_cast<std::size_t>(i)].kind == ui::SummaryBar::Kind::kKind &&
+          bars[static_cast<std::size_t>(i)].rule == scan::kZeroByteRule)
+        zero = i;
+    QVERIFY(zero >= 0);
+    const QString name = bars[static_cast<std::size_t>(zero)].name;
+    QTest::mouseClick(view->chart(), Qt::LeftButton, {}, view->chart()->BarRect(zero).center());
+    QCOMPARE(Paths(w.model()), QStringList({"/a/x.tmp"}));  // the zero-byte row alone
+    QCOMPARE(w.model().CheckedRows(), 0u);                  // and nothing ticked
+    QVERIFY(view->showAll()->isEnabled());
+    QVERIFY2(w.statusLine()->FullText().contains(QStringLiteral("只显示 ") + name),
+             qPrintable(w.statusLine()->FullText()));
+    QVERIFY(w.statusLine()->FullText().contains(QStringLiteral("显示全部行")));
+    // Tick all acts on the shown rows; the totals stay those of the whole list.
+    w.uc(0)->click();
+    QCOMPARE(w.model().CheckedRows(), 1u);
+    QVERIFY(w.statusLine()->FullText().startsWith(QStringLiteral("共 4 项")));
+    // Rows found later join the list shown when they are of the bar, and only then.
+    Fill(w.model(), {Item("/b/new.tmp", 0, scan::kZeroByteRule, 2, 20, "/b/"),
+                     Item("/b/other.tmp", 1, 1, 2, 21, "/b/")});
+    QCOMPARE(Paths(w.model()), QStringList({"/b/new.tmp", "/a/x.tmp"}));
+    // A disk's bar narrows to the disk.
+    view->Refresh();
+    int diskB = -1;
+    for (int i = 0; i < static_cast<int>(view->chart()->Bars().size()); ++i)
+      if (view->chart()->Bars()[static_cast<std::size_t>(i)].name == QStringLiteral("/b/"))
+        diskB = i;
+    QVERIFY(diskB >= 0);
+    QTest::mouseClick(view->chart(), Qt::LeftButton, {}, view->chart()->BarRect(diskB).center());
+    QCOMPARE(Paths(w.model()), QStringList({"/b/other.tmp", "/b/new.tmp", "/b/z.bak"}));
+    // The status line's link shows every row again.
+    emit w.statusLine()->linkActivated(QStringLiteral("showAll"));
+    QCOMPARE(w.model().rowCount(), 6);
+    QVERIFY(!w.statusLine()->FullText().contains(QStringLiteral("只显示")));
+    // And so does the summary's button; in the ticking mode a click ticks again.
+    QTest::mouseClick(view->chart(), Qt::LeftButton, {}, view->chart()->BarRect(diskB).center());
+    QCOMPARE(w.model().rowCount(), 3);
+    view->Refresh();
+    QTest::mouseClick(view->showAll(), Qt::LeftButton);
+    QCOMPARE(w.model().rowCount(), 6);
+    view->tickMode()->click();
+    QTest::mouseClick(view->chart(), Qt::LeftButton, {}, view->chart()->BarRect(diskB).center());
+    QCOMPARE(w.model().rowCount(), 6);
+    QCOMPARE(w.model().CheckedRows(), 4u);  // /a/x.tmp's zero-byte row and /b/'s three
+    // A cleared list shows everything the next scan finds.
+    view->showMode()->click();
+    QTest::mouseClick(view->chart(), Qt::LeftButton, {}, view->chart()->BarRect(diskB).center());
+    w.model().Clear();
+    Fill(w.model(), Mixed());
+    QCOMPARE(w.model().rowCount(), 4);
+  }
+
   void theSummaryFollowsRowsAsTheyArrive() {
     ui::ResultsModel model;
     ui::SummaryView view(model);
@@ -327,6 +393,22 @@ class ChoosingTest : public QObject {
     QCOMPARE(w.selectionLine()->text(), QStringLiteral("已选 0 个, 0 B"));
     QVERIFY(w.statusLine()->FullText().startsWith(
         QStringLiteral("共 4 项, 3 个文件, 5.0 KB (占用 12.0 KB)")));
+  }
+
+  void theStatusLineCountsTheRowsNeedingAnAdministrator() {
+    auto log = std::make_shared<testing::ServiceLog>();
+    ui::MainWindow w(testing::MakeFakeServices(log, {}));
+    w.Startup();
+    std::vector<scan::JunkItem> items = Mixed();
+    items[0].needsAdmin = items[1].needsAdmin = true;  // one file, two rows: counted as rows
+    Fill(w.model(), items);
+    QVERIFY2(w.statusLine()->FullText().contains(QStringLiteral(" · 2 个需要管理员权限")),
+             qPrintable(w.statusLine()->FullText()));
+    w.model().RemoveRows({0});
+    QVERIFY2(w.statusLine()->FullText().contains(QStringLiteral(" · 1 个需要管理员权限")),
+             qPrintable(w.statusLine()->FullText()));
+    w.model().RemoveRows({0});
+    QVERIFY(!w.statusLine()->FullText().contains(QStringLiteral("管理员")));
   }
 };
 

@@ -15,6 +15,7 @@
 
 #include "fake_services.h"
 #include "main_window.h"
+#include "status_line.h"
 #include "translations.h"
 #include "type_words.h"
 #include "ui_fonts.h"
@@ -141,6 +142,26 @@ class LanguageTest : public QObject {
     QStringList types;
     for (int r = 0; r < w->model().rowCount(); ++r) types << w->model().Text(r, 2);
     QCOMPARE(types, QStringList({"Empty folder", "Zero-byte file", "tmp temporary file"}));
+
+    // The count of rows needing an administrator, in the singular and the plural.
+    ui::RowBatch admin;
+    for (int i = 0; i < 2; ++i) {
+      scan::JunkItem item;
+      item.fullPath = Utf8ToNative("/var/" + std::to_string(i));
+      item.fileName = Utf8ToNative(std::to_string(i));
+      item.needsAdmin = true;
+      admin.rows.push_back(ui::MakeRow(std::move(item), labels, roots, admin));
+      if (i == 0) {
+        w->model().AppendBatch(std::move(admin));
+        admin = {};
+        QVERIFY2(
+            w->statusLine()->FullText().contains(QStringLiteral("1 needs administrator rights")),
+            qPrintable(w->statusLine()->FullText()));
+      }
+    }
+    w->model().AppendBatch(std::move(admin));
+    QVERIFY2(w->statusLine()->FullText().contains(QStringLiteral("2 need administrator rights")),
+             qPrintable(w->statusLine()->FullText()));
   }
 
   void chineseKeepsItsTextsAndTranslatesQtButtons() {

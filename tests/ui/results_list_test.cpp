@@ -67,18 +67,18 @@ QStringList Expected(const ui::ResultsModel& model, int column, Qt::SortOrder or
     const ui::ResultRow& row = model.RowAt(static_cast<std::size_t>(r));
     switch (column) {
       case ui::ResultsModel::kPath:
-        return std::make_pair(std::uint64_t(0), std::string(row.fullPath));
+        return std::make_pair(std::uint64_t(0), std::string(model.PathOf(row)));
       case ui::ResultsModel::kSize:
         return std::make_pair(row.Has(ui::ResultRow::kHasSize) ? row.size + 1 : 0, std::string());
       default:
-        return std::make_pair(std::uint64_t(0), std::string(row.FileName()));
+        return std::make_pair(std::uint64_t(0), std::string(model.FileNameOf(row)));
     }
   };
   std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
     return order == Qt::AscendingOrder ? key(a) < key(b) : key(b) < key(a);
   });
   QStringList out;
-  for (int r : rows) out << ui::ToQString(model.RowAt(static_cast<std::size_t>(r)).fullPath);
+  for (int r : rows) out << ui::ToQString(model.PathAt(static_cast<std::size_t>(r)));
   return out;
 }
 

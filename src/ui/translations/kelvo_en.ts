@@ -436,6 +436,13 @@
         <translation>took %1 s</translation>
     </message>
     <message numerus="yes">
+        <source>%n 个需要管理员权限</source>
+        <translation>
+            <numerusform>%n needs administrator rights</numerusform>
+            <numerusform>%n need administrator rights</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>保留 %n 个软件包文件</source>
         <translation>
             <numerusform>%n package file kept</numerusform>
@@ -497,6 +504,14 @@
     <message>
         <source>保留列表无法读取</source>
         <translation>the keep-list cannot be read</translation>
+    </message>
+    <message>
+        <source>只显示 %1</source>
+        <translation>only %1 shown</translation>
+    </message>
+    <message>
+        <source>显示全部行</source>
+        <translation>show all rows</translation>
     </message>
 </context>
 <context>
@@ -682,8 +697,20 @@ Kelvo writes no rule of its own.</translation>
         <translation>%1 on disk</translation>
     </message>
     <message>
-        <source>每个文件只计一次. 单击一行: 勾选它的全部行, 已全部勾选时取消勾选.</source>
-        <translation>Each file counts once. Click a line to tick all its rows; click again to untick them.</translation>
+        <source>每个文件只计一次. 单击一行:</source>
+        <translation>Each file counts once. A click on a line:</translation>
+    </message>
+    <message>
+        <source>勾选它的全部行 (已全部勾选时取消勾选)</source>
+        <translation>ticks all its rows (unticks them when all are ticked)</translation>
+    </message>
+    <message>
+        <source>列表只显示它的行</source>
+        <translation>shows its rows alone in the list</translation>
+    </message>
+    <message>
+        <source>显示全部行</source>
+        <translation>Show all rows</translation>
     </message>
     <message>
         <source>关闭</source>
