@@ -45,7 +45,7 @@ sortrun scan_bad_pattern "$cli" scan --patterns nonsense "$tree"
 sortrun scan_locations "$cli" scan --locations all --format tsv
 run locations "$cli" locations
 sortrun clean_dry "$cli" clean --dry-run -y --patterns all --zero "$tree"
-"$cli" scan --threads 1 --patterns all --format tsv "$tree" > /tmp/kelvo-compare-home/list.tsv
+"$cli" scan --threads 1 --patterns all --format tsv "$tree" > /tmp/kelvo-compare-home/list.tsv 2>/dev/null
 sortrun clean_from_dry "$cli" clean --dry-run -y --from /tmp/kelvo-compare-home/list.tsv
 printf 'not a row\n' > /tmp/kelvo-compare-home/bad.tsv
 run clean_from_bad "$cli" clean --dry-run -y --from /tmp/kelvo-compare-home/bad.tsv
