@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "platform/file_update.h"
 #include "platform/posix/mount_table.h"
@@ -73,13 +71,6 @@ std::string LocalTimeNow() {
   char text[32];
   const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
   return std::string(text, n);
-}
-
-std::vector<MountEntry> ReadMountTable() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::stringstream text;
-  text << in.rdbuf();
-  return ParseMountInfo(text.str());
 }
 
 // The name the entry gets in the trash: its own, then "name.2", "name.3", ... cut so that the
@@ -157,7 +148,7 @@ FreedesktopTrash::Bin FreedesktopTrash::OpenTopBin(std::string_view fullPath, st
   bin.why = std::make_error_code(std::errc::no_such_device);
   // The top of the entry's mount: by its id, or else the longest mount point above the path.
   std::string top;
-  for (const MountEntry& m : ReadMountTable()) {
+  for (const MountEntry& m : ReadOwnMounts()) {
     const bool above = fullPath.starts_with(m.mountPoint) &&
                        (m.mountPoint == "/" || fullPath.size() == m.mountPoint.size() ||
                         fullPath[m.mountPoint.size()] == '/');

@@ -16,6 +16,7 @@
 #include "platform/file_update.h"
 #include "platform/posix/posix_error.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/posix/whole_file.h"
 
 namespace kelvo::platform {
 namespace {
@@ -42,17 +43,10 @@ std::error_code ReadAll(int fd, std::string& out) {
   struct stat st;
   if (::fstat(fd, &st) != 0) return LastErrnoError();
   if (auto ec = CheckReadable(st)) return ec;
-  char buffer[16 * 1024];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return LastErrnoError();
-    }
-    if (n == 0) return {};
-    out.append(buffer, static_cast<std::size_t>(n));
-    if (out.size() > kLargestOwnFile) return std::make_error_code(std::errc::file_too_large);
-  }
+  auto text = ReadWholeFile(fd, kLargestOwnFile);
+  if (!text) return text.error();
+  out = std::move(*text);
+  return {};
 }
 
 std::error_code WriteAll(int fd, std::string_view bytes) {
