@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/native_path.h"
 #include "platform/native_string.h"
 #include "row_writer.h"
 #include "scan/junk_rules.h"
@@ -164,7 +165,7 @@ bool IsAbsolutePath(std::string_view path) {
 // A trailing separator marks a folder to remove only while it is empty.
 std::optional<std::string> ParsePlainPath(std::string_view path, cleanup::DeletionRequest& row) {
   if (!IsAbsolutePath(path)) return "not an absolute path";
-  while (path.size() > 1 && (path.back() == '/' || path.back() == platform::kSeparator)) {
+  while (path.size() > 1 && platform::IsSeparator(static_cast<NativeChar>(path.back()))) {
     path.remove_suffix(1);
     row.emptyFolder = true;
   }
