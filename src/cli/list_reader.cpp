@@ -12,6 +12,7 @@
 #include "row_writer.h"
 #include "scan/junk_rules.h"
 #include "text/base64.h"
+#include "text/utf8.h"
 
 namespace kelvo::cli {
 namespace {
@@ -82,7 +83,7 @@ std::optional<std::string> JsonText(const nlohmann::json& row, const std::string
     bool ok = false;
     std::string bytes = text::Base64Decode(exact->get<std::string>(), ok);
     if (!ok) return key + "_base64 is not base64";
-    if (text == row.end() || ToLossyUtf8(bytes) != out)
+    if (text == row.end() || text::ToLossyUtf8(bytes) != out)
       return key + "_base64 names another " + key + " than " + key;
     out = std::move(bytes);
   }
