@@ -27,8 +27,7 @@ constexpr std::size_t kMaxReportBytes = std::size_t{512} << 20;
 std::string FilesAndBytes(const std::vector<cleanup::DeletionRequest>& rows) {
   std::uint64_t bytes = 0;
   for (const auto& r : rows) bytes += r.size.value_or(0);
-  return std::to_string(rows.size()) + (rows.size() == 1 ? " file" : " files") + " (" +
-         std::to_string(bytes) + " bytes)";
+  return cli::FilesAndBytes(rows.size(), bytes);
 }
 
 std::string Printable(const NativeString& path) {

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "platform/file_system.h"
+#include "platform/native_path.h"
 #include "row_writer.h"
 #include "settings/keep_list_file.h"
 #include "settings/settings_file.h"
@@ -21,8 +22,7 @@ KeepEntry EntryFor(const std::string& text, bool pattern) {
   const NativeString native = Utf8ToNative(text);
   NativeString canonical;
   if (!pattern && !platform::NativeFileSystem().ResolveRoot(native, canonical)) {
-    if (canonical.size() > 1 && canonical.back() == platform::kSeparator) canonical.pop_back();
-    return {KeepEntry::Kind::kFolder, canonical};
+    return {KeepEntry::Kind::kFolder, NativeString(platform::WithoutTrailingSeparators(canonical))};
   }
   return {KeepEntry::Kind::kPattern, native};
 }

@@ -7,10 +7,12 @@
 #include <cstring>
 #include <new>
 
+#include "platform/native_path.h"
 #include "platform/native_string.h"
 #include "row_writer.h"
 #include "scan/junk_rules.h"
 #include "text/base64.h"
+#include "text/utf8.h"
 
 namespace kelvo::cli {
 namespace {
@@ -81,7 +83,7 @@ std::optional<std::string> JsonText(const nlohmann::json& row, const std::string
     bool ok = false;
     std::string bytes = text::Base64Decode(exact->get<std::string>(), ok);
     if (!ok) return key + "_base64 is not base64";
-    if (text == row.end() || ToLossyUtf8(bytes) != out)
+    if (text == row.end() || text::ToLossyUtf8(bytes) != out)
       return key + "_base64 names another " + key + " than " + key;
     out = std::move(bytes);
   }
@@ -164,7 +166,7 @@ bool IsAbsolutePath(std::string_view path) {
 // A trailing separator marks a folder to remove only while it is empty.
 std::optional<std::string> ParsePlainPath(std::string_view path, cleanup::DeletionRequest& row) {
   if (!IsAbsolutePath(path)) return "not an absolute path";
-  while (path.size() > 1 && (path.back() == '/' || path.back() == platform::kSeparator)) {
+  while (path.size() > 1 && platform::IsSeparator(static_cast<NativeChar>(path.back()))) {
     path.remove_suffix(1);
     row.emptyFolder = true;
   }

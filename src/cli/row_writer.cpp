@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cinttypes>
 
+#include "admin/json_text.h"
 #include "text/base64.h"
 #include "text/utf8.h"
 
@@ -108,31 +109,6 @@ std::string EscapeForTerminal(std::string_view bytes, Backslashes backslashes) {
   return out;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    std::size_t n = Utf8SequenceLength(bytes, i);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
-std::string ToLossyUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    std::size_t n = Utf8SequenceLength(bytes, i);
-    if (n == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-    } else {
-      out.append(bytes.substr(i, n));
-      i += n;
-    }
-  }
-  return out;
-}
-
 std::string_view EntryKindName(const scan::JunkItem& item) {
   if (!item.identity) return "unknown";
   switch (item.identity->type) {
@@ -226,12 +202,7 @@ class JsonWriter final : public RowWriter {
  private:
   static void PutText(nlohmann::ordered_json& row, const std::string& key,
                       const std::string& bytes) {
-    if (IsValidUtf8(bytes)) {
-      row[key] = bytes;
-    } else {
-      row[key] = ToLossyUtf8(bytes);
-      row[key + "_base64"] = text::Base64Encode(bytes);
-    }
+    admin::PutTextBytes(row, key, bytes);
   }
   OutputBuffer& out_;
 };

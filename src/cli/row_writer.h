@@ -56,8 +56,6 @@ enum class Backslashes { kEscaped, kKept };
 std::string EscapeForTerminal(std::string_view bytes,
                               Backslashes backslashes = Backslashes::kEscaped);
 std::string QuoteCsvField(std::string_view bytes);
-bool IsValidUtf8(std::string_view bytes);
-std::string ToLossyUtf8(std::string_view bytes);  // invalid sequences become U+FFFD
 std::string_view EntryKindName(const scan::JunkItem& item);
 
 }  // namespace kelvo::cli

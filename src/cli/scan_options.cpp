@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/drives.h"
+#include "platform/native_path.h"
 #include "scan/scan_state.h"
 #include "settings/keep_list_file.h"
 
@@ -213,9 +214,7 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
     // With locations and no ROOT, only the locations are walked.
     for (const std::string& text : options.roots) {
       if (text.empty()) return "ROOT: an empty text is not a folder";
-      NativeString root = Utf8ToNative(text);
-      if (root.back() != platform::kSeparator) root.push_back(platform::kSeparator);
-      out.roots.push_back(std::move(root));
+      out.roots.push_back(platform::WithTrailingSeparator(Utf8ToNative(text)));
     }
   }
   return std::nullopt;

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "error_words.h"
+#include "platform/native_path.h"
 #include "skipped_failure.h"
 #include "ui_text.h"
 
@@ -127,8 +128,7 @@ bool KeepListDialog::AddEntry(const KeepEntry& entry) {
 
 bool KeepListDialog::AddFolder(NativeStringView folder) {
   NativeString path(folder);
-  while (path.size() > 1 && (path.back() == platform::kSeparator || path.back() == '/'))
-    path.pop_back();
+  while (path.size() > 1 && platform::IsSeparator(path.back())) path.pop_back();
   return AddEntry({KeepEntry::Kind::kFolder, path});
 }
 

@@ -6,16 +6,14 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "platform/native_path.h"
 #include "type_words.h"
 #include "ui_text.h"
 
 namespace kelvo::ui {
 
 NativeString RowMenu::FolderOf(NativeString path) {
-  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
-  const std::size_t cut = path.find_last_of(platform::kSeparator);
-  if (cut == NativeString::npos) return {};
-  return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+  return platform::ParentFolder(path);
 }
 
 RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedRows,
@@ -62,7 +60,7 @@ RowMenu::RowMenu(ResultsModel& model, int displayRow, std::vector<int> selectedR
 void RowMenu::AddKeepEntries(const ResultRow& row, NativeString path, KeepListDialog* list) {
   QMenu* keep = addMenu(tr("加入保留列表"));
   keep->setObjectName("keepMenu");
-  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
+  path = NativeString(platform::WithoutTrailingSeparators(path));
   const NativeString folder = FolderOf(path);
   const bool isFolder = row.Has(ResultRow::kEmptyFolder);
   QAction* own = keep->addAction(isFolder ? tr("此文件夹: %1").arg(ToQString(path))

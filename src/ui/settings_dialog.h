@@ -24,12 +24,9 @@ class SettingsDialog : public QDialog {
 
   QListWidget* List1() const { return list_; }
   QCheckBox* Check(int n) const { return checks_.at(static_cast<std::size_t>(n - 1)); }
-  QCheckBox* PackageFilesCheck() const { return packageFiles_; }
-  QCheckBox* ConfirmCheck() const { return confirm_; }
   QCheckBox* AgeCheck() const { return age_; }
   QSpinBox* AgeDays() const { return ageDays_; }
   QCheckBox* TrashCheck() const { return trash_; }
-  FlatButton* KeepListButton() const { return keepButton_; }
   KeepListDialog* KeepList() const { return keepList_; }
   FlatButton* Button(int n) const { return buttons_.at(static_cast<std::size_t>(n - 11)); }
   bool PatternTicked(int index) const;

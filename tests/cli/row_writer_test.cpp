@@ -1,5 +1,6 @@
 #include "row_writer.h"
 #include "text/base64.h"
+#include "text/utf8.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(RowWriter, JsonIsValidUtf8AndExactForOtherBytes) {
   bool ok = false;
   EXPECT_EQ(text::Base64Decode(second["path_base64"].get<std::string>(), ok), "/r/\xff\xfe.tmp");
   EXPECT_TRUE(ok);
-  EXPECT_TRUE(IsValidUtf8(text));
+  EXPECT_TRUE(text::IsValidUtf8(text));
 }
 
 TEST(RowWriter, Base64RoundTripsEveryLength) {
@@ -88,11 +89,11 @@ TEST(RowWriter, Base64RoundTripsEveryLength) {
 }
 
 TEST(RowWriter, Utf8Validation) {
-  EXPECT_TRUE(IsValidUtf8("plain 中文 😀"));
-  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));      // overlong
-  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));  // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xe4\xb8"));      // truncated
-  EXPECT_EQ(ToLossyUtf8("a\xffz"), "a\xEF\xBF\xBDz");
+  EXPECT_TRUE(text::IsValidUtf8("plain 中文 😀"));
+  EXPECT_FALSE(text::IsValidUtf8("\xc0\xaf"));      // overlong
+  EXPECT_FALSE(text::IsValidUtf8("\xed\xa0\x80"));  // surrogate
+  EXPECT_FALSE(text::IsValidUtf8("\xe4\xb8"));      // truncated
+  EXPECT_EQ(text::ToLossyUtf8("a\xffz"), "a\xEF\xBF\xBDz");
 }
 
 }  // namespace

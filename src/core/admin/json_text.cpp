@@ -4,42 +4,18 @@
 #include "text/utf8.h"
 
 namespace kelvo::admin {
-namespace {
 
-bool IsUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t n = text::DecodeUtf8At(bytes, i, text::Surrogates::kRejected).length;
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
-std::string Lossy(std::string_view bytes) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t n = text::DecodeUtf8At(bytes, i, text::Surrogates::kRejected).length;
-    if (n == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-    } else {
-      out.append(bytes.substr(i, n));
-      i += n;
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
-void PutNativeText(nlohmann::ordered_json& object, const std::string& key, NativeStringView text) {
-  const std::string bytes = NativeToUtf8(text);
-  if (IsUtf8(bytes)) {
+void PutTextBytes(nlohmann::ordered_json& object, const std::string& key, std::string_view bytes) {
+  if (text::IsValidUtf8(bytes)) {
     object[key] = bytes;
     return;
   }
-  object[key] = Lossy(bytes);
+  object[key] = text::ToLossyUtf8(bytes);
   object[key + "_base64"] = text::Base64Encode(bytes);
+}
+
+void PutNativeText(nlohmann::ordered_json& object, const std::string& key, NativeStringView text) {
+  PutTextBytes(object, key, NativeToUtf8(text));
 }
 
 std::optional<std::string> GetNativeText(const nlohmann::json& object, const std::string& key,
@@ -55,7 +31,8 @@ std::optional<std::string> GetNativeText(const nlohmann::json& object, const std
     bool ok = false;
     std::string decoded = text::Base64Decode(exact->get<std::string>(), ok);
     if (!ok) return key + "_base64 is not base64";
-    if (Lossy(decoded) != bytes) return key + "_base64 names another " + key + " than " + key;
+    if (text::ToLossyUtf8(decoded) != bytes)
+      return key + "_base64 names another " + key + " than " + key;
     bytes = std::move(decoded);
   }
   if (bytes.find('\0') != std::string::npos) return key + " holds a NUL byte";

@@ -4,6 +4,7 @@
 
 #include "cleanup/location_tidy.h"
 #include "cleanup/trash_place.h"
+#include "platform/native_path.h"
 #include "scan/package_filter.h"
 
 namespace kelvo::cleanup {
@@ -83,11 +84,6 @@ class KeptFolders final : public platform::FolderGuard {
   const scan::KeepList* list_;
 };
 
-NativeString WithoutTrailingSeparators(NativeStringView path) {
-  while (path.size() > 1 && path.back() == platform::kSeparator) path.remove_suffix(1);
-  return NativeString(path);
-}
-
 std::unique_ptr<platform::EntryRemover> RemoverFor(const GateChoices& choices) {
   using platform::Disposal;
   return platform::MakeNativeEntryRemover(choices.dryRun    ? Disposal::kCheck
@@ -123,7 +119,7 @@ DeletionResult RemovalGate::Decide(const DeletionRequest& row) {
     if (!current) return Refused(DeletionFailure::kKeepListUnreadable, current.error());
     keep = std::move(*current);
   }
-  const NativeString path = WithoutTrailingSeparators(row.path);
+  const NativeString path = NativeString(platform::WithoutTrailingSeparators(row.path));
   if (keep && (keep->Covers(path) || RootAncestorsKept(row, keep)))
     return Refused(DeletionFailure::kKept);
   if (choices_.packageFiles && choices_.packageFiles->KeepsOut(path))

@@ -1,15 +1,15 @@
 #include "components/shared_dll_audit.h"
 
 #include "components/registry_value.h"
+#include "platform/native_path.h"
 #include "scan/junk_rules.h"
-#include "scan/path_functions.h"
 
 namespace kelvo::components {
 namespace {
 
 scan::JunkItem AuditRow(const NativeString& name, const platform::FileSizeLookup& fileSize) {
   scan::JunkItem item;
-  item.fileName = scan::GetFileName<NativeChar>(name, static_cast<NativeChar>('\\'));
+  item.fileName = platform::GetFileName<NativeChar>(name, static_cast<NativeChar>('\\'));
   item.fullPath = name;
   item.typeLabel = Utf8ToNative(scan::kAuditLabel);
   if (fileSize) item.size = fileSize(name);
@@ -53,7 +53,7 @@ AuditSummary AuditSharedDlls(scan::ScanSink& sink, platform::Registry& registry,
     }
     ++summary.examined;
     ++index;
-    const NativeString name = scan::CutAtNul(entry->name);
+    const NativeString name = platform::CutAtNul(entry->name);
     const auto value = ReadRegValue(registry, platform::RegRoot::kLocalMachine, subkey, name);
     const auto* text = value ? std::get_if<std::u16string>(&*value) : nullptr;
     if (!value || std::holds_alternative<std::monostate>(*value) || (text && !TextIsZero(*text))) {

@@ -1,6 +1,7 @@
 #include "prepare/stored_keep_list.h"
 
 #include "platform/file_system.h"
+#include "platform/native_path.h"
 
 namespace kelvo::prepare {
 namespace {
@@ -21,9 +22,7 @@ scan::KeepList BuildKeepList(const std::vector<settings::KeepEntry>& entries,
     }
     list.AddFolder(e.text);
     std::error_code ec;
-    NativeString folder = e.text;
-    if (folder.empty() || folder.back() != platform::kSeparator)
-      folder.push_back(platform::kSeparator);
+    const NativeString folder = platform::WithTrailingSeparator(e.text);
     if (auto dir = platform::NativeFileSystem().OpenDirectory(folder, ec))
       list.AddFolderIdentity(dir->Device(), dir->Inode());
   }

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/native_path.h"
 #include "platform/process_probe.h"
 #include "scan/keep_list.h"
 #include "scan/package_filter.h"
-#include "scan/path_functions.h"
 
 namespace kelvo::scan {
 
@@ -59,7 +59,7 @@ void Classifier::ClassifyFolder(const FolderToClassify& folder) {
     // Without its trailing separator the folder's path names the folder itself.
     NativeStringView path = folder.path.substr(0, folder.path.size() - 1);
     JunkItem item;
-    item.fileName = GetFileName(path);
+    item.fileName = platform::GetFileName(path);
     item.fullPath = NativeString(path);
     item.typeLabel = emptyFolderLabel_;
     item.rule = kZeroByteRule;
@@ -95,7 +95,7 @@ void Classifier::ClassifyEntry(const FolderToClassify& folder, NativeStringView 
     NativeString fullPath(folder.path);
     fullPath += name;
     AddRow(folder, name, cname, facts, static_cast<int>(rule),
-           GetExtension(fullPath) + nameRuleSuffix_);
+           platform::GetExtension(fullPath) + nameRuleSuffix_);
   }
 
   const MarkerCounts& markers = *folder.markers;

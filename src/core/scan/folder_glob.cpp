@@ -1,4 +1,5 @@
 #include "scan/folder_glob.h"
+#include "platform/native_path.h"
 
 #include <algorithm>
 
@@ -17,8 +18,7 @@ std::vector<std::string_view> Split(std::string_view relative) {
 }
 
 NativeString WithSeparator(NativeString path) {
-  if (path.empty() || path.back() != platform::kSeparator) path.push_back(platform::kSeparator);
-  return path;
+  return platform::WithTrailingSeparator(std::move(path));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "scan/keep_list.h"
+#include "platform/native_path.h"
 
 namespace kelvo::scan {
 namespace {
@@ -6,9 +7,7 @@ namespace {
 constexpr bool kWindowsPaths = platform::kSeparator == NativeChar('\\');
 constexpr text::GlobSyntax kSyntax{.ignoreCase = kWindowsPaths, .backslashEscapes = !kWindowsPaths};
 
-bool IsSeparator(NativeChar c) {
-  return c == NativeChar('/') || c == platform::kSeparator;
-}
+using platform::IsSeparator;
 
 NativeChar Fold(NativeChar c) {
   if (kWindowsPaths && c >= NativeChar('A') && c <= NativeChar('Z'))

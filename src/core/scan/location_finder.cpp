@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/drives.h"
+#include "platform/native_path.h"
 #include "scan/cache_formats.h"
 #include "scan/folder_glob.h"
 
@@ -16,8 +17,7 @@ constexpr std::string_view kDeveloperCaches[] = {".npm/_cacache", ".cargo/regist
                                                  ".gradle/caches", "go/pkg/mod/cache/download"};
 
 NativeString WithSeparator(NativeString path) {
-  if (path.empty() || path.back() != platform::kSeparator) path.push_back(platform::kSeparator);
-  return path;
+  return platform::WithTrailingSeparator(std::move(path));
 }
 
 // Where one set of XDG folders lives: the user's own, or a flatpak application's.

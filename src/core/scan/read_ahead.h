@@ -39,10 +39,11 @@ class ReadAhead {
   using FolderRef = std::shared_ptr<Folder>;
   using Limits = ReadAheadLimits;
 
-  // threads: the size of the pool (at least 1); the walk's own thread also reads while it would
-  // otherwise wait. rules: the rules in force, to examine likely hits
-  // ahead; see SetRules. dotFolders: folders whose names start with "." are read too.
+  // threads: a fixed pool of that size (at least 1); the walk's own thread also reads while it
+  // would otherwise wait. rules: the rules in force, to examine likely hits ahead; see SetRules.
   ReadAhead(unsigned threads, const RootMount& root, const RuleSwitches& rules, Limits limits = {});
+  // The same with a pool that may grow from threads.least to threads.most readers while reads wait
+  // on the disk; dotFolders: folders whose names start with "." are read too.
   ReadAhead(ReadAheadThreads threads, const RootMount& root, const RuleSwitches& rules,
             Limits limits = {}, bool dotFolders = false);
   ~ReadAhead();  // stops the pool; what was read and not taken is dropped

@@ -3,6 +3,7 @@
 #include "platform/boot_script.h"
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
+#include "platform/native_path.h"
 
 namespace kelvo::settings {
 namespace {
@@ -60,9 +61,7 @@ std::error_code WriteBootCleanup(const BootCleanupTarget& target) {
 }
 
 NativeString GetWinDir() {
-  NativeString folder = platform::OperatingSystemFolder();
-  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  return folder;
+  return platform::WithTrailingSeparator(platform::OperatingSystemFolder());
 }
 
 }  // namespace kelvo::settings

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/file_update.h"
+#include "platform/native_path.h"
 #include "platform/profile_file.h"
 #include "settings/settings_file.h"
 #include "text/percent_encoding.h"
@@ -57,9 +58,7 @@ bool IsKeepKey(std::string_view key) {
 
 constexpr bool kWindowsPaths = platform::kSeparator == NativeChar('\\');
 
-bool IsSeparator(NativeChar c) {
-  return c == NativeChar('/') || c == platform::kSeparator;
-}
+using platform::IsSeparator;
 
 // Where the "[" class at pat[i] ends (past its "]"), read as the glob matcher reads it, or npos
 // when it is not closed.
@@ -120,7 +119,7 @@ std::error_code WriteKeepList(const NativeString& settingsPath,
     values.emplace_back(std::string(folder ? kFolderKey : kPatternKey) + std::to_string(i),
                         Encode(NativeToUtf8(entries[i].text)));
   }
-  const NativeString folder = ParentFolder(settingsPath);
+  const NativeString folder = platform::ParentFolder(settingsPath);
   if (!folder.empty()) {
     if (auto ec = platform::MakeFolders(folder)) return ec;
   }

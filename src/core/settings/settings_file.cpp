@@ -4,17 +4,10 @@
 
 #include "platform/file_update.h"
 #include "platform/known_folders.h"
+#include "platform/native_path.h"
 #include "platform/profile_file.h"
 
 namespace kelvo::settings {
-
-// The folder part of path, or empty when it has none.
-NativeString ParentFolder(const NativeString& path) {
-  const NativeChar separators[] = {platform::kSeparator, NativeChar('/'), NativeChar()};
-  auto pos = path.find_last_of(separators);
-  if (pos == NativeString::npos || pos == 0) return {};
-  return path.substr(0, pos);
-}
 
 std::string PatternListKey(int index) {
   return "list" + std::to_string(index);
@@ -25,7 +18,7 @@ NativeString SettingsFilePath() {
   if (const char* chosen = std::getenv("KELVO_SETTINGS_FILE"); chosen && *chosen)
     return Utf8ToNative(chosen);
   // The separator is added whatever the folder ends with, as the file has always been found.
-  return platform::SettingsFolder() + platform::kSeparator + AsciiToNative("setting.ini");
+  return platform::JoinPath(platform::SettingsFolder(), AsciiToNative("setting.ini"));
 }
 
 std::string ReadIniValue(const NativeString& path, std::string_view section, std::string_view key,
@@ -84,7 +77,7 @@ std::int16_t ReadTipsSwitch(const NativeString& path) {
 
 std::error_code WriteIniValue(const NativeString& path, std::string_view section,
                               std::string_view key, std::string_view value) {
-  NativeString folder = ParentFolder(path);
+  const NativeString folder = platform::ParentFolder(path);
   if (!folder.empty()) {
     if (auto ec = platform::MakeFolders(folder)) return ec;
   }

@@ -47,7 +47,4 @@ std::int16_t ReadTipsSwitch(const NativeString& path);
 [[nodiscard]] std::error_code WriteIniValue(const NativeString& path, std::string_view section,
                                             std::string_view key, std::string_view value);
 
-// The folder part of path, or empty when it has none.
-NativeString ParentFolder(const NativeString& path);
-
 }  // namespace kelvo::settings

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/known_folders.h"
+#include "platform/native_path.h"
 
 namespace kelvo::setup {
 
@@ -75,9 +76,7 @@ bool RunServerEntry(const NativeString& path, bool unregister, platform::Compone
 }
 
 NativeString GetSysDir() {
-  NativeString folder = platform::ComponentSystemFolder();
-  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  return folder;
+  return platform::WithTrailingSeparator(platform::ComponentSystemFolder());
 }
 
 }  // namespace kelvo::setup

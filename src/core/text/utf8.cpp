@@ -52,4 +52,29 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t n = DecodeUtf8At(bytes, i, Surrogates::kRejected).length;
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::string ToLossyUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t n = DecodeUtf8At(bytes, i, Surrogates::kRejected).length;
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(bytes.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
 }  // namespace kelvo::text

@@ -24,4 +24,10 @@ Utf8Character DecodeUtf8At(std::string_view text, std::size_t i, Surrogates surr
 // Appends the UTF-8 form of one code point.
 void AppendUtf8(std::string& out, char32_t c);
 
+// Whether bytes are well-formed UTF-8 without surrogates (text that may be shown as it is).
+bool IsValidUtf8(std::string_view bytes);
+
+// bytes with each byte that starts no well-formed character (surrogates included) as U+FFFD.
+std::string ToLossyUtf8(std::string_view bytes);
+
 }  // namespace kelvo::text

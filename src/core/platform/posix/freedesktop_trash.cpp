@@ -1,4 +1,5 @@
 #include "platform/posix/freedesktop_trash.h"
+#include "platform/posix/posix_error.h"
 
 #include <fcntl.h>
 #include <stdio.h>  // renameat2
@@ -8,8 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "platform/file_update.h"
 #include "platform/posix/mount_table.h"
@@ -23,10 +22,6 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::size_t kNameMax = 255;
 constexpr std::string_view kInfoSuffix = ".trashinfo";
 
-std::error_code Errno(int e) {
-  return {e, std::generic_category()};
-}
-
 RemovalReport Failed(RemovalStatus status, std::error_code ec = {}) {
   RemovalReport r;
   r.status = status;
@@ -38,11 +33,11 @@ RemovalReport Failed(RemovalStatus status, std::error_code ec = {}) {
 // anything but a folder is refused.
 UniqueFd OpenOrMakeFolder(int dir, const char* name, std::error_code& ec) {
   if (::mkdirat(dir, name, 0700) != 0 && errno != EEXIST) {
-    ec = Errno(errno);
+    ec = ErrnoError(errno);
     return UniqueFd();
   }
   UniqueFd fd(::openat(dir, name, kFolderFlags));
-  if (!fd) ec = Errno(errno);
+  if (!fd) ec = ErrnoError(errno);
   return fd;
 }
 
@@ -78,13 +73,6 @@ std::string LocalTimeNow() {
   return std::string(text, n);
 }
 
-std::vector<MountEntry> ReadMountTable() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::stringstream text;
-  text << in.rdbuf();
-  return ParseMountInfo(text.str());
-}
-
 // The name the entry gets in the trash: its own, then "name.2", "name.3", ... cut so that the
 // info file's name still fits.
 std::string Candidate(std::string_view name, unsigned attempt) {
@@ -97,14 +85,14 @@ std::string Candidate(std::string_view name, unsigned attempt) {
 std::error_code WriteInfo(int infoDir, const std::string& infoName, const std::string& text) {
   UniqueFd fd(::openat(infoDir, infoName.c_str(),
                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!fd) return Errno(errno);
+  if (!fd) return ErrnoError(errno);
   std::size_t done = 0;
   std::error_code ec;
   while (done < text.size()) {
     const ssize_t n = ::write(fd.get(), text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      ec = Errno(n < 0 ? errno : EIO);
+      ec = ErrnoError(n < 0 ? errno : EIO);
       break;
     }
     done += static_cast<std::size_t>(n);
@@ -139,7 +127,7 @@ FreedesktopTrash::Bin FreedesktopTrash::OpenHomeBin() {
   // The user's own folder: links in its path are the user's choice.
   UniqueFd trash(::open(bin.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!trash) {
-    bin.why = Errno(errno);
+    bin.why = ErrnoError(errno);
     return bin;
   }
   FolderIdentity id;
@@ -160,7 +148,7 @@ FreedesktopTrash::Bin FreedesktopTrash::OpenTopBin(std::string_view fullPath, st
   bin.why = std::make_error_code(std::errc::no_such_device);
   // The top of the entry's mount: by its id, or else the longest mount point above the path.
   std::string top;
-  for (const MountEntry& m : ReadMountTable()) {
+  for (const MountEntry& m : ReadOwnMounts()) {
     const bool above = fullPath.starts_with(m.mountPoint) &&
                        (m.mountPoint == "/" || fullPath.size() == m.mountPoint.size() ||
                         fullPath[m.mountPoint.size()] == '/');
@@ -171,7 +159,7 @@ FreedesktopTrash::Bin FreedesktopTrash::OpenTopBin(std::string_view fullPath, st
   UniqueFd topFd(::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   FolderIdentity id;
   if (!topFd) {
-    bin.why = Errno(errno);
+    bin.why = ErrnoError(errno);
     return bin;
   }
   if ((bin.why = IdentifyFolder(topFd.get(), id))) return bin;
@@ -272,13 +260,13 @@ RemovalReport FreedesktopTrash::Move(int parentFd, const char* name, std::string
     const int e = errno;
     ::unlinkat(bin.info.get(), infoName.c_str(), 0);
     if (e == EEXIST || e == ENOTEMPTY) continue;
-    if (e == EXDEV) return Failed(RemovalStatus::kNoTrash, Errno(e));
+    if (e == EXDEV) return Failed(RemovalStatus::kNoTrash, ErrnoError(e));
     RemovalReport failed;
     failed.status = e == ENOENT                 ? RemovalStatus::kGone
                     : e == EACCES || e == EPERM ? RemovalStatus::kPermissionDenied
                     : e == EBUSY                ? RemovalStatus::kInUse
                                                 : RemovalStatus::kFailed;
-    if (failed.status != RemovalStatus::kGone) failed.error = Errno(e);
+    if (failed.status != RemovalStatus::kGone) failed.error = ErrnoError(e);
     return failed;
   }
   return Failed(RemovalStatus::kNoTrash, std::make_error_code(std::errc::file_exists));

@@ -6,8 +6,13 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/posix/whole_file.h"
+
 namespace kelvo::platform {
 namespace {
+
+// Far above the table of a host with thousands of mounts.
+constexpr std::size_t kLargestMountTable = 64u << 20;
 
 // mountinfo writes space, tab, newline and backslash as three octal digits after a backslash.
 std::string UnescapeOctal(std::string_view s) {
@@ -131,6 +136,10 @@ std::vector<FixedDisk> SelectFixedDisks(const std::vector<MountEntry>& mounts,
     out.push_back(std::move(d));
   }
   return out;
+}
+
+std::vector<MountEntry> ReadOwnMounts() {
+  return ParseMountInfo(ReadWholeFile("/proc/self/mountinfo", kLargestMountTable).value_or(""));
 }
 
 }  // namespace kelvo::platform

@@ -23,6 +23,9 @@ struct MountEntry {
 // Parses the text of a mountinfo file; lines that do not parse are skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
+// The mounts this process sees (/proc/self/mountinfo); none when that cannot be read.
+std::vector<MountEntry> ReadOwnMounts();
+
 // What the system tells about the device behind a mount (through its source when that is a
 // device node, else its device number). Injected so that tests do not depend on this machine.
 struct BlockDeviceQuery {

@@ -10,16 +10,13 @@
 #include <ctime>
 
 #include "platform/child_process.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/unique_fd.h"
 
 extern char** environ;
 
 namespace kelvo::platform {
 namespace {
-
-std::error_code LastError() {
-  return {errno, std::generic_category()};
-}
 
 // A child that stops reading must not end this process with SIGPIPE: the signal is held back while
 // writing and a pending one is taken away before it is let through again.
@@ -50,9 +47,9 @@ Result<ChildRun> RunChild(const std::vector<NativeString>& argv, std::string_vie
                           std::size_t maxOutput) {
   if (argv.empty()) return Unexpected(std::make_error_code(std::errc::invalid_argument));
   int in[2], out[2];
-  if (::pipe2(in, O_CLOEXEC) != 0) return Unexpected(LastError());
+  if (::pipe2(in, O_CLOEXEC) != 0) return Unexpected(LastErrnoError());
   UniqueFd inRead(in[0]), inWrite(in[1]);
-  if (::pipe2(out, O_CLOEXEC) != 0) return Unexpected(LastError());
+  if (::pipe2(out, O_CLOEXEC) != 0) return Unexpected(LastErrnoError());
   UniqueFd outRead(out[0]), outWrite(out[1]);
 
   posix_spawn_file_actions_t actions;
@@ -65,7 +62,7 @@ Result<ChildRun> RunChild(const std::vector<NativeString>& argv, std::string_vie
   pid_t pid = 0;
   const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return Unexpected(std::error_code(spawned, std::generic_category()));
+  if (spawned != 0) return Unexpected(ErrnoError(spawned));
   inRead = UniqueFd();
   outWrite = UniqueFd();
   // Written as the child reads, between reads of its output, so that neither side waits forever.
@@ -82,7 +79,7 @@ Result<ChildRun> RunChild(const std::vector<NativeString>& argv, std::string_vie
       pollfd fds[2] = {{outRead.get(), POLLIN, 0}, {inWrite ? inWrite.get() : -1, POLLOUT, 0}};
       if (::poll(fds, 2, -1) < 0) {
         if (errno == EINTR) continue;
-        failure = LastError();
+        failure = LastErrnoError();
         break;
       }
       if (inWrite && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
@@ -118,7 +115,7 @@ Result<ChildRun> RunChild(const std::vector<NativeString>& argv, std::string_vie
 Result<NativeString> OwnExecutablePath() {
   char path[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return Unexpected(LastError());
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return Unexpected(LastErrnoError());
   return NativeString(path, static_cast<std::size_t>(n));
 }
 

@@ -3,20 +3,19 @@
 #include <charconv>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/drives.h"
 #include "platform/posix/mount_table.h"
+#include "platform/posix/whole_file.h"
 
 namespace kelvo::platform {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+// A value the kernel shows under /sys: a line of text.
+constexpr std::size_t kLargestSysValue = 64u << 10;
+
+std::string ReadSysValue(const std::string& path) {
+  return ReadWholeFile(path.c_str(), kLargestSysValue).value_or("");
 }
 
 std::string SysBlockPath(unsigned major, unsigned minor) {
@@ -43,7 +42,7 @@ bool IsRemovable(const MountEntry& m) {
   // A partition has no "removable" file of its own; its disk is the parent folder.
   std::string base = SysBlockPath(major, minor);
   for (const char* rel : {"/removable", "/../removable"}) {
-    std::string value = ReadFile(base + rel);
+    std::string value = ReadSysValue(base + rel);
     if (!value.empty()) return value[0] == '1';
   }
   return false;
@@ -88,7 +87,7 @@ std::vector<Drive> ListFixedDrives() {
   query.isRemovable = IsRemovable;
   query.label = LabelOf;
   std::vector<Drive> drives;
-  for (FixedDisk& d : SelectFixedDisks(ParseMountInfo(ReadFile("/proc/self/mountinfo")), query))
+  for (FixedDisk& d : SelectFixedDisks(ReadOwnMounts(), query))
     drives.push_back({std::move(d.key), std::move(d.text)});
   return drives;
 }

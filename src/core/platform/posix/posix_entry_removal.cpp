@@ -19,20 +19,17 @@
 
 #include "platform/entry_removal.h"
 #include "platform/posix/freedesktop_trash.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/posix_stat.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
 namespace {
 
-std::error_code Errno(int e) {
-  return {e, std::generic_category()};
-}
-
 RemovalReport Report(RemovalStatus status, int e = 0) {
   RemovalReport r;
   r.status = status;
-  if (e != 0) r.error = Errno(e);
+  if (e != 0) r.error = ErrnoError(e);
   return r;
 }
 

@@ -15,6 +15,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_attributes.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/posix_stat.h"
 #include "platform/posix/unique_fd.h"
 
@@ -44,10 +45,6 @@ EntryType TypeFromDirent(unsigned char d_type) {
   }
 }
 
-std::error_code LastError() {
-  return {errno, std::generic_category()};
-}
-
 class PosixDirectory final : public Directory {
  public:
   PosixDirectory(UniqueFd fd, const FolderIdentity& id) : fd_(std::move(fd)), id_(id) {}
@@ -57,14 +54,14 @@ class PosixDirectory final : public Directory {
   std::error_code List(Listing& out) override {
     out.Clear();
     // A fresh descriptor already stands at the start; only a second listing needs to rewind.
-    if (listed_ && ::lseek(fd_.get(), 0, SEEK_SET) < 0) return LastError();
+    if (listed_ && ::lseek(fd_.get(), 0, SEEK_SET) < 0) return LastErrnoError();
     listed_ = true;
     alignas(LinuxDirent64) static thread_local std::array<char, 64 * 1024> buffer;
     for (;;) {
       long n = ::syscall(SYS_getdents64, fd_.get(), buffer.data(), buffer.size());
       if (n < 0) {
         if (errno == EINTR) continue;
-        return LastError();
+        return LastErrnoError();
       }
       if (n == 0) return {};
       for (long pos = 0; pos < n;) {
@@ -97,7 +94,7 @@ class PosixDirectory final : public Directory {
                                            std::error_code& ec) {
     UniqueFd fd(::openat(dirfd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | extraFlags));
     if (!fd) {
-      ec = LastError();
+      ec = LastErrnoError();
       return nullptr;
     }
     FolderIdentity id;
@@ -120,9 +117,9 @@ class PosixFileSystem final : public FileSystem {
   std::error_code ResolveRoot(NativeStringView root, NativeString& canonical) override {
     const std::string text(root);
     std::unique_ptr<char, void (*)(void*)> real(::realpath(text.c_str(), nullptr), std::free);
-    if (!real) return LastError();
+    if (!real) return LastErrnoError();
     struct stat st;
-    if (::stat(real.get(), &st) != 0) return LastError();
+    if (::stat(real.get(), &st) != 0) return LastErrnoError();
     if (!S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::not_a_directory);
     canonical = real.get();
     if (canonical.back() != '/') canonical.push_back('/');

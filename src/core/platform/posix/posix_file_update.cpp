@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "platform/file_update.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/posix/whole_file.h"
 
 namespace kelvo::platform {
 namespace {
@@ -22,10 +24,6 @@ namespace {
 constexpr int kMostLinks = 40;  // as the kernel allows on one path
 
 std::atomic<CommitHook> g_commitHook{nullptr};
-
-std::error_code LastError() {
-  return {errno, std::generic_category()};
-}
 
 // Root's links cannot be planted by anyone else; our own are ours.
 bool TrustedOwner(uid_t owner) {
@@ -43,19 +41,12 @@ std::error_code CheckReadable(const struct stat& st) {
 std::error_code ReadAll(int fd, std::string& out) {
   out.clear();
   struct stat st;
-  if (::fstat(fd, &st) != 0) return LastError();
+  if (::fstat(fd, &st) != 0) return LastErrnoError();
   if (auto ec = CheckReadable(st)) return ec;
-  char buffer[16 * 1024];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
-    if (n == 0) return {};
-    out.append(buffer, static_cast<std::size_t>(n));
-    if (out.size() > kLargestOwnFile) return std::make_error_code(std::errc::file_too_large);
-  }
+  auto text = ReadWholeFile(fd, kLargestOwnFile);
+  if (!text) return text.error();
+  out = std::move(*text);
+  return {};
 }
 
 std::error_code WriteAll(int fd, std::string_view bytes) {
@@ -63,7 +54,7 @@ std::error_code WriteAll(int fd, std::string_view bytes) {
     ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return LastError();
+      return LastErrnoError();
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -100,7 +91,7 @@ std::error_code Walk(const std::string& path, bool makeFolders, WalkEnd& end) {
   std::vector<std::string> pending;
   PushComponents(path, pending);
   UniqueFd dir(::open(path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!dir) return LastError();
+  if (!dir) return LastErrnoError();
   std::string where = path.front() == '/' ? "" : ".";
   auto arrive = [&](std::string name) {
     end.folder = std::move(dir);
@@ -114,10 +105,10 @@ std::error_code Walk(const std::string& path, bool makeFolders, WalkEnd& end) {
     const bool last = pending.empty();
     UniqueFd entry(::openat(dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!entry && errno == ENOENT && makeFolders) {
-      if (::mkdirat(dir.get(), name.c_str(), 0700) != 0 && errno != EEXIST) return LastError();
+      if (::mkdirat(dir.get(), name.c_str(), 0700) != 0 && errno != EEXIST) return LastErrnoError();
       UniqueFd made(
           ::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (!made) return LastError();
+      if (!made) return LastErrnoError();
       struct stat parent, own;
       // Made by root in a user's folder: the user's, like the folder it is in.
       if (::fstat(dir.get(), &parent) == 0 && ::fstat(made.get(), &own) == 0 &&
@@ -132,24 +123,24 @@ std::error_code Walk(const std::string& path, bool makeFolders, WalkEnd& end) {
         arrive(name);
         return {};
       }
-      return LastError();
+      return LastErrnoError();
     }
     struct stat st;
-    if (::fstat(entry.get(), &st) != 0) return LastError();
+    if (::fstat(entry.get(), &st) != 0) return LastErrnoError();
     if (S_ISLNK(st.st_mode)) {
       if (!TrustedOwner(st.st_uid)) return FileRefusal::kForeignLink;
       if (++links > kMostLinks)
         return std::make_error_code(std::errc::too_many_symbolic_link_levels);
       std::string target(4096, '\0');
       const ssize_t n = ::readlinkat(entry.get(), "", target.data(), target.size());
-      if (n < 0) return LastError();
+      if (n < 0) return LastErrnoError();
       if (n == 0 || static_cast<std::size_t>(n) == target.size())
         return std::make_error_code(std::errc::filename_too_long);
       target.resize(static_cast<std::size_t>(n));
       end.throughLink = true;
       if (target.front() == '/') {
         dir = UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!dir) return LastError();
+        if (!dir) return LastErrnoError();
         where.clear();
       }
       PushComponents(target, pending);
@@ -174,14 +165,14 @@ std::error_code OpenForReading(const WalkEnd& end, UniqueFd& file, struct stat& 
   // A writer's rename between the look and the open swaps one regular file for another: look again.
   for (int attempt = 0; attempt < 16; ++attempt) {
     if (::fstatat(end.folder.get(), end.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-      return LastError();
+      return LastErrnoError();
     if (S_ISLNK(st.st_mode)) return FileRefusal::kForeignLink;  // planted since the walk
     if (auto ec = CheckReadable(st)) return ec;
     file = UniqueFd(::openat(end.folder.get(), end.name.c_str(),
                              O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-    if (!file) return LastError();
+    if (!file) return LastErrnoError();
     struct stat opened;
-    if (::fstat(file.get(), &opened) != 0) return LastError();
+    if (::fstat(file.get(), &opened) != 0) return LastErrnoError();
     if (opened.st_dev == st.st_dev && opened.st_ino == st.st_ino) return {};
   }
   return FileRefusal::kNotRegularFile;  // swapped again and again: not a file to trust
@@ -212,7 +203,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
   if (auto ec = Walk(path, false, end)) return ec;
   const std::string& name = end.name;
   UniqueFd dir(::openat(end.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir) return LastError();
+  if (!dir) return LastErrnoError();
   // Serialises our own writers so that no update of another key is lost; best effort only.
   while (::flock(dir.get(), LOCK_EX) != 0 && errno == EINTR) {
   }
@@ -236,7 +227,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
   if (!next) return {};
 
   struct stat folderStat {};
-  if (::fstat(dir.get(), &folderStat) != 0) return LastError();
+  if (::fstat(dir.get(), &folderStat) != 0) return LastErrnoError();
   const mode_t mode = existed ? (oldStat.st_mode & 07777) : 0666;
   std::string temporary;
   int fd = -1;
@@ -244,7 +235,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
     temporary = TemporaryName(name);
     fd = ::openat(dir.get(), temporary.c_str(),
                   O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (fd < 0 && errno != EEXIST) return LastError();
+    if (fd < 0 && errno != EEXIST) return LastErrnoError();
   }
   if (fd < 0) return std::make_error_code(std::errc::file_exists);
   UniqueFd out(fd);
@@ -264,14 +255,14 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
     group = folderStat.st_gid;
   }
   // The umask may have narrowed the mode; owner and group matter when root edits a user's file.
-  if (existed && ::fchmod(out.get(), mode) != 0) return abandon(LastError());
+  if (existed && ::fchmod(out.get(), mode) != 0) return abandon(LastErrnoError());
   if (owner != ::geteuid() || group != ::getegid()) {
     if (::fchown(out.get(), owner, group) != 0) {
       // Not permitted for an ordinary user: the new file keeps our ownership.
     }
   }
   if (auto ec = WriteAll(out.get(), *next)) return abandon(ec);
-  if (::fsync(out.get()) != 0) return abandon(LastError());
+  if (::fsync(out.get()) != 0) return abandon(LastErrnoError());
   if (auto ec = out.Close()) return abandon(ec);
 
   if (CommitHook hook = g_commitHook.load()) {
@@ -279,7 +270,7 @@ std::error_code UpdateFileAtomically(const NativeString& path, const FileEdit& e
     if (auto ec = hook(folder + "/" + temporary, folder + "/" + name)) return abandon(ec);
   }
   if (::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) != 0) {
-    return abandon(LastError());
+    return abandon(LastErrnoError());
   }
   // The new content is in place; a failing folder flush only weakens the crash guarantee.
   ::fsync(dir.get());

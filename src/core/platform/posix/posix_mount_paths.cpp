@@ -1,9 +1,5 @@
-#include <fcntl.h>
-
-#include <cerrno>
-
 #include "platform/posix/mount_mappings.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/mount_table.h"
 
 namespace kelvo::platform {
 namespace {
@@ -42,17 +38,7 @@ std::vector<MountMapping> MountMappings(const std::vector<MountEntry>& mounts) {
 }
 
 MountPaths MountPaths::Current() {
-  UniqueFd fd(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
-  if (!fd) return {};
-  std::string text;
-  char buffer[16 * 1024];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  return MountPaths(MountMappings(ParseMountInfo(text)));
+  return MountPaths(MountMappings(ReadOwnMounts()));
 }
 
 }  // namespace kelvo::platform

@@ -12,15 +12,16 @@
 #include <unistd.h>
 
 #include <array>
-#include <bit>
-#include <cstring>
 #include <atomic>
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <utility>
 
 #include "platform/file_update.h"
 #include "platform/package_files.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kelvo::platform {
@@ -49,17 +50,13 @@ std::uint64_t Padding(std::uint64_t stampBytes) {
   return (4 - stampBytes % 4) % 4;
 }
 
-std::error_code LastError() {
-  return {errno, std::generic_category()};
-}
-
 std::error_code Untrusted() {
   return std::make_error_code(std::errc::permission_denied);
 }
 
 // Built from the databases as they were: ESTALE, which std::errc does not name.
 std::error_code Stale() {
-  return {ESTALE, std::generic_category()};
+  return ErrnoError(ESTALE);
 }
 
 std::error_code Malformed() {
@@ -125,9 +122,9 @@ class Checksum {
 // what it holds.
 Result<UniqueFd> OpenTrustedFolder(const NativeString& folder) {
   UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!dir) return Fail(LastError());
+  if (!dir) return Fail(LastErrnoError());
   struct stat st;
-  if (::fstat(dir.get(), &st) != 0) return Fail(LastError());
+  if (::fstat(dir.get(), &st) != 0) return Fail(LastErrnoError());
   if ((st.st_uid != ::geteuid() && st.st_uid != 0) || (st.st_mode & (S_IWGRP | S_IWOTH)))
     return Fail(Untrusted());
   return dir;
@@ -149,7 +146,7 @@ std::error_code ReadAt(int fd, void* buffer, std::size_t bytes, off_t offset) {
   while (bytes) {
     const ssize_t n = ::pread(fd, out, bytes, offset);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return LastError();
+    if (n < 0) return LastErrnoError();
     if (n == 0) return Malformed();  // shorter than it was a moment ago
     out += n;
     bytes -= static_cast<std::size_t>(n);
@@ -162,7 +159,7 @@ std::error_code WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return LastError();
+    if (n < 0) return LastErrnoError();
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return {};
@@ -182,9 +179,9 @@ Result<PackageFileIndex> OpenPackageFilesCache(const NativeString& folder, std::
   if (!dir) return Fail(dir.error());
   UniqueFd file(::openat(dir->get(), std::string(kPackageFilesCacheName).c_str(),
                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!file) return Fail(LastError());
+  if (!file) return Fail(LastErrnoError());
   struct stat st;
-  if (::fstat(file.get(), &st) != 0) return Fail(LastError());
+  if (::fstat(file.get(), &st) != 0) return Fail(LastErrnoError());
   if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)))
     return Fail(Untrusted());
   const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -226,7 +223,7 @@ Result<PackageFileIndex> OpenPackageFilesCache(const NativeString& folder, std::
   if (header.textBytes && last != '\0') return Fail(Malformed());
 
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-  if (address == MAP_FAILED) return Fail(LastError());
+  if (address == MAP_FAILED) return Fail(LastErrnoError());
   auto mapping = std::make_shared<Mapping>(address, size);
   const char* base = static_cast<const char*>(address);
   // Lookups jump about: reading ahead would only fill the page cache and the scan's memory.
@@ -258,7 +255,7 @@ std::error_code SavePackageFilesCache(const NativeString& folder, std::string_vi
   const std::string temporary = TemporaryName();
   UniqueFd file(::openat(dir->get(), temporary.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (!file) return LastError();
+  if (!file) return LastErrnoError();
   auto abandon = [&](std::error_code ec) {
     ::unlinkat(dir->get(), temporary.c_str(), 0);
     return ec;
@@ -266,11 +263,11 @@ std::error_code SavePackageFilesCache(const NativeString& folder, std::string_vi
   const std::string_view headerBytes(reinterpret_cast<const char*>(&header), sizeof header);
   for (std::string_view part : {headerBytes, stamp, std::string_view(padding), startBytes, text})
     if (auto ec = WriteAll(file.get(), part)) return abandon(ec);
-  if (::fsync(file.get()) != 0) return abandon(LastError());
+  if (::fsync(file.get()) != 0) return abandon(LastErrnoError());
   if (auto ec = file.Close()) return abandon(ec);
   if (::renameat(dir->get(), temporary.c_str(), dir->get(),
                  std::string(kPackageFilesCacheName).c_str()) != 0)
-    return abandon(LastError());
+    return abandon(LastErrnoError());
   return {};
 }
 

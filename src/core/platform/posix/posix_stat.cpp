@@ -1,4 +1,5 @@
 #include "platform/posix/posix_stat.h"
+#include "platform/posix/posix_error.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,10 +21,6 @@ std::int64_t Nanoseconds(const struct statx_timestamp& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-std::error_code LastError() {
-  return {errno, std::generic_category()};
-}
-
 // Kernels before Linux 5.8 do not give the mount through statx, but show it in the descriptor's
 // fdinfo.
 std::uint64_t MountFromFdinfo(int fd) {
@@ -42,7 +39,7 @@ std::error_code StatEntryAt(int dirfd, const char* name, EntryStat& out) {
   struct statx sx;
   if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
               &sx) != 0)
-    return LastError();
+    return LastErrnoError();
   out.type = TypeFromMode(sx.stx_mode);
   out.attributes = AttributesFromMode(sx.stx_mode, name[0] == '.');
   out.size = sx.stx_size;
@@ -59,7 +56,7 @@ std::error_code StatEntryAt(int dirfd, const char* name, EntryStat& out) {
 std::error_code IdentifyFolder(int fd, FolderIdentity& out) {
   struct statx sx;
   if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_MNT_ID, &sx) != 0)
-    return LastError();
+    return LastErrnoError();
   out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
   out.inode = sx.stx_ino;
   out.mount = (sx.stx_mask & STATX_MNT_ID) ? sx.stx_mnt_id : MountFromFdinfo(fd);

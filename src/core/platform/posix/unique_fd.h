@@ -9,6 +9,8 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/posix/posix_error.h"
+
 namespace kelvo::platform {
 
 class UniqueFd {
@@ -36,7 +38,7 @@ class UniqueFd {
   // Closes now and reports the result; a writer must check it before trusting its data.
   [[nodiscard]] std::error_code Close() {
     const int fd = std::exchange(fd_, -1);
-    if (fd >= 0 && ::close(fd) != 0) return {errno, std::generic_category()};
+    if (fd >= 0 && ::close(fd) != 0) return LastErrnoError();
     return {};
   }
 

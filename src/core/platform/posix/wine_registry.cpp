@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/posix/whole_file.h"
 #include "platform/posix/wine_prefix.h"
 #include "text/utf16_text.h"
 
@@ -23,20 +24,6 @@ RegStatus StatusFromErrno(int error) {
       return kRegFileNotFound;
     default:
       return kRegCorrupt;
-  }
-}
-
-// Grows with what is read, never by what the file claims: a sparse file may claim anything.
-bool ReadWhole(int fd, std::string& out) {
-  out.clear();
-  char buffer[64 * 1024];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    if (out.size() + static_cast<std::size_t>(n) > kLargestRegistryFile) return false;
-    out.append(buffer, static_cast<std::size_t>(n));
   }
 }
 
@@ -89,13 +76,13 @@ std::shared_ptr<const wine::WineRegistryFile> WineRegistry::LoadFromPrefix(
       return cached.file;
     }
   }
-  std::string text;
-  if (!ReadWhole(fd.get(), text)) {
-    status = text.size() >= kLargestRegistryFile ? kRegFileTooLarge : kRegCorrupt;
+  auto text = ReadWholeFile(fd.get(), kLargestRegistryFile);
+  if (!text) {
+    status = text.error() == std::errc::file_too_large ? kRegFileTooLarge : kRegCorrupt;
     return nullptr;
   }
   std::string error;
-  auto parsed = wine::WineRegistryFile::Parse(text, error);
+  auto parsed = wine::WineRegistryFile::Parse(*text, error);
   if (!parsed) {
     status = kRegCorrupt;
     return nullptr;
