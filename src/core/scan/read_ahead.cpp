@@ -83,6 +83,7 @@ bool ReadAhead::AddReader() {
 }
 
 void ReadAhead::CountRead(bool slow, std::size_t cost) {
+  readsBlock_ = slow;
   const unsigned target =
       sizer_.Count(slow, cost - 1, ReadAheadSizer::Clock::now(), allowed_, HasWork() && !stopping_);
   if (target < allowed_) {
@@ -242,9 +243,9 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
       break;
     }
     // Being read by the pool: rather than wait, read the next folder in line, if there is room
-    // and the pool has not grown. A grown pool means reads wait on the disk; the walk would then
-    // wait on a folder it does not need yet, while the one it needs may arrive.
-    FolderRef other = HasRoom() && allowed_ <= threads_.least ? NextToRead() : nullptr;
+    // and reads are quick. One that waits on the disk would hold the walk up on a folder it does
+    // not need yet, long after the one it needs has arrived.
+    FolderRef other = HasRoom() && !readsBlock_ ? NextToRead() : nullptr;
     if (other) {
       ReadAndPublish(other, lock);
       OfferWork(other->subFolders.size());

@@ -117,6 +117,7 @@ class ReadAhead {
   std::vector<FolderContents> spare_;
   const Folder* awaited_ = nullptr;  // the folder the walk waits for
   unsigned idle_ = 0;                // readers waiting for work
+  bool readsBlock_ = false;          // the last read waited on the disk
   bool stopping_ = false;
   unsigned allowed_ = 0;  // threads with a lower index read; the others sleep
   unsigned peak_ = 0;
