@@ -164,7 +164,7 @@ EOF
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 # The package filter's cost and a scan's fixed cost: a folder of 100 files, ten of them hits, with
-# the filter on (the default) and off, against fd. The first scan makes the package index's cache
+# the filter on (the default) and off, against the minimal walker and fd. The first scan makes the package index's cache
 # file current.
 if [ "${SMALL:-1}" = 1 ]; then
   small="$data/small-100"
@@ -181,6 +181,7 @@ if [ "${SMALL:-1}" = 1 ]; then
   small_commands() {
     echo "kelvo-cli, default (package filter on)|$kelvo scan --format=tsv $(q "$small")"
     echo "kelvo-cli, --include-package-files|$kelvo scan --format=tsv --include-package-files $(q "$small")"
+    echo "minimal walker, 2 threads|$limit -j2 $(q "$small")"
     echo "fd, paths only|fdfind -u . $(q "$small")"
   }
   small_commands | run_group small "" 30 3

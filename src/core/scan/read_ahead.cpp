@@ -83,18 +83,27 @@ bool ReadAhead::AddReader() {
 }
 
 void ReadAhead::CountRead(bool slow, std::size_t cost) {
-  const unsigned target = sizer_.Count(slow, cost - 1, ReadAheadSizer::Clock::now(), allowed_,
-                                       !queue_.empty() && HasRoom() && !stopping_);
+  readsBlock_ = slow;
+  const unsigned target =
+      sizer_.Count(slow, cost - 1, ReadAheadSizer::Clock::now(), allowed_, HasWork() && !stopping_);
   if (target < allowed_) {
     allowed_ = target;
-    readerAllowed_.notify_all();
+    // The readers past the new size are told to go back to sleep apart.
+    workWanted_.notify_all();
   } else if (target > allowed_) {
     while (allowed_ < target && AddReader()) {
     }
-  } else {
-    return;
   }
-  workWanted_.notify_all();
+}
+
+bool ReadAhead::HasWork() const {
+  return !queue_.empty() && HasRoom();
+}
+
+void ReadAhead::OfferWork(std::size_t folders) {
+  // One reader woken per folder to read, and only readers that are idle: waking them all at every
+  // read would have them fight for the lock and the cores the busy ones need.
+  for (std::size_t i = 0; i < std::min<std::size_t>(folders, idle_); ++i) workWanted_.notify_one();
 }
 
 void ReadAhead::SetRules(const RuleSwitches& rules) {
@@ -134,8 +143,8 @@ std::vector<ReadAhead::FolderRef> ReadAhead::Begin(const std::shared_ptr<platfor
   {
     std::lock_guard lock(mutex_);
     for (const FolderRef& f : folders) queue_.push(f);
+    OfferWork(folders.size());
   }
-  workWanted_.notify_all();
   return folders;
 }
 
@@ -188,6 +197,7 @@ void ReadAhead::ReadAndPublish(const FolderRef& folder, std::unique_lock<std::mu
   ++readFolders_;
   readEntries_ += folder->cost;
   for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
+  if (folder.get() == awaited_) folderRead_.notify_one();
 }
 
 void ReadAhead::Work(unsigned index) {
@@ -196,15 +206,21 @@ void ReadAhead::Work(unsigned index) {
     // A reader the pool has shrunk past sleeps apart: waking it at every call for work would cost
     // the cores the readers in use need.
     readerAllowed_.wait(lock, [&] { return stopping_ || index < allowed_; });
-    workWanted_.wait(
-        lock, [&] { return stopping_ || index >= allowed_ || (!queue_.empty() && HasRoom()); });
+    const auto woken = [&] { return stopping_ || index >= allowed_ || HasWork(); };
+    if (!woken()) {
+      ++idle_;
+      workWanted_.wait(lock, woken);
+      --idle_;
+    }
     if (stopping_) return;
     if (index >= allowed_) continue;
     FolderRef folder = NextToRead();
     if (!folder) continue;
+    // More folders wait than this reader takes: hand the rest on to one more.
+    if (HasWork()) OfferWork(1);
     ReadAndPublish(folder, lock);
-    if (folder->subFolders.size() > 1) workWanted_.notify_all();
-    if (walkWaiting_) folderRead_.notify_one();
+    // This reader comes back for one of the sub-folders itself.
+    if (folder->subFolders.size() > 1) OfferWork(folder->subFolders.size() - 1);
   }
 }
 
@@ -222,26 +238,28 @@ void ReadAhead::Take(const FolderRef& folder, FolderContents& contents,
       lock.lock();
       CountRead(slow, folder->cost);
       for (const FolderRef& sub : folder->subFolders) queue_.push(sub);
-      if (!folder->subFolders.empty()) workWanted_.notify_all();
+      OfferWork(folder->subFolders.size());
       counted = false;
       break;
     }
-    // Being read by the pool: rather than wait, read the next folder in line, if there is room.
-    FolderRef other = HasRoom() ? NextToRead() : nullptr;
+    // Being read by the pool: rather than wait, read the next folder in line, if there is room
+    // and reads are quick. One that waits on the disk would hold the walk up on a folder it does
+    // not need yet, long after the one it needs has arrived.
+    FolderRef other = HasRoom() && !readsBlock_ ? NextToRead() : nullptr;
     if (other) {
       ReadAndPublish(other, lock);
-      if (other->subFolders.size() > 1) workWanted_.notify_all();
+      OfferWork(other->subFolders.size());
       continue;
     }
-    walkWaiting_ = true;
+    awaited_ = folder.get();
     folderRead_.wait(lock, [&] { return folder->state == Folder::State::kRead; });
-    walkWaiting_ = false;
+    awaited_ = nullptr;
   }
   if (counted) {
     const bool wasFull = !HasRoom();
     --readFolders_;
     readEntries_ -= folder->cost;
-    if (wasFull && HasRoom()) workWanted_.notify_all();
+    if (wasFull && HasRoom()) OfferWork(1);
   }
   folder->state = Folder::State::kTaken;
   lock.unlock();

@@ -92,6 +92,9 @@ class ReadAhead {
   void CountRead(bool slow, std::size_t cost);
   bool AddReader();  // false when no thread could be started
   bool HasRoom() const;
+  bool HasWork() const;  // with the lock held: folders queued and room to read them
+  // With the lock held: wakes up to that many idle readers, one per folder queued.
+  void OfferWork(std::size_t folders);
   // With the lock held: gives a folder about to be read the buffers of one already taken.
   void ReuseBuffers(Folder& folder);
 
@@ -113,7 +116,9 @@ class ReadAhead {
   std::size_t readEntries_ = 0;
   static constexpr std::size_t kSpareBuffers = 16;
   std::vector<FolderContents> spare_;
-  bool walkWaiting_ = false;
+  const Folder* awaited_ = nullptr;  // the folder the walk waits for
+  unsigned idle_ = 0;                // readers waiting for work
+  bool readsBlock_ = false;          // the last read waited on the disk
   bool stopping_ = false;
   unsigned allowed_ = 0;  // threads with a lower index read; the others sleep
   unsigned peak_ = 0;

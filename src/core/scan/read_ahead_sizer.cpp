@@ -39,8 +39,10 @@ unsigned ReadAheadSizer::Count(bool slow, std::size_t entries, Clock::time_point
     // A bigger pool must read clearly faster to stay; a smaller one, not clearly slower.
     const unsigned before = std::exchange(trialFrom_, 0u);
     const bool up = readers > before;
+    // A try is kept unless it read clearly slower: more requests in flight seldom cost a cold
+    // disk anything, and a bigger pool that does not help is halved again by the quick windows.
     const bool kept =
-        up ? !quick && rate >= rateBefore_ * kWorthGrowing : rate * kWorthGrowing >= rateBefore_;
+        up ? !quick && rate * kWorthGrowing >= rateBefore_ : rate * kWorthGrowing >= rateBefore_;
     if (!kept) readers = before;
     if (up && kept) {
       nextHold_ = kFirstHold;  // and straight on to the next try
@@ -57,9 +59,8 @@ unsigned ReadAheadSizer::Count(bool slow, std::size_t entries, Clock::time_point
     // bigger pool did not help, half of them.
     const unsigned first = std::min(threads_.most, kFirstBlockingReaders);
     if (readers < first) return first;
-    const bool fewer = tryFewer_ || readers >= threads_.most;  // at the ceiling: try below it
     const unsigned target =
-        fewer ? std::max(threads_.least, readers / 2) : std::min(threads_.most, readers * 2);
+        tryFewer_ ? std::max(threads_.least, readers / 2) : std::min(threads_.most, readers * 2);
     tryFewer_ = false;
     if (target == readers) return readers;
     trialFrom_ = readers;

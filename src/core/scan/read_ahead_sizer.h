@@ -4,11 +4,12 @@
 //
 // A read that took far longer than a cached one (see ReadTookLong) waited on the disk. While at
 // least half of a window's reads wait and folders wait to be read, the pool goes to
-// kFirstBlockingReaders at once, then tries twice as many for one window and keeps them only if
-// they read at least kWorthGrowing times faster than the better of the two windows before; after a
-// try that did not help it waits (longer each time) and tries half as many, kept unless that much
-// slower. A window of quick reads halves the pool. A cold disk wants many requests in flight; a
-// cached tree on few cores gets slower with more threads.
+// kFirstBlockingReaders at once, then tries twice as many for one window and keeps them unless
+// they read kWorthGrowing times slower than the better of the two windows before, up to the most;
+// after a try that slow it goes back, waits (longer each time) and tries half as many, kept on the
+// same terms. A window of quick reads halves the pool. A cold disk wants many requests in flight
+// and they seldom cost it anything (a try must not need a clear gain: on a busy machine one window
+// is too noisy to show it); a cached tree on few cores gets slower with more threads.
 #pragma once
 
 #include <chrono>
@@ -61,7 +62,7 @@ class ReadAheadSizer {
   double lastRate_ = 0;     // in the window before
   unsigned hold_ = 0;       // windows to wait before the next try
   unsigned nextHold_ = kFirstHold;
-  bool tryFewer_ = false;  // the last bigger pool did not help
+  bool tryFewer_ = false;  // the last bigger pool read clearly slower
 };
 
 }  // namespace kelvo::scan

@@ -57,28 +57,50 @@ TEST(ReadAheadSizer, AWindowOfBlockedReadsEndsOnlyAfterItsTime) {
   EXPECT_EQ(pool.Window(true, milliseconds(20)), Sizer::kFirstBlockingReaders);
 }
 
-TEST(ReadAheadSizer, BlockedReadsGoToEightThenDoubleWhileThatPays) {
+TEST(ReadAheadSizer, BlockedReadsGoToEightThenDoubleUpToTheMostUnlessThatHurts) {
   Pool pool({1, 31});
   EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);
   EXPECT_EQ(pool.Window(true, milliseconds(40)), 14u);  // a try
-  // Twice as fast (32 reads in 20 ms, so the window runs to 40 ms with 64): kept, next try.
-  EXPECT_EQ(pool.Window(true, milliseconds(20)), 14u);
+  // As fast: kept, and the next try at once.
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 28u);
+  // Twice as fast (32 reads in 20 ms, so the window runs to 40 ms with 64): kept.
   EXPECT_EQ(pool.Window(true, milliseconds(20)), 28u);
-  EXPECT_EQ(pool.Window(true, milliseconds(10)), 28u);
-  EXPECT_EQ(pool.Window(true, milliseconds(10)), 28u);
-  EXPECT_EQ(pool.Window(true, milliseconds(10)), 28u);
-  EXPECT_EQ(pool.Window(true, milliseconds(10)), 31u);  // the ceiling
+  EXPECT_EQ(pool.Window(true, milliseconds(20)), 31u);  // the ceiling, a try
+  EXPECT_EQ(pool.Window(true, milliseconds(20)), 31u);
+  EXPECT_EQ(pool.Window(true, milliseconds(20)), 31u);  // as fast: kept
+  // At the ceiling nothing is tried: it stays while reads block, however slow they get.
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(pool.Window(true, milliseconds(40 + 10 * i)), 31u) << i;
 }
 
-TEST(ReadAheadSizer, ATryThatDoesNotPayGoesBackWaitsAndThenTriesFewer) {
+TEST(ReadAheadSizer, ATryALittleSlowerIsKept) {
   Pool pool({1, 31});
   EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);
   EXPECT_EQ(pool.Window(true, milliseconds(40)), 14u);
-  EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);  // no faster: back
+  // 1.25 times slower, less than kWorthGrowing: noise on a busy machine, kept.
+  EXPECT_EQ(pool.Window(true, milliseconds(50)), 28u);
+}
+
+TEST(ReadAheadSizer, ATryThatHurtsGoesBackWaitsAndThenTriesFewer) {
+  Pool pool({1, 31});
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 14u);
+  EXPECT_EQ(pool.Window(true, milliseconds(53)), 7u);  // 1.325 times slower: back
   for (unsigned i = 0; i < Sizer::kFirstHold - 1; ++i)
     EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u) << i;  // holding
   EXPECT_EQ(pool.Window(true, milliseconds(40)), 3u);         // then half as many
-  EXPECT_EQ(pool.Window(true, milliseconds(40)), 3u);         // as fast: kept
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 3u);         // as fast: kept, holding
+  // Longer this time: the hold doubles after each try that ends it.
+  for (unsigned i = 0; i < 2 * Sizer::kFirstHold - 1; ++i)
+    EXPECT_EQ(pool.Window(true, milliseconds(40)), 3u) << i;
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);  // then more again: the first size
+}
+
+TEST(ReadAheadSizer, QuickReadsEndATryOfMore) {
+  Pool pool({1, 31});
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 7u);
+  EXPECT_EQ(pool.Window(true, milliseconds(40)), 14u);
+  // The tree turned out cached: the try is not kept, however fast the window.
+  EXPECT_EQ(pool.Window(false, microseconds(300)), 7u);
 }
 
 TEST(ReadAheadSizer, NoGrowthWithoutFoldersWaitingAndQuickReadsHalve) {
