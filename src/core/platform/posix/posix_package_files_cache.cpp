@@ -12,10 +12,10 @@
 #include <unistd.h>
 
 #include <array>
-#include <bit>
-#include <cstring>
 #include <atomic>
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <utility>
 
