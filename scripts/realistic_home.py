@@ -179,6 +179,9 @@ plant("src/rustproj/target/debug/rustproj", 8 * MB, "dev-cache", days=40)
 # A look-alike that is no tag: kept.
 plant("src/site/public/CACHEDIR.TAG", None, days=40, content=b"not a cache tag\n")
 plant("src/site/public/index.html", 20 * KB, days=40)
+# A real tag planted among her documents: they stay hers.
+plant("Documents/CACHEDIR.TAG", None, days=40, content=TAG)
+plant("Documents/letters/2024-old.odt", 200 * KB, days=400)
 plant("src/site/.git/objects/pack/pack-1.pack", 5 * MB, days=40)
 plant("src/webapp/node_modules/react/index.js", 10 * KB, days=40)  # regenerable, but not ours to judge
 plant("src/webapp/package.json", 1 * KB, days=40)

@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "scan/cache_formats.h"
 #include "scan/locations.h"
 #include "support/fake_home.h"
 #include "support/run_process.h"
@@ -20,6 +21,7 @@ namespace {
 using testing::Exists;
 using testing::FakeHome;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing::RunProcess;
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -54,6 +56,27 @@ TEST(LocationsCommand, ScanListsEveryPlantedJunkFileUnderItsLabelAndNothingElse)
   // Without --locations nothing changes: the home holds no junk name outside its dot folders.
   r = RunProcess(KELVO_CLI_PATH, {"scan", "--format=tsv", home.tree().Path("home")});
   EXPECT_EQ(r.out, "");
+}
+
+// A settings file at the top of an app's cache and a cache tag planted among the user's documents:
+// neither is offered, and the first is counted apart.
+TEST(LocationsCommand, NeitherSettingsInACacheNorTaggedDocumentsAreOffered) {
+  FakeHome home;
+  FakeHome::Environment environment(home);
+  const std::string tag = std::string(scan::kCacheDirTagSignature) + "\n";
+  home.tree().File("home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+  for (const char* folder : {"home/Documents/", "home/Dokumente/"}) {
+    home.tree().File(std::string(folder) + "CACHEDIR.TAG", tag);
+    home.tree().File(std::string(folder) + "thesis.odt", "mine");
+    home.SetAge(std::string(folder) + "thesis.odt", 400);
+  }
+  home.tree().File("home/.cache/keepassxc/keepassxc.ini", "[General]\n");
+  home.SetAge("home/.cache/keepassxc/keepassxc.ini", 400);
+  auto r = RunProcess(KELVO_CLI_PATH, {"scan", "--locations=app-cache,dev-cache", "--format=tsv"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, Not(HasSubstr("thesis.odt")));
+  EXPECT_THAT(r.out, Not(HasSubstr("keepassxc.ini")));
+  EXPECT_THAT(r.err, HasSubstr(", 1 settings files in caches kept"));
 }
 
 TEST(LocationsCommand, ListsKeysLabelsSizesAndFolders) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/posix/xdg_folders.h"
 #include "platform/process_probe.h"
 #include "scan/locations.h"
 
@@ -92,6 +93,8 @@ platform::UserFolders FakeHome::Folders() const {
   f.downloads = tree_.Path("home/Downloads");
   f.systemRoot = tree_.Path("sys");
   f.userId = std::to_string(::getuid());
+  for (std::string& folder : platform::DocumentFoldersOf("", f.home))
+    f.documentFolders.push_back(std::move(folder));
   return f;
 }
 

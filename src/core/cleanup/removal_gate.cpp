@@ -122,7 +122,11 @@ DeletionResult RemovalGate::Decide(const DeletionRequest& row) {
   const NativeString path = NativeString(platform::WithoutTrailingSeparators(row.path));
   if (keep && (keep->Covers(path) || RootAncestorsKept(row, keep)))
     return Refused(DeletionFailure::kKept);
-  if (choices_.packageFiles && choices_.packageFiles->KeepsOut(path))
+  // A junk location's row was offered for its folder; any other row's folder may be a package's.
+  const auto hit = row.tidy == Tidy::kNone ? scan::PackageFilter::Hit::kByRule
+                                           : scan::PackageFilter::Hit::kInLocation;
+  if (choices_.packageFiles &&
+      choices_.packageFiles->KeepsOut(path, scan::PackageFilter::PathForm::kAsGiven, hit))
     return Refused(DeletionFailure::kPackageFile);
   const TrashPlace place = LocateInTrash(path);
   if (place.part == TrashPart::kInfo && TrashedItemPresent(place))

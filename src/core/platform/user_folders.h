@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/native_string.h"
 
@@ -20,6 +21,9 @@ struct UserFolders {
   // when set, so that tests and demonstrations can stand a fake tree in for them.
   NativeString systemRoot;
   std::string userId;  // the effective user id in decimal, as in a disk's .Trash-UID folder
+  // Where the user keeps his own files (~/Documents, ~/Desktop, ~/Pictures... by default and as
+  // user-dirs.dirs names them): no marker file makes a cache of them. Never the home itself.
+  std::vector<NativeString> documentFolders;
 };
 
 // Empty where the system keeps its junk elsewhere (Windows): the locations are not offered there.

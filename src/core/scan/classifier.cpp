@@ -213,7 +213,10 @@ bool Classifier::Add(JunkItem item, bool ageApplies) {
     }
     return false;
   }
-  if (packageFiles_ && packageFiles_->KeepsOut(item.fullPath, PackageFilter::PathForm::kResolved))
+  if (packageFiles_ &&
+      packageFiles_->KeepsOut(item.fullPath, PackageFilter::PathForm::kResolved,
+                              LocationOfRule(item.rule) ? PackageFilter::Hit::kInLocation
+                                                        : PackageFilter::Hit::kByRule))
     return false;
   sink_.RowFound(std::move(item));
   return true;

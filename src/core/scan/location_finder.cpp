@@ -20,6 +20,23 @@ NativeString WithSeparator(NativeString path) {
   return platform::WithTrailingSeparator(std::move(path));
 }
 
+// The user's own folders below the home as given and resolved, each with a final separator; the
+// home itself is none of them (user-dirs.dirs names it to turn a folder off).
+std::vector<NativeString> OwnFolders(platform::FileSystem& fs,
+                                     const std::vector<NativeString>& folders,
+                                     const NativeString& canonicalHome) {
+  std::vector<NativeString> own;
+  for (const NativeString& folder : folders) {
+    NativeString resolved;
+    for (NativeString form :
+         {WithSeparator(folder),
+          fs.ResolveRoot(WithSeparator(folder), resolved) ? NativeString() : resolved})
+      if (!form.empty() && form != canonicalHome && form.starts_with(canonicalHome))
+        own.push_back(std::move(form));
+  }
+  return own;
+}
+
 // Where one set of XDG folders lives: the user's own, or a flatpak application's.
 struct Homes {
   NativeString home;
@@ -210,8 +227,19 @@ FoundLocations FindLocations(const LocationSet& wanted, const platform::UserFold
     for (const Candidate& other : c.all) notBelow.push_back(other.folder.path);
     for (const NativeString& base : {user.cacheHome, user.dataHome})
       for (GlobMatch& m : finder.Expand(base, "")) notBelow.push_back(m.path);
-    for (NativeString& tagged : FindTaggedCaches(fs, probes, home, notBelow))
-      c.Push(kDeveloperCache, std::move(tagged));
+    // A tag is a file anyone can plant: the user's own folders are never a cache, nor is a folder
+    // above one of them.
+    const std::vector<NativeString> own = OwnFolders(fs, user.documentFolders, home);
+    notBelow.insert(notBelow.end(), own.begin(), own.end());
+    for (NativeString& tagged : FindTaggedCaches(fs, probes, home, notBelow)) {
+      const NativeString above = WithSeparator(tagged);
+      if (std::any_of(own.begin(), own.end(),
+                      [&](const NativeString& folder) { return folder.starts_with(above); }))
+        c.refused.push_back(
+            {kDeveloperCache, std::move(tagged), "a cache tag above the user's own files"});
+      else
+        c.Push(kDeveloperCache, std::move(tagged));
+    }
   }
   for (Candidate& cand : c.all)
     if (cand.folder.location == kSnapCache || cand.folder.location == kDeveloperCache)

@@ -1,6 +1,9 @@
 #include "scan/package_filter.h"
 
+#include <algorithm>
 #include <exception>
+#include <string_view>
+#include <utility>
 
 namespace kelvo::scan {
 namespace {
@@ -10,9 +13,22 @@ platform::MountPaths Mounts() {
   return platform::MountPaths::Current();
 }
 
+NativeStringView WithoutTrailingSeparators(NativeStringView path) {
+  while (path.size() > 1 && path.back() == platform::kSeparator) path.remove_suffix(1);
+  return path;
+}
+
 }  // namespace
 
-PackageFilter::PackageFilter(platform::PackageDatabases databases) {
+std::vector<NativeString> SystemPackageTrees() {
+  std::vector<NativeString> trees;
+  for (std::string_view tree : {"/usr/", "/etc/", "/boot/", "/opt/", "/var/lib/"})
+    trees.push_back(AsciiToNative(tree));
+  return trees;
+}
+
+PackageFilter::PackageFilter(platform::PackageDatabases databases, std::vector<NativeString> trees)
+    : trees_(std::move(trees)) {
   std::promise<Loaded> loaded;
   std::promise<std::error_code> cacheWritten;
   loaded_ = loaded.get_future().share();
@@ -59,27 +75,46 @@ void PackageFilter::Load(const platform::PackageDatabases& databases, std::promi
   }
 }
 
-bool PackageFilter::KeepsOut(NativeStringView path, PathForm form) {
+bool PackageFilter::KeepsOut(NativeStringView path, PathForm form, Hit hit) {
   const Loaded& loaded = loaded_.get();
-  const platform::PackageFileIndex& index = loaded.index;
-  if (index.size() == 0) return false;
-  if (!index.Contains(path) && !OwnedOnceResolved(loaded, path, form)) return false;
+  // No index, no package folders either: an index that failed to load has thrown above.
+  if (loaded.index.size() == 0) return false;
+  if (!Owned(loaded, path, form, hit)) return false;
   kept_.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
-bool PackageFilter::OwnedOnceResolved(const Loaded& loaded, NativeStringView path, PathForm form) {
+bool PackageFilter::Names(const platform::PackageFileIndex& index, NativeStringView path,
+                          Hit hit) const {
+  if (index.Contains(path)) return true;
+  if (hit != Hit::kByRule) return false;
+  // A package's scripts write beside its files (font indexes, catalog backups, .dpkg-old files):
+  // the folder's owner owns them. The trees' own tops (/usr, /etc) belong to base packages, so a
+  // file right in them is kept too.
+  path = WithoutTrailingSeparators(path);
+  const std::size_t slash = path.rfind(platform::kSeparator);
+  if (slash == NativeStringView::npos || slash == 0) return false;
+  const NativeStringView folder = path.substr(0, slash);
+  const NativeStringView withSeparator = path.substr(0, slash + 1);
+  return std::any_of(trees_.begin(), trees_.end(),
+                     [&](const NativeString& tree) { return withSeparator.starts_with(tree); }) &&
+         index.Contains(folder);
+}
+
+bool PackageFilter::Owned(const Loaded& loaded, NativeStringView path, PathForm form,
+                          Hit hit) const {
+  if (Names(loaded.index, path, hit)) return true;
   // Resolving costs a system call per folder above the file, once per hit: skipped where it is
   // known to change nothing.
   NativeString canonical;
   if (form == PathForm::kAsGiven) {
     canonical = platform::CanonicalFolderPath(path);
-    if (canonical != path && loaded.index.Contains(canonical)) return true;
+    if (canonical != path && Names(loaded.index, canonical, hit)) return true;
     path = canonical;
   }
   if (!loaded.mounts.HasBindMounts()) return false;
   const NativeString primary = loaded.mounts.PathOnPrimaryMount(path);
-  return primary != path && loaded.index.Contains(primary);
+  return primary != path && Names(loaded.index, primary, hit);
 }
 
 }  // namespace kelvo::scan

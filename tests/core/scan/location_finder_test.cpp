@@ -281,6 +281,49 @@ TEST(LocationFinderTest, FindsTheOtherKindsByTheirFormatNotByProgram) {
   EXPECT_EQ(days(kDeveloperCache), kAppCacheDays);
 }
 
+// A CACHEDIR.TAG is a file anyone can write: planted in the user's own folders, or above one, it
+// does not make his files a cache.
+TEST(LocationFinderTest, NoCacheTagMakesTheUsersOwnFoldersACache) {
+  testing::TempTree t;
+  const std::string tag = std::string(kCacheDirTagSignature) + "\n";
+  t.File("home/CACHEDIR.TAG", tag);                   // the home itself
+  t.File("home/Documents/CACHEDIR.TAG", tag);         // a default, though renamed below
+  t.File("home/Dokumente/thesis/CACHEDIR.TAG", tag);  // below the folder the file names
+  t.File("home/work/CACHEDIR.TAG", tag);              // above one
+  t.File("home/media/videos/CACHEDIR.TAG", tag);      // reached through no link either
+  t.Symlink("media/videos", "home/Videos");
+  t.File("home/Documents2/target/CACHEDIR.TAG", tag);  // only named like one
+  t.File("home/src/proj/target/CACHEDIR.TAG", tag);
+  platform::UserFolders f;
+  f.home = t.Path("home");
+  f.cacheHome = t.Path("home/.cache");
+  f.configHome = t.Path("home/.config");
+  f.dataHome = t.Path("home/.local/share");
+  f.userId = std::to_string(::geteuid());
+  for (const std::string& folder : platform::DocumentFoldersOf(
+           "XDG_DESKTOP_DIR=\"$HOME/\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
+           "XDG_PICTURES_DIR=\"$HOME/work/pics\"\n",
+           f.home))
+    f.documentFolders.push_back(folder);
+  FakeProbes probes;
+  const FoundLocations found = FindLocations(LocationSet().set(kDeveloperCache), f, {},
+                                             platform::NativeFileSystem(), probes);
+  EXPECT_THAT(FoldersOf(found, kDeveloperCache, t.root()),
+              ElementsAre("home/Documents2/target/", "home/src/proj/target/"));
+  ASSERT_EQ(found.refused.size(), 1u);
+  EXPECT_EQ(NativeToUtf8(found.refused[0].folder), t.Path("home/work/"));
+}
+
+TEST(LocationFinderTest, TheUsersOwnFoldersAreTheDefaultsAndWhatUserDirsNames) {
+  using platform::DocumentFoldersOf;
+  const std::vector<std::string> folders = DocumentFoldersOf(
+      "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_DOCUMENTS_DIR=\"/data/docs\"\n", "/home/ana/");
+  EXPECT_THAT(folders, ::testing::UnorderedElementsAre(
+                           "/home/ana/Desktop", "/home/ana/Documents", "/data/docs",
+                           "/home/ana/Downloads", "/home/ana/Music", "/home/ana/Pictures",
+                           "/home/ana/Videos", "/home/ana/Public", "/home/ana/Templates"));
+}
+
 TEST(LocationFinderTest, TheDownloadFolderIsReadFromUserDirs) {
   using platform::DownloadFolderOf;
   EXPECT_EQ(DownloadFolderOf(

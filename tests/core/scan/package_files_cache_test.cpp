@@ -16,6 +16,9 @@
 namespace kelvo::scan {
 namespace {
 
+// The paths here are the real system's: only what the fake lists name is to count.
+const std::vector<NativeString> kListedOnly;
+
 using testing::TempTree;
 
 class PackageFilesCache : public ::testing::Test {
@@ -39,7 +42,7 @@ class PackageFilesCache : public ::testing::Test {
 
   // Whether a new filter trusted the forged cache; either way it must keep the listed file out.
   bool FilterTrustedForgery() {
-    PackageFilter filter(databases_);
+    PackageFilter filter(databases_, kListedOnly);
     EXPECT_TRUE(filter.KeepsOut("/usr/bin/kelvo-test-tool"));
     const bool forged = filter.KeepsOut(kForged);
     EXPECT_TRUE(!forged || filter.FromCache());
@@ -48,7 +51,7 @@ class PackageFilesCache : public ::testing::Test {
 
   // Whether a new filter mapped a good cache file, as it should once one has been written.
   bool FilterMappedGoodCache() {
-    PackageFilter filter(databases_);
+    PackageFilter filter(databases_, kListedOnly);
     EXPECT_TRUE(filter.KeepsOut("/usr/bin/kelvo-test-tool"));
     EXPECT_FALSE(filter.KeepsOut(kForged));
     return filter.FromCache();
@@ -63,7 +66,7 @@ class PackageFilesCache : public ::testing::Test {
 
 TEST_F(PackageFilesCache, TheFirstFilterBuildsTheFileTheNextMapsIt) {
   {
-    PackageFilter first(databases_);
+    PackageFilter first(databases_, kListedOnly);
     EXPECT_TRUE(first.KeepsOut("/usr/bin/kelvo-test-tool"));
     EXPECT_TRUE(first.KeepsOut("/usr/bin"));
     EXPECT_FALSE(first.KeepsOut("/usr/bin/other"));
@@ -76,7 +79,7 @@ TEST_F(PackageFilesCache, TheFirstFilterBuildsTheFileTheNextMapsIt) {
   EXPECT_EQ(st.st_uid, ::geteuid());
   EXPECT_EQ(st.st_mode & 022, 0u);
 
-  PackageFilter second(databases_);
+  PackageFilter second(databases_, kListedOnly);
   EXPECT_TRUE(second.FromCache());
   EXPECT_TRUE(second.KeepsOut("/usr/bin/kelvo-test-tool"));
   EXPECT_TRUE(second.KeepsOut("/usr/bin"));
@@ -146,7 +149,7 @@ TEST_F(PackageFilesCache, AFileNotToBeTrustedIsRebuilt) {
 TEST_F(PackageFilesCache, AFolderOthersMayWriteIsNeitherReadNorWritten) {
   WriteForgedCache();
   ASSERT_EQ(::chmod(databases_.cacheFolder.c_str(), 0777), 0);
-  PackageFilter filter(databases_);
+  PackageFilter filter(databases_, kListedOnly);
   EXPECT_TRUE(filter.KeepsOut("/usr/bin/kelvo-test-tool"));
   EXPECT_FALSE(filter.KeepsOut(kForged));
   EXPECT_FALSE(filter.FromCache());
@@ -157,7 +160,7 @@ TEST_F(PackageFilesCache, AFailedWriteKeepsTheListsInMemory) {
   cache_.File("not-a-folder");
   databases_.cacheFolder = cache_.Path("not-a-folder/kelvo");
   for (int scan = 0; scan < 2; ++scan) {
-    PackageFilter filter(databases_);
+    PackageFilter filter(databases_, kListedOnly);
     EXPECT_TRUE(filter.KeepsOut("/usr/bin/kelvo-test-tool"));
     EXPECT_FALSE(filter.FromCache());
     EXPECT_EQ(filter.CacheProblem(), std::errc::not_a_directory);
@@ -166,7 +169,7 @@ TEST_F(PackageFilesCache, AFailedWriteKeepsTheListsInMemory) {
 
 TEST_F(PackageFilesCache, ListsThatGiveNothingAreNotCached) {
   databases_.root = cache_.Path("no-databases/");
-  PackageFilter filter(databases_);
+  PackageFilter filter(databases_, kListedOnly);
   EXPECT_FALSE(filter.KeepsOut("/usr/bin/kelvo-test-tool"));
   EXPECT_FALSE(filter.CacheProblem());
   EXPECT_FALSE(testing::Exists(file_));

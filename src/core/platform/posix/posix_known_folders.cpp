@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/known_folders.h"
@@ -38,16 +39,16 @@ std::string XdgBaseFolder(const char* variable, const char* homeRelative) {
   return (home == "/" ? "" : home) + "/" + homeRelative;
 }
 
-std::string DownloadFolderOf(std::string_view text, const std::string& home) {
-  constexpr std::string_view kKey = "XDG_DOWNLOAD_DIR=\"";
+std::string UserDirOf(std::string_view text, std::string_view key, const std::string& home) {
+  const std::string prefix = std::string(key) + "=\"";
   std::string found;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    if (!line.starts_with(kKey)) continue;
-    line.remove_prefix(kKey.size());
+    if (!line.starts_with(prefix)) continue;
+    line.remove_prefix(prefix.size());
     const std::size_t quote = line.find('"');
     if (quote == std::string_view::npos) continue;
     line = line.substr(0, quote);
@@ -61,6 +62,27 @@ std::string DownloadFolderOf(std::string_view text, const std::string& home) {
   }
   if (found == WithoutFinalSlashes(home) || found.find("..") != std::string::npos) return {};
   return found;
+}
+
+std::string DownloadFolderOf(std::string_view text, const std::string& home) {
+  return UserDirOf(text, "XDG_DOWNLOAD_DIR", home);
+}
+
+std::vector<std::string> DocumentFoldersOf(std::string_view text, const std::string& home) {
+  static constexpr std::pair<std::string_view, std::string_view> kFolders[] = {
+      {"XDG_DESKTOP_DIR", "Desktop"},    {"XDG_DOCUMENTS_DIR", "Documents"},
+      {"XDG_DOWNLOAD_DIR", "Downloads"}, {"XDG_MUSIC_DIR", "Music"},
+      {"XDG_PICTURES_DIR", "Pictures"},  {"XDG_VIDEOS_DIR", "Videos"},
+      {"XDG_PUBLICSHARE_DIR", "Public"}, {"XDG_TEMPLATES_DIR", "Templates"}};
+  const std::string top = WithoutFinalSlashes(home);
+  std::vector<std::string> folders;
+  for (const auto& [key, name] : kFolders) {
+    // The default too: a folder renamed in the file may still hold the user's files.
+    folders.push_back((top == "/" ? "" : top) + "/" + std::string(name));
+    if (std::string set = UserDirOf(text, key, home); !set.empty() && set != folders.back())
+      folders.push_back(std::move(set));
+  }
+  return folders;
 }
 
 NativeString ProgramFolder() {

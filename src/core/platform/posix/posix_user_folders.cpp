@@ -27,6 +27,8 @@ std::optional<UserFolders> CurrentUserFolders() {
   f.downloads = DownloadFolderOf(userDirs, f.home);
   if (f.downloads.empty() && userDirs.find("XDG_DOWNLOAD_DIR") == std::string::npos)
     f.downloads = f.home + "/Downloads";
+  for (std::string& folder : DocumentFoldersOf(userDirs, f.home))
+    f.documentFolders.push_back(WithoutFinalSlashes(std::move(folder)));
   if (const char* root = std::getenv("KELVO_SYSTEM_ROOT"); root && root[0] == '/')
     f.systemRoot = WithoutFinalSlashes(root);
   f.userId = std::to_string(::geteuid());

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvo::platform {
 
@@ -17,5 +18,10 @@ std::string XdgBaseFolder(const char* variable, const char* homeRelative);
 // absolute path, in double quotes. Empty when it is not set there, or set to the home itself
 // (which xdg-user-dirs uses to turn a folder off).
 std::string DownloadFolderOf(std::string_view text, const std::string& home);
+
+// The user's own folders (desktop, documents, downloads, music, pictures, videos, public share,
+// templates): each default below the home and, when user-dirs.dirs (text) sets it elsewhere, that
+// folder too; never the home itself.
+std::vector<std::string> DocumentFoldersOf(std::string_view text, const std::string& home);
 
 }  // namespace kelvo::platform
