@@ -820,6 +820,10 @@ void MainWindow::UpdateStatus() {
   if (const std::size_t kept = scanSession_->PackageFilesKept();
       kept && deletionNote_.isEmpty() && !Deleting())
     parts << tr("保留 %n 个软件包文件", nullptr, Clamped(kept));
+  // Settings an app keeps at the top of its cache folder: never offered, said apart.
+  if (const std::size_t settings = scanSession_->state().settingsInCaches.load();
+      settings && deletionNote_.isEmpty() && !Deleting())
+    parts << tr("保留缓存中的 %n 个设置文件", nullptr, Clamped(settings));
   const std::vector<scan::LocationNote> skipped = scanSession_->SkippedInUse();
   if (!skipped.empty()) parts << tr("跳过 %n 个使用中的文件夹", nullptr, Clamped(skipped.size()));
   QString skippedTip;

@@ -133,6 +133,8 @@ class ScanDriverTest : public QObject {
 
   void tickedLocationsAreWalkedAndTheirRowsLabelled() {
     testing::FakeHome home;
+    home.tree().File("home/.cache/keepassxc/keepassxc.ini");  // an app's settings, not junk
+    home.SetAge("home/.cache/keepassxc/keepassxc.ini", 90);
     testing::FakeHome::Environment environment(home);
     testing::TempTree disk;
     auto w = Make(disk.root());
@@ -149,6 +151,7 @@ class ScanDriverTest : public QObject {
     QCOMPARE(types.count(QStringLiteral("回收站")), 7);
     QCOMPARE(types.count(QStringLiteral("旧日志")), 3);
     QVERIFY(w->statusLine()->FullText().contains(QStringLiteral("跳过 1 个使用中的文件夹")));
+    QVERIFY(w->statusLine()->FullText().contains(QStringLiteral("保留缓存中的 1 个设置文件")));
     QVERIFY(w->statusLine()->toolTip().contains(QString::fromStdString(home.RunningBrowserLock())));
   }
 

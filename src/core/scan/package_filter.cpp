@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/native_path.h"
+
 namespace kelvo::scan {
 namespace {
 
@@ -75,6 +77,20 @@ void PackageFilter::Load(const platform::PackageDatabases& databases, std::promi
   }
 }
 
+namespace {
+
+// mkfontdir's indexes of an X font folder, rewritten by font packages' triggers in system folders
+// and by font tools in the user's: their names end like an installer's .dir leftovers, but a font
+// folder without them loses its fonts.
+bool IsFontIndex(NativeStringView path) {
+  static const NativeString fonts = AsciiToNative("fonts.dir");
+  static const NativeString encodings = AsciiToNative("encodings.dir");
+  const NativeString name = platform::GetFileName(path);
+  return name == fonts || name == encodings;
+}
+
+}  // namespace
+
 bool PackageFilter::KeepsOut(NativeStringView path, PathForm form, Hit hit) {
   const Loaded& loaded = loaded_.get();
   // No index, no package folders either: an index that failed to load has thrown above.
@@ -88,6 +104,7 @@ bool PackageFilter::Names(const platform::PackageFileIndex& index, NativeStringV
                           Hit hit) const {
   if (index.Contains(path)) return true;
   if (hit != Hit::kByRule) return false;
+  if (IsFontIndex(path)) return true;
   // A package's scripts write beside its files (font indexes, catalog backups, .dpkg-old files):
   // the folder's owner owns them. The trees' own tops (/usr, /etc) belong to base packages, so a
   // file right in them is kept too.

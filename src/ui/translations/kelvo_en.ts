@@ -450,6 +450,13 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>保留缓存中的 %n 个设置文件</source>
+        <translation>
+            <numerusform>%n settings file in caches kept</numerusform>
+            <numerusform>%n settings files in caches kept</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>跳过 %n 个使用中的文件夹</source>
         <translation>
             <numerusform>%n folder in use skipped</numerusform>

@@ -26,8 +26,10 @@ class PackageFolders : public ::testing::Test {
     sys_.File("etc/stray.bak", "c");             // right in a tree's top, owned by a base package
     sys_.File("usr/local/mine/notes.old", "c");  // a folder no package owns
     sys_.File("var/lib/systemd/coredump/core.old", "c");
-    sys_.File("var/cache/app/stale.tmp", "c");  // outside the trees
-    sys_.File("usrx/share/fonts.old", "c");     // a name that only starts like a tree
+    sys_.File("var/cache/app/stale.tmp", "c");   // outside the trees
+    sys_.File("usrx/share/fonts.old", "c");      // a name that only starts like a tree
+    sys_.File("home/ann/fonts/fonts.dir", "c");  // a font tool's index in no package's folder
+    sys_.File("home/ann/fonts/setup.dir", "c");
     const std::string r = sys_.root();
     std::string list;
     for (const char* p :
@@ -56,6 +58,11 @@ TEST_F(PackageFolders, AFileInAPackagesFolderIsThePackagesBelowTheTreesOnly) {
   EXPECT_FALSE(filter.KeepsOut(sys_.Path("usr/local/mine/notes.old")));
   EXPECT_FALSE(filter.KeepsOut(sys_.Path("var/cache/app/stale.tmp")));
   EXPECT_FALSE(filter.KeepsOut(sys_.Path("usrx/share/fonts.old")));
+  // Font indexes are never install leftovers, wherever they are.
+  EXPECT_TRUE(filter.KeepsOut(sys_.Path("home/ann/fonts/fonts.dir")));
+  EXPECT_FALSE(filter.KeepsOut(sys_.Path("home/ann/fonts/setup.dir")));
+  EXPECT_FALSE(filter.KeepsOut(sys_.Path("home/ann/fonts/fonts.dir"),
+                               PackageFilter::PathForm::kAsGiven, PackageFilter::Hit::kInLocation));
   // A folder hit: its own folder decides, whatever the final separator.
   EXPECT_TRUE(filter.KeepsOut(sys_.Path("usr/share/fonts/X11/")));
   EXPECT_FALSE(filter.KeepsOut(sys_.Path("usr/local/mine/")));
@@ -65,7 +72,7 @@ TEST_F(PackageFolders, AFileInAPackagesFolderIsThePackagesBelowTheTreesOnly) {
                                PackageFilter::PathForm::kAsGiven, PackageFilter::Hit::kInLocation));
   EXPECT_TRUE(filter.KeepsOut(sys_.Path("usr/share/fonts/X11/Type1/c0419bt_.pfb"),
                               PackageFilter::PathForm::kAsGiven, PackageFilter::Hit::kInLocation));
-  EXPECT_EQ(filter.Kept(), 7u);
+  EXPECT_EQ(filter.Kept(), 8u);
 }
 
 TEST_F(PackageFolders, AScanOffersNoIndexNorBackupAScriptMade) {
@@ -80,8 +87,9 @@ TEST_F(PackageFolders, AScanOffersNoIndexNorBackupAScriptMade) {
   for (const auto& row : controls.rows) paths.push_back(row.fullPath);
   EXPECT_THAT(paths, UnorderedElementsAre(sys_.Path("usr/local/mine/notes.old"),
                                           sys_.Path("var/cache/app/stale.tmp"),
-                                          sys_.Path("usrx/share/fonts.old")));
-  EXPECT_EQ(filter.Kept(), 5u);  // counted with the listed files, under the same words
+                                          sys_.Path("usrx/share/fonts.old"),
+                                          sys_.Path("home/ann/fonts/setup.dir")));
+  EXPECT_EQ(filter.Kept(), 6u);  // counted with the listed files, under the same words
 }
 
 TEST(PackageFolderTrees, TheSystemsTreesLeaveTheJunkLocationsOut) {
