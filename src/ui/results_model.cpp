@@ -159,10 +159,6 @@ void ResultsModel::SetDiskChecked(std::uint64_t device, bool checked) {
   emit checksChanged();
 }
 
-bool ResultsModel::Matches(const ResultRow& row) const {
-  return InScope(row, DeviceOf(row)) && Matches(PathOf(row), row.labelIndex);
-}
-
 bool ResultsModel::InScope(const ResultRow& row, std::uint64_t device) const {
   switch (scope_.kind) {
     case RowScope::Kind::kKind:
@@ -184,16 +180,20 @@ void ResultsModel::SetScope(const RowScope& scope) {
 }
 
 bool ResultsModel::Matches(NativeStringView path, std::uint32_t labelIndex) const {
+  return PathMatches(path) || LabelMatches(labelIndex);
+}
+
+bool ResultsModel::PathMatches(NativeStringView path) const {
   if (filter_.isEmpty()) return true;
-  if (!filterNative_.empty()) {
-    const auto fold = [](NativeChar c) {
-      return c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c;
-    };
-    const auto hit =
-        std::search(path.begin(), path.end(), filterNative_.begin(), filterNative_.end(),
-                    [&](NativeChar a, NativeChar b) { return fold(a) == b; });
-    if (hit != path.end()) return true;
-  }
+  if (filterNative_.empty()) return false;
+  const auto fold = [](NativeChar c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<NativeChar>(c - 'A' + 'a') : c;
+  };
+  return std::search(path.begin(), path.end(), filterNative_.begin(), filterNative_.end(),
+                     [&](NativeChar a, NativeChar b) { return fold(a) == b; }) != path.end();
+}
+
+bool ResultsModel::LabelMatches(std::uint32_t labelIndex) const {
   return labelIndex < labelMatches_.size() && labelMatches_[labelIndex];
 }
 
@@ -203,9 +203,20 @@ void ResultsModel::RebuildVisible() {
     visible_.shrink_to_fit();
     return;
   }
+  // The rules that list one file leave neighbouring rows on one stored path: it is searched once.
+  PathArena::Ref lastPath = 0;
+  std::uint32_t lastLength = UINT32_MAX;
+  bool lastHit = false;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const std::size_t p = FullPosition(i);
-    if (Matches(rows_[p])) visible_.push_back(static_cast<std::uint32_t>(p));
+    const ResultRow& row = rows_[p];
+    if (!InScope(row, DeviceOf(row))) continue;
+    if (row.path != lastPath || row.pathLength != lastLength) {
+      lastPath = row.path;
+      lastLength = row.pathLength;
+      lastHit = PathMatches(PathOf(row));
+    }
+    if (lastHit || LabelMatches(row.labelIndex)) visible_.push_back(static_cast<std::uint32_t>(p));
   }
 }
 
@@ -423,8 +434,37 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
   StopSorting();
   beginResetModel();
   std::vector<std::uint32_t> newPosition(rows_.size(), UINT32_MAX);
-  std::size_t kept = 0;
-  std::size_t removed = 0;
+  const auto removed = static_cast<std::size_t>(std::count(remove.begin(), remove.end(), 1));
+  // When many rows go, counting the kept ones afresh as they move reads each row once; taking the
+  // leaving ones out one by one reads them and their files' other rows again.
+  if (removed * 4 > rows_.size()) {
+    MoveKeptRows(remove, newPosition, true);
+  } else {
+    WithdrawRows(remove);
+    MoveKeptRows(remove, newPosition, false);
+  }
+  if (Sorted()) {
+    std::vector<std::uint32_t> order;
+    order.reserve(rows_.size());
+    for (std::uint32_t p : order_)
+      if (newPosition[p] != UINT32_MAX) order.push_back(newPosition[p]);
+    order_ = std::move(order);
+  }
+  if (Filtered()) {
+    std::vector<std::uint32_t> visible;
+    visible.reserve(visible_.size());
+    for (std::uint32_t p : visible_)
+      if (newPosition[p] != UINT32_MAX) visible.push_back(newPosition[p]);
+    visible_ = std::move(visible);
+  }
+  endResetModel();
+  if (removed) emit rowsWithdrawn(removed);
+  emit totalsChanged();
+  emit checksChanged();
+  if (resort) RequestSort(wantedColumn_, wantedOrder_);
+}
+
+void ResultsModel::WithdrawRows(const std::vector<char>& remove) {
   // Ticked rows withdrawn or deleted all at once leave no tick: no need to take them away one by
   // one.
   std::size_t tickedRemoved = 0;
@@ -442,10 +482,14 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
     tally_.Withdraw(static_cast<std::uint32_t>(p));
     if (row.Has(ResultRow::kChecked)) --checkedRows_;
     if (row.Has(ResultRow::kNeedsAdmin)) --adminRows_;
-    ++removed;
   }
+}
+
+void ResultsModel::MoveKeptRows(const std::vector<char>& remove,
+                                std::vector<std::uint32_t>& newPosition, bool recount) {
   // The kept rows' paths move to new blocks in order, a path shared by neighbours still shared.
   PathArena paths;
+  std::size_t kept = 0;
   for (std::size_t p = 0; p < rows_.size(); ++p) {
     if (remove[p]) continue;
     newPosition[p] = static_cast<std::uint32_t>(kept);
@@ -456,26 +500,19 @@ void ResultsModel::Compact(const std::vector<char>& remove) {
   }
   paths_.Swap(paths);
   rows_.resize(kept);
-  tally_.Remap(newPosition);
-  if (Sorted()) {
-    std::vector<std::uint32_t> order;
-    order.reserve(kept);
-    for (std::uint32_t p : order_)
-      if (newPosition[p] != UINT32_MAX) order.push_back(newPosition[p]);
-    order_ = std::move(order);
+  if (!recount) {
+    tally_.Remap(newPosition);
+    return;
   }
-  if (Filtered()) {
-    std::vector<std::uint32_t> visible;
-    visible.reserve(visible_.size());
-    for (std::uint32_t p : visible_)
-      if (newPosition[p] != UINT32_MAX) visible.push_back(newPosition[p]);
-    visible_ = std::move(visible);
+  // Once the paths are in their new blocks: the tally compares the names of a file's rows.
+  tally_.Clear();
+  checkedRows_ = 0;
+  adminRows_ = 0;
+  for (std::size_t p = 0; p < rows_.size(); ++p) {
+    tally_.Add(static_cast<std::uint32_t>(p));
+    if (rows_[p].Has(ResultRow::kChecked)) ++checkedRows_;
+    if (rows_[p].Has(ResultRow::kNeedsAdmin)) ++adminRows_;
   }
-  endResetModel();
-  if (removed) emit rowsWithdrawn(removed);
-  emit totalsChanged();
-  emit checksChanged();
-  if (resort) RequestSort(wantedColumn_, wantedOrder_);
 }
 
 scan::JunkItem ResultsModel::ItemAt(std::size_t position) const {

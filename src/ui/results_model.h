@@ -135,12 +135,18 @@ class ResultsModel : public QAbstractTableModel {
   // Calls off a sort running on another thread and waits for it.
   void StopSorting();
   void Compact(const std::vector<char>& remove);
+  // Takes the rows out of the counts one by one.
+  void WithdrawRows(const std::vector<char>& remove);
+  // Moves the kept rows down over the others; recount: counts them afresh on the way.
+  void MoveKeptRows(const std::vector<char>& remove, std::vector<std::uint32_t>& newPosition,
+                    bool recount);
   // Display row -> position without the filter.
   std::size_t FullPosition(std::size_t i) const {
     return Sorted() ? order_[i] : rows_.size() - 1 - i;
   }
-  bool Matches(const ResultRow& row) const;
   bool Matches(NativeStringView path, std::uint32_t labelIndex) const;
+  bool PathMatches(NativeStringView path) const;
+  bool LabelMatches(std::uint32_t labelIndex) const;
   bool InScope(const ResultRow& row, std::uint64_t device) const;
   void RebuildVisible();
   void LabelsMatch();

@@ -78,7 +78,7 @@ RowTally::RowTally(std::deque<ResultRow>& rows, const PathArena& paths,
 }
 
 void RowTally::Clear() {
-  slots_.assign(kFirstSlots, kEmpty);
+  slots_.assign(kFirstSlots, Slot{kEmpty, 0});
   shift_ = 64 - 10;
   files_ = 0;
   diskRoot_.clear();
@@ -87,31 +87,33 @@ void RowTally::Clear() {
   all_.owner_ = checked_.owner_ = this;
 }
 
-std::size_t RowTally::Home(std::uint32_t deviceIndex, std::uint64_t inode) const {
-  const std::uint64_t key = (inode ^ (std::uint64_t(deviceIndex) << 48)) * 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(key >> shift_);
+std::uint32_t RowTally::HashOf(const ResultRow& row) {
+  const std::uint64_t key =
+      (row.inode ^ (std::uint64_t(row.deviceIndex) << 48)) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::uint32_t>(key >> 32);
 }
 
-std::size_t RowTally::Find(const ResultRow& row) const {
+std::size_t RowTally::Find(const ResultRow& row, std::uint32_t hash) const {
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t s = Home(row.deviceIndex, row.inode);; s = (s + 1) & mask) {
-    const std::uint32_t p = slots_[s];
-    if (p == kEmpty) return s;
-    const ResultRow& other = rows_[p];
+  for (std::size_t s = Home(hash);; s = (s + 1) & mask) {
+    const Slot& slot = slots_[s];
+    if (slot.position == kEmpty) return s;
+    if (slot.hash != hash) continue;
+    const ResultRow& other = rows_[slot.position];
     if (other.inode == row.inode && other.deviceIndex == row.deviceIndex) return s;
   }
 }
 
 void RowTally::Grow() {
-  std::vector<std::uint32_t> old(slots_.size() * 2, kEmpty);
+  std::vector<Slot> old(slots_.size() * 2, Slot{kEmpty, 0});
   old.swap(slots_);
   --shift_;
   const std::size_t mask = slots_.size() - 1;
-  for (std::uint32_t p : old) {
-    if (p == kEmpty) continue;
-    std::size_t s = Home(rows_[p].deviceIndex, rows_[p].inode);
-    while (slots_[s] != kEmpty) s = (s + 1) & mask;
-    slots_[s] = p;
+  for (const Slot& slot : old) {
+    if (slot.position == kEmpty) continue;
+    std::size_t s = Home(slot.hash);
+    while (slots_[s].position != kEmpty) s = (s + 1) & mask;
+    slots_[s] = slot;
   }
 }
 
@@ -119,14 +121,14 @@ void RowTally::Grow() {
 void RowTally::EraseSlot(std::size_t slot) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t hole = slot;
-  for (std::size_t s = (slot + 1) & mask; slots_[s] != kEmpty; s = (s + 1) & mask) {
-    const std::size_t home = Home(rows_[slots_[s]].deviceIndex, rows_[slots_[s]].inode);
+  for (std::size_t s = (slot + 1) & mask; slots_[s].position != kEmpty; s = (s + 1) & mask) {
+    const std::size_t home = Home(slots_[s].hash);
     if (((s - home) & mask) >= ((s - hole) & mask)) {
       slots_[hole] = slots_[s];
       hole = s;
     }
   }
-  slots_[hole] = kEmpty;
+  slots_[hole].position = kEmpty;
   --files_;
 }
 
@@ -177,14 +179,16 @@ void RowTally::Add(std::uint32_t position) {
       (diskRoot_[disk] == kNoRoot || roots_[row.rootIndex].size() < roots_[diskRoot_[disk]].size()))
     diskRoot_[disk] = row.rootIndex;
   if (row.Has(ResultRow::kHasIdentity)) {
-    const std::size_t s = Find(row);
-    if (slots_[s] == kEmpty) {
-      slots_[s] = position;
+    const std::uint32_t hash = HashOf(row);
+    const std::size_t s = Find(row, hash);
+    if (slots_[s].position == kEmpty) {
+      slots_[s] = Slot{position, hash};
       row.Set(ResultRow::kFileHead, true);
-      if (++files_ * 2 > slots_.size()) Grow();
+      // Three quarters full at most: a probe passes other files by their hash alone.
+      if (++files_ * 4 > slots_.size() * 3) Grow();
     } else {
       row.Set(ResultRow::kFileHead, false);
-      ResultRow& head = rows_[slots_[s]];
+      ResultRow& head = rows_[slots_[s].position];
       row.nextOfFile = head.nextOfFile;
       head.nextOfFile = position;
     }
@@ -200,13 +204,13 @@ void RowTally::Withdraw(std::uint32_t position) {
   if (!row.Has(ResultRow::kHasIdentity)) return;
   // Only the row the table holds needs finding there: the others leave their ring alone.
   if (row.Has(ResultRow::kFileHead)) {
-    const std::size_t s = Find(row);
+    const std::size_t s = Find(row, HashOf(row));
     row.Set(ResultRow::kFileHead, false);
     if (row.nextOfFile == position) {
       EraseSlot(s);
       return;
     }
-    slots_[s] = row.nextOfFile;
+    slots_[s].position = row.nextOfFile;
     rows_[row.nextOfFile].Set(ResultRow::kFileHead, true);
   }
   if (row.nextOfFile == position) return;
@@ -231,8 +235,8 @@ void RowTally::UncheckAll() {
 
 void RowTally::Remap(const std::vector<std::uint32_t>& newPosition) {
   for (ResultRow& row : rows_) row.nextOfFile = newPosition[row.nextOfFile];
-  for (std::uint32_t& p : slots_)
-    if (p != kEmpty) p = newPosition[p];
+  for (Slot& slot : slots_)
+    if (slot.position != kEmpty) slot.position = newPosition[slot.position];
 }
 
 }  // namespace kelvo::ui

@@ -1,8 +1,9 @@
 // Counts the list's rows as files, each file once however many rows list it: per kind (the rule or
 // location that listed it), per disk and in all, for all rows and for the ticked ones, with what
 // deleting them would free. The rows of one file form a ring through the rows themselves, and a
-// flat table keyed by disk and inode holds one row of each file, so that a million rows cost a few
-// bytes each here and every change is a short walk round one ring.
+// flat table keyed by disk and inode holds one row of each file with the top of its key's hash, so
+// that a million rows cost a few bytes each here, a look-up reads no row but the one it finds, and
+// every change is a short walk round one ring.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +61,7 @@ class RowTally {
 
   const RowCounts& All() const { return all_; }
   const RowCounts& Checked() const { return checked_; }
-  std::size_t MemoryBytes() const { return slots_.capacity() * sizeof(std::uint32_t); }
+  std::size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
 
  private:
   friend class RowCounts;
@@ -73,9 +74,16 @@ class RowTally {
   };
   Others OthersOf(std::uint32_t position, bool checkedOnly) const;
   void Apply(RowCounts& counts, const ResultRow& row, const Others& others, int sign);
-  std::size_t Home(std::uint32_t deviceIndex, std::uint64_t inode) const;
+  // One row of a file, and the top half of its key's hash: where the file belongs follows from
+  // it, and a slot whose hash differs is passed by without reading its row.
+  struct Slot {
+    std::uint32_t position;
+    std::uint32_t hash;
+  };
+  static std::uint32_t HashOf(const ResultRow& row);
+  std::size_t Home(std::uint32_t hash) const { return hash >> (shift_ - 32); }
   // The slot of the row's file, or the empty slot where it would go.
-  std::size_t Find(const ResultRow& row) const;
+  std::size_t Find(const ResultRow& row, std::uint32_t hash) const;
   void EraseSlot(std::size_t slot);
   void Grow();
   NativeStringView PathOf(const ResultRow& row) const {
@@ -87,7 +95,7 @@ class RowTally {
   const PathArena& paths_;
   const std::vector<std::uint64_t>& devices_;
   const std::vector<NativeString>& roots_;
-  std::vector<std::uint32_t> slots_;  // one row of each file seen by disk and inode, or kEmpty
+  std::vector<Slot> slots_;  // one row of each file seen by disk and inode, or kEmpty
   std::size_t files_ = 0;
   unsigned shift_ = 0;  // 64 - log2(slots)
   std::vector<std::uint16_t>

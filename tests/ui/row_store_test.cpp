@@ -145,9 +145,11 @@ class RowStoreTest : public QObject {
             model.SetAllChecked(random() % 2 == 0);
             break;
           case 5: {
+            // A few rows go one by one, or most go and the rest are counted afresh.
+            const bool most = random() % 2 == 0;
             std::vector<std::size_t> gone;
             for (std::size_t p = 0; p < model.Size(); ++p)
-              if (random() % 4 == 0) gone.push_back(p);
+              if ((random() % 8 < 6) == most) gone.push_back(p);
             model.RemoveRows(std::move(gone));
             break;
           }
@@ -167,6 +169,45 @@ class RowStoreTest : public QObject {
       model.Clear();
       CompareWithScratch(model, "clear");
     }
+  }
+
+  void manyRowsGoingAtOnceLeaveTheSameCountsAsAFewAtATime() {
+    // The same rows and ticks, then the same rows taken away: in one go (most of them, counted
+    // afresh from the kept ones) or in small steps (each taken out of the counts).
+    std::mt19937 random(20261212);
+    const std::vector<scan::JunkItem> items = RandomItems(random, 400);
+    std::vector<std::size_t> ticks, gone;
+    for (std::size_t p = 0; p < items.size(); ++p) {
+      if (random() % 3 == 0) ticks.push_back(p);
+      if (random() % 5 != 0) gone.push_back(p);
+    }
+    ui::ResultsModel atOnce, inSteps;
+    for (ui::ResultsModel* model : {&atOnce, &inSteps}) {
+      Fill(*model, items);
+      for (std::size_t p : ticks)
+        model->SetChecked(model->rowCount() - 1 - static_cast<int>(p), true);
+    }
+    atOnce.RemoveRows(gone);
+    CompareWithScratch(atOnce, "many rows at once");
+    // From the last position back, three at a time: far below a quarter of the kept rows.
+    for (std::size_t i = gone.size(); i > 0;) {
+      std::vector<std::size_t> step;
+      for (int k = 0; k < 3 && i > 0; ++k) step.push_back(gone[--i]);
+      inSteps.RemoveRows(std::move(step));
+    }
+    CompareWithScratch(inSteps, "a few rows at a time");
+    QCOMPARE(inSteps.Size(), atOnce.Size());
+    QCOMPARE(Describe(inSteps.Tally()), Describe(atOnce.Tally()));
+    QCOMPARE(Describe(inSteps.CheckedTally()), Describe(atOnce.CheckedTally()));
+    QCOMPARE(inSteps.CheckedRows(), atOnce.CheckedRows());
+    QCOMPARE(inSteps.AdminRows(), atOnce.AdminRows());
+    // The recounted list goes on counting right: rows arrive, are ticked and leave again.
+    Fill(atOnce, RandomItems(random, 60));
+    atOnce.SetRangeChecked(0, 30, true);
+    CompareWithScratch(atOnce, "after new rows");
+    atOnce.RemoveChecked();
+    CompareWithScratch(atOnce, "after withdrawing the ticked");
+    QCOMPARE(atOnce.CheckedRows(), 0u);
   }
 
   void pathsStayRightWhenRowsGoAndWhenNeighboursShareThem() {
