@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "components/shared_dll_audit.h"
 #include "scan/junk_item.h"
 #include "scan/junk_rules.h"
 #include "scan/locations.h"
@@ -83,7 +84,7 @@ QString KindWords(int rule, bool emptyFolder) {
     return PatternWords(scan::kPatternTexts[static_cast<std::size_t>(rule - 1)]);
   if (const auto location = scan::LocationOfRule(rule))
     return TypeWords(FromUtf8(scan::kLocations[static_cast<std::size_t>(*location)].label));
-  if (rule == scan::kAuditRule) return TypeWords(FromUtf8(scan::kAuditLabel));
+  if (rule == scan::kAuditRule) return TypeWords(FromUtf8(components::kAuditLabel));
   if (rule == scan::kZeroByteRule && emptyFolder)
     return TypeWords(FromUtf8(scan::kEmptyFolderLabel));
   if (rule > scan::kPatternCount && rule <= scan::kRuleCount)

@@ -11,7 +11,7 @@ scan::JunkItem AuditRow(const NativeString& name, const platform::FileSizeLookup
   scan::JunkItem item;
   item.fileName = platform::GetFileName<NativeChar>(name, static_cast<NativeChar>('\\'));
   item.fullPath = name;
-  item.typeLabel = Utf8ToNative(scan::kAuditLabel);
+  item.typeLabel = Utf8ToNative(kAuditLabel);
   if (fileSize) item.size = fileSize(name);
   item.rule = scan::kAuditRule;
   return item;

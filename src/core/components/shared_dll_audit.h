@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "platform/registry.h"
 #include "scan/scan_sink.h"
@@ -13,6 +14,9 @@ namespace kelvo::components {
 
 inline constexpr std::string_view kSharedDllsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// The type label of the audit's rows (UTF-8).
+inline constexpr std::string_view kAuditLabel = "冗余的DLL或组件文件";
 
 struct AuditSummary {
   platform::RegStatus openStatus = platform::kRegSuccess;  // of the table; non-zero: not read

@@ -33,7 +33,6 @@ extern const std::array<int, kMarkerCount> kMarkerRules;
 // UTF-8 type labels.
 inline constexpr std::string_view kNameRuleLabelSuffix = "临时文件";  // after the extension
 inline constexpr std::string_view kEmptyFolderLabel = "空文件夹";
-inline constexpr std::string_view kAuditLabel = "冗余的DLL或组件文件";
 std::string_view FixedLabel(int rule);  // rules 19-24
 
 // Short names that do not depend on the language: the pattern names ("tmp", "bak", "~*", ...) and

@@ -51,7 +51,6 @@ class PackageFilter {
   // package file.
   bool KeepsOut(NativeStringView path, PathForm form = PathForm::kAsGiven, Hit hit = Hit::kByRule);
   std::size_t Kept() const { return kept_.load(std::memory_order_relaxed); }
-  const platform::PackageFileIndex& Index() const { return loaded_.get().index; }
 
   // Whether the index was mapped from the cache file rather than built from the lists.
   bool FromCache() const { return loaded_.get().fromCache; }
