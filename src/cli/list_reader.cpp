@@ -80,12 +80,11 @@ std::optional<std::string> JsonText(const nlohmann::json& row, const std::string
   const auto exact = row.find(key + "_base64");
   if (exact != row.end()) {
     if (!exact->is_string()) return key + "_base64 is not a string";
-    bool ok = false;
-    std::string bytes = text::Base64Decode(exact->get<std::string>(), ok);
-    if (!ok) return key + "_base64 is not base64";
-    if (text == row.end() || text::ToLossyUtf8(bytes) != out)
+    auto bytes = text::Base64Decode(exact->get<std::string>());
+    if (!bytes) return key + "_base64 is not base64";
+    if (text == row.end() || text::ToLossyUtf8(*bytes) != out)
       return key + "_base64 names another " + key + " than " + key;
-    out = std::move(bytes);
+    out = std::move(*bytes);
   }
   if (out.find('\0') != std::string::npos) return "the " + key + " holds a NUL byte";
   return std::nullopt;

@@ -69,23 +69,25 @@ TEST(RowWriter, JsonIsValidUtf8AndExactForOtherBytes) {
   EXPECT_FALSE(first.contains("path_base64"));
   EXPECT_TRUE(second["size"].is_null());
   EXPECT_EQ(second["path"], "/r/\xEF\xBF\xBD\xEF\xBF\xBD.tmp");
-  bool ok = false;
-  EXPECT_EQ(text::Base64Decode(second["path_base64"].get<std::string>(), ok), "/r/\xff\xfe.tmp");
-  EXPECT_TRUE(ok);
+  const auto decoded = text::Base64Decode(second["path_base64"].get<std::string>());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(*decoded, "/r/\xff\xfe.tmp");
   EXPECT_TRUE(text::IsValidUtf8(text));
 }
 
 TEST(RowWriter, Base64RoundTripsEveryLength) {
   std::string bytes;
   for (int n = 0; n < 40; ++n) {
-    bool ok = false;
-    EXPECT_EQ(text::Base64Decode(text::Base64Encode(bytes), ok), bytes);
-    EXPECT_TRUE(ok);
+    const auto decoded = text::Base64Decode(text::Base64Encode(bytes));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, bytes);
     bytes.push_back(static_cast<char>(n * 37));
   }
-  bool ok = true;
-  text::Base64Decode("abc", ok);
-  EXPECT_FALSE(ok);
+  for (const char* flawed : {"abc", "ab=c", "a=bc", "ab!c", "ab==ab=="}) {
+    const auto decoded = text::Base64Decode(flawed);
+    ASSERT_FALSE(decoded) << flawed;
+    EXPECT_EQ(decoded.error(), "not padded base64");
+  }
 }
 
 TEST(RowWriter, Utf8Validation) {

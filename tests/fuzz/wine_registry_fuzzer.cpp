@@ -41,10 +41,9 @@ class CountingSink final : public scan::ScanSink {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::string error;
-  auto parsed = platform::wine::WineRegistryFile::Parse(text, error);
+  auto parsed = platform::wine::WineRegistryFile::Parse(text);
   if (!parsed) {
-    Check(!error.empty());
+    Check(!parsed.error().empty());
     return 0;
   }
   Check(parsed->problems().size() <= parsed->problemCount());

@@ -28,12 +28,11 @@ std::optional<std::string> GetNativeText(const nlohmann::json& object, const std
   const auto exact = object.find(key + "_base64");
   if (exact != object.end()) {
     if (!exact->is_string()) return key + "_base64 is not a string";
-    bool ok = false;
-    std::string decoded = text::Base64Decode(exact->get<std::string>(), ok);
-    if (!ok) return key + "_base64 is not base64";
-    if (text::ToLossyUtf8(decoded) != bytes)
+    auto decoded = text::Base64Decode(exact->get<std::string>());
+    if (!decoded) return key + "_base64 is not base64";
+    if (text::ToLossyUtf8(*decoded) != bytes)
       return key + "_base64 names another " + key + " than " + key;
-    bytes = std::move(decoded);
+    bytes = std::move(*decoded);
   }
   if (bytes.find('\0') != std::string::npos) return key + " holds a NUL byte";
   out = Utf8ToNative(bytes);

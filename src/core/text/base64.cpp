@@ -26,9 +26,9 @@ std::string Base64Encode(std::string_view bytes) {
   return out;
 }
 
-std::string Base64Decode(std::string_view text, bool& ok) {
-  ok = false;
-  if (text.size() % 4 != 0) return {};
+Result<std::string, std::string> Base64Decode(std::string_view text) {
+  const Unexpected<std::string> notBase64{"not padded base64"};
+  if (text.size() % 4 != 0) return notBase64;
   std::string out;
   for (std::size_t i = 0; i < text.size(); i += 4) {
     std::uint32_t v = 0;
@@ -40,16 +40,15 @@ std::string Base64Decode(std::string_view text, bool& ok) {
         v <<= 6;
         continue;
       }
-      if (pad) return {};
+      if (pad) return notBase64;
       auto pos = kBase64Alphabet.find(c);
-      if (pos == std::string_view::npos) return {};
+      if (pos == std::string_view::npos) return notBase64;
       v = (v << 6) | static_cast<std::uint32_t>(pos);
     }
     out.push_back(static_cast<char>((v >> 16) & 0xFF));
     if (pad < 2) out.push_back(static_cast<char>((v >> 8) & 0xFF));
     if (pad < 1) out.push_back(static_cast<char>(v & 0xFF));
   }
-  ok = true;
   return out;
 }
 

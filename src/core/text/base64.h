@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "text/result.h"
+
 namespace kelvo::text {
 
 std::string Base64Encode(std::string_view bytes);
-// The bytes of text; ok is false (and the result meaningless) when text is not padded base64.
-std::string Base64Decode(std::string_view text, bool& ok);
+// The bytes of text, or a message when text is not padded base64.
+Result<std::string, std::string> Base64Decode(std::string_view text);
 
 }  // namespace kelvo::text

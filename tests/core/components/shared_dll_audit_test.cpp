@@ -45,9 +45,8 @@ std::string SharedDllsFile(const std::string& valueLines) {
 }
 
 std::unique_ptr<platform::WineRegistry> RegistryOf(const std::string& text) {
-  std::string error;
-  auto parsed = WineRegistryFile::Parse(text, error);
-  EXPECT_TRUE(parsed) << error;
+  auto parsed = WineRegistryFile::Parse(text);
+  EXPECT_TRUE(parsed) << parsed.error();
   EXPECT_EQ(parsed->problemCount(), 0u) << parsed->problems().front().message;
   auto file = std::make_shared<const WineRegistryFile>(std::move(*parsed));
   return platform::WineRegistry::WithLoader([file](platform::RegRoot root, RegStatus& status) {

@@ -35,9 +35,8 @@ std::vector<std::uint8_t> Utf16Data(std::u16string_view text) {
 }
 
 WineRegistryFile ParseOk(const std::string& text) {
-  std::string error;
-  auto file = WineRegistryFile::Parse(text, error);
-  EXPECT_TRUE(file) << error;
+  auto file = WineRegistryFile::Parse(text);
+  EXPECT_TRUE(file) << file.error();
   return file ? std::move(*file) : WineRegistryFile{};
 }
 
@@ -215,14 +214,17 @@ TEST(WineRegistryFile, KeysAndValuesCompareIgnoringCaseAndMerge) {
 }
 
 TEST(WineRegistryFile, RefusesAFileWithoutTheHeader) {
-  std::string error;
-  EXPECT_FALSE(WineRegistryFile::Parse("", error));
-  EXPECT_THAT(error, ::testing::HasSubstr("not a Wine registry file"));
-  EXPECT_FALSE(WineRegistryFile::Parse("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n", error));
-  EXPECT_FALSE(WineRegistryFile::Parse("WINE REGISTRY Version 1\n", error));
-  EXPECT_THAT(error, ::testing::HasSubstr("unsupported"));
-  EXPECT_TRUE(WineRegistryFile::Parse("WINE REGISTRY Version 2", error));
-  EXPECT_TRUE(WineRegistryFile::Parse("WINE REGISTRY Version 2\r\n", error));
+  const auto empty = WineRegistryFile::Parse("");
+  ASSERT_FALSE(empty);
+  EXPECT_THAT(empty.error(), ::testing::HasSubstr("not a Wine registry file"));
+  const auto regedit = WineRegistryFile::Parse("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n");
+  ASSERT_FALSE(regedit);
+  EXPECT_THAT(regedit.error(), ::testing::HasSubstr("not a Wine registry file"));
+  const auto older = WineRegistryFile::Parse("WINE REGISTRY Version 1\n");
+  ASSERT_FALSE(older);
+  EXPECT_THAT(older.error(), ::testing::HasSubstr("unsupported"));
+  EXPECT_TRUE(WineRegistryFile::Parse("WINE REGISTRY Version 2"));
+  EXPECT_TRUE(WineRegistryFile::Parse("WINE REGISTRY Version 2\r\n"));
 }
 
 TEST(WineRegistryFile, AMissingSectionIsAMissingKey) {
@@ -286,13 +288,12 @@ TEST(WineRegistryFile, ATruncatedFileKeepsWhatCameBeforeTheCut) {
                                           0x08, 0x09, 0x10, 0x11, 0x12, 0x13, 0x14,
                                           0x15, 0x16, 0x17, 0x18, 0x19, 0x20};
   for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-    std::string error;
-    auto file = WineRegistryFile::Parse(std::string_view(text).substr(0, cut), error);
+    auto file = WineRegistryFile::Parse(std::string_view(text).substr(0, cut));
     if (cut < std::string_view("WINE REGISTRY Version 2").size()) {
       EXPECT_FALSE(file) << cut;
       continue;
     }
-    ASSERT_TRUE(file) << cut << ": " << error;
+    ASSERT_TRUE(file) << cut << ": " << file.error();
     const std::size_t secondDone = text.size();
     if (cut >= secondDone) {
       EXPECT_EQ(file->problemCount(), 0u) << ProblemLines(*file);

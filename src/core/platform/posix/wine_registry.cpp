@@ -81,8 +81,7 @@ std::shared_ptr<const wine::WineRegistryFile> WineRegistry::LoadFromPrefix(
     status = text.error() == std::errc::file_too_large ? kRegFileTooLarge : kRegCorrupt;
     return nullptr;
   }
-  std::string error;
-  auto parsed = wine::WineRegistryFile::Parse(*text, error);
+  auto parsed = wine::WineRegistryFile::Parse(*text);
   if (!parsed) {
     status = kRegCorrupt;
     return nullptr;

@@ -351,10 +351,11 @@ class WineRegistryParser {
   RegistryKeyRecord* key_ = nullptr;  // valid until the next section: only sections add keys
 };
 
-std::optional<WineRegistryFile> WineRegistryFile::Parse(std::string_view text, std::string& error) {
+Result<WineRegistryFile, std::string> WineRegistryFile::Parse(std::string_view text) {
   WineRegistryFile file;
   WineRegistryParser parser(text, file);
-  if (!parser.Run(error)) return std::nullopt;
+  std::string error;
+  if (!parser.Run(error)) return Unexpected{std::move(error)};
   return file;
 }
 

@@ -20,6 +20,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/result.h"
+
 namespace kelvo::platform::wine {
 
 struct RegistryValue {
@@ -61,10 +63,10 @@ struct ParseProblem {
 
 class WineRegistryFile {
  public:
-  // Reads the text of a registry file. A text without the header gives nothing and the reason in
-  // error; a line that cannot be understood (garbage, a value cut short) is skipped and noted in
+  // Reads the text of a registry file. A text without the header gives the reason it is refused; a
+  // line that cannot be understood (garbage, a value cut short) is skipped and noted in
   // problems(), and counted with the key whose section it is in.
-  static std::optional<WineRegistryFile> Parse(std::string_view text, std::string& error);
+  static Result<WineRegistryFile, std::string> Parse(std::string_view text);
 
   // The key at path, case-insensitive; "" is the root. A key that only appears as the parent of
   // another key exists, with no values. Null when there is no such key.
