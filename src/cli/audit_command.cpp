@@ -20,7 +20,7 @@ void AddAuditOptions(CLI::App& command, AuditOptions& options) {
       .add_option("--format", options.format,
                   "Output format: text (default), tsv, csv, json, as for scan. json rows carry\n"
                   "\"rule\": 0 and \"audit\": true.")
-      ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+      ->check(CLI::IsMember(kFormatNames));
 }
 
 int ReportAudit(const components::AuditSummary& summary, const std::string& where) {
@@ -48,10 +48,7 @@ int ReportAudit(const components::AuditSummary& summary, const std::string& wher
 }
 
 int RunAuditCommand(const AuditOptions& options) {
-  OutputFormat format = OutputFormat::kText;
-  if (options.format == "tsv") format = OutputFormat::kTsv;
-  if (options.format == "csv") format = OutputFormat::kCsv;
-  if (options.format == "json") format = OutputFormat::kJson;
+  const OutputFormat format = FormatNamed(options.format);
 
   platform::Registry* registry = &platform::NativeRegistry();
   platform::FileSizeLookup fileSize = platform::NativeWindowsFileSize;

@@ -255,6 +255,15 @@ class TextWriter final : public RowWriter {
 
 }  // namespace
 
+const std::vector<std::string> kFormatNames = {"text", "tsv", "csv", "json"};
+
+OutputFormat FormatNamed(std::string_view name) {
+  if (name == "tsv") return OutputFormat::kTsv;
+  if (name == "csv") return OutputFormat::kCsv;
+  if (name == "json") return OutputFormat::kJson;
+  return OutputFormat::kText;
+}
+
 std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, OutputBuffer& out) {
   switch (format) {
     case OutputFormat::kTsv:

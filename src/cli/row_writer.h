@@ -5,12 +5,18 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scan/junk_item.h"
 
 namespace kelvo::cli {
 
 enum class OutputFormat { kText, kTsv, kCsv, kJson, kPaths0 };
+
+// The names --format takes, in the order the help lists them, and the format each names (text for
+// any other).
+extern const std::vector<std::string> kFormatNames;
+OutputFormat FormatNamed(std::string_view name);
 
 // Collects output and writes it in large blocks.
 class OutputBuffer {

@@ -83,7 +83,7 @@ void AddScanOptions(CLI::App& command, ScanOptions& options, bool withFormat) {
                     "  that is not valid UTF-8 is given with U+FFFD in place of the bad bytes,\n"
                     "  and exactly as base64 of its bytes under the same key with \"_base64\"\n"
                     "  appended (e.g. path_base64).")
-        ->check(CLI::IsMember({"text", "tsv", "csv", "json"}));
+        ->check(CLI::IsMember(kFormatNames));
   command.add_option("--threads", options.threads,
                      "Threads reading folders ahead (default: one per core, up to 32 while reads\n"
                      "  wait on the disk)");
@@ -192,16 +192,7 @@ std::optional<std::string> ResolveScanOptions(const ScanOptions& options,
     out.rules[static_cast<std::size_t>(scan::kRecentRule + i)] =
         special[static_cast<std::size_t>(i)];
 
-  if (options.print0)
-    out.format = OutputFormat::kPaths0;
-  else if (options.format == "tsv")
-    out.format = OutputFormat::kTsv;
-  else if (options.format == "csv")
-    out.format = OutputFormat::kCsv;
-  else if (options.format == "json")
-    out.format = OutputFormat::kJson;
-  else
-    out.format = OutputFormat::kText;
+  out.format = options.print0 ? OutputFormat::kPaths0 : FormatNamed(options.format);
 
   if (auto error = ParseLocationList(options.locations, out.locations)) return error;
   out.olderThanDays.reset();
