@@ -391,7 +391,9 @@ TEST(ReadAheadPool, GrowsWhileReadsBlockAndShrinksWhenTheyDoNot) {
     VisitAhead(ahead, ahead.Begin(quick.dir, quick.children, MarkerCounts{}), quick.children, "/",
                got, budget);
   }
-#ifndef __SANITIZE_THREAD__  // ten times slower: a cached read may look like one from the disk
+  // Under a sanitizer every read is several times slower, and a cached read may look like one
+  // from the disk on a busy machine: the rule itself is tested with an injected clock.
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
   EXPECT_EQ(ahead.Readers(), 1u);
 #endif
 }
